@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+// The link to the device: one COM port number, opened exclusively at 57600
+// baud 8N1, raw, no flow control, DTR and RTS off. Reads never wait; writes
+// give up after 1000 ms + 10 ms per byte. One backend file per platform.
+class SerialPort {
+public:
+    SerialPort() = default;
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+    ~SerialPort() { close(); }
+
+    bool open(int32_t portNumber);
+    // Returns at once with what has arrived (possibly nothing).
+    bool read(uint8_t* buffer, uint32_t capacity, uint32_t& bytesRead);
+    bool write(const void* data, uint32_t size);
+    void purgeReceive();
+    void close();
+    bool isOpen() const { return handle != kInvalid; }
+
+private:
+    static constexpr intptr_t kInvalid = -1;
+    intptr_t handle = kInvalid;
+};

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "device/log_dump.h"
+#include "device/report_target.h"
+#include "device/sentence_assembler.h"
+#include "device/serial_port.h"
+#include "device/track_store.h"
+#include "device/worker_platform.h"
+#include "output/output_file.h"
+#include "support/cwstr.h"
+
+#include <atomic>
+#include <cstdint>
+
+// Run error codes, reported as the lParam of a failed run.
+enum TransferError : int32_t {
+    kErrorNone = 0,
+    kErrorOpenPort = 1,
+    kErrorWriteCommand = 2,
+    kErrorRead = 3,
+    kErrorCreateFile = 4,
+    kErrorWriteFile = 5,
+    kErrorStopped = 7,
+    kErrorNoDevice = 8,
+    kErrorNoTracks = 9,
+};
+
+// One background run per transfer: identify the device, wait for the
+// go-ahead, read the log, write the file, erase on request, report.
+class TransferWorker {
+public:
+    TransferWorker();
+    TransferWorker(const TransferWorker&) = delete;
+    TransferWorker& operator=(const TransferWorker&) = delete;
+    ~TransferWorker();
+
+    // Called on the user-interface thread.
+    bool startTransfer(int32_t portNumber, WindowHandle window);
+    void stopTransfer();
+    // Waits for the run's thread to end however long it takes; the owner calls
+    // it before destroying the worker.
+    void joinTransfer();
+    // Hands over the output options (written before) and releases the run.
+    void proceed() { proceedEvent.set(); }
+    bool isRunning() const { return running.load(); }
+
+    // The run's body, on the worker thread.
+    uint32_t runTransfer();
+
+    // Written by the wizard before proceed(); read by the run only after it.
+    bool eraseAfterRead = false;
+    bool nmeaOutput = false;
+    CWStr outputPath;
+
+    // Read-only views for tests and tools.
+    const TrackStore& store() const { return trackStore; }
+    int32_t lastError() const { return errorCode; }
+
+private:
+    WindowHandle notifyWindow = nullptr;
+    uint32_t notifyMessage = WM_TRANSFER;
+    int32_t portNumber = -1;
+    SerialPort port;
+    OutputFile outputFile;
+    WorkerThread thread;
+    AutoResetEvent proceedEvent;
+    std::atomic<bool> running{false};
+    std::atomic<bool> stopRequested{false};
+    int32_t errorCode = 0;
+    SentenceAssembler assembler;
+    uint32_t lastActivity = 0;
+    DumpProgress dumpProgress;
+    TrackStore trackStore;
+};

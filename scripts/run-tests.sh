@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The whole test suite: Linux, AddressSanitizer/UBSan, ThreadSanitizer, every
+# fuzz target for a bounded time, and the Windows build under wine64.
+# Usage: scripts/run-tests.sh [step ...]   (steps: linux asan tsan fuzz win64 win32)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+scripts/install-deps.sh
+
+steps=("$@")
+[ ${#steps[@]} -eq 0 ] && steps=(linux asan tsan fuzz win64 win32)
+fuzz_seconds=${ZOR_FUZZ_SECONDS:-60}
+jobs=$(nproc)
+declare -A took
+
+build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j "$jobs"; }
+
+run_step() {
+    case "$1" in
+    linux) build linux && ctest --preset linux -j "$jobs" ;;
+    asan)
+        export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+        build linux-asan && ctest --preset linux-asan -j "$jobs" ;;
+    tsan)
+        export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+        build linux-tsan && ctest --preset linux-tsan -j "$jobs" ;;
+    fuzz)
+        build fuzz || return 1
+        local failed=0
+        for target in build/fuzz/tests/fuzz/*_fuzz; do
+            name=$(basename "$target")
+            corpus="build/fuzz/corpus/$name"
+            mkdir -p "$corpus"
+            seeds="tests/fuzz/seeds/$name"
+            [ -d "$seeds" ] || seeds=""
+            echo "fuzzing $name for ${fuzz_seconds}s"
+            if "$target" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus" $seeds \
+                    > "build/fuzz/$name.log" 2>&1; then
+                tail -n 6 "build/fuzz/$name.log"
+            else
+                tail -n 60 "build/fuzz/$name.log"; failed=1
+            fi
+        done
+        return $failed ;;
+    win64)
+        export WINEPREFIX="$root/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+        [ -d "$WINEPREFIX" ] || /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
+        build win64 && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset win64 -j "$jobs" ;;
+    win32) build win32 ;;
+    *) echo "unknown step $1"; return 2 ;;
+    esac
+}
+
+status=0
+for step in "${steps[@]}"; do
+    start=$(date +%s)
+    echo "==== $step"
+    if run_step "$step"; then result=ok; else result=FAILED; status=1; fi
+    took[$step]="$(( $(date +%s) - start ))s $result"
+    echo "==== $step: ${took[$step]}"
+done
+
+echo "==== step times"
+for step in "${steps[@]}"; do echo "  $step: ${took[$step]}"; done
+exit $status
