@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Where there are no COM ports, numbers 0 to 255 name serial devices:
+// user-defined links ~/.config/ZOR/ports/comN first, then fixed blocks
+// (/dev/ttyS<n> is COM<n+1>, ttyUSB<n> COM<33+n>, ttyACM<n> COM<65+n>,
+// rfcomm<n> COM<97+n>, n 0 to 31). Used by the POSIX serial link and port
+// discovery only. The roots are parameters so tests can use a fake tree.
+struct ComPortRoots {
+    std::string userPortsDir; // the folder of the comN links
+    std::string devDir = "/dev";
+    std::string sysDir = "/sys";
+
+    // userPortsDir from XDG_CONFIG_HOME (or HOME/.config) + "/ZOR/ports".
+    static ComPortRoots fromEnvironment();
+};
+
+// The device path a COM number stands for (a user link's path itself, or the
+// fixed block's device); empty when the number names nothing present.
+std::string comPortDevicePath(int32_t portNumber, const ComPortRoots& roots);
+
+// The COM number of a device name in the fixed blocks ("ttyUSB2" gives 35);
+// -1 when the name is outside them.
+int32_t comPortNumberForDevice(const std::string& deviceName);

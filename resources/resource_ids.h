@@ -1,0 +1,37 @@
+#pragma once
+
+// Ids of the dialog templates, the icon and the controls. Included by the
+// resource script and by the code, so both always agree.
+
+#define IDI_MAIN_ICON 107
+
+#define IDD_PORT_PAGE 130
+#define IDD_MAIN 131
+#define IDD_WELCOME_PAGE 132
+#define IDD_OUTPUT_PAGE 133
+#define IDD_TRANSFER_PAGE 134
+#define IDD_SUCCESS_PAGE 135
+#define IDD_ERROR_PAGE 136
+#define IDD_CONNECTING_PAGE 137
+
+#define IDC_PORT_COMBO 1000
+#define IDC_TRANSFER_PROGRESS 1005
+#define IDC_PAGE_PLACEHOLDER 1007
+#define IDC_NEXT 1008
+#define IDC_CANCEL 1009
+#define IDC_REFRESH 1010
+#define IDC_PREVIOUS 1012
+#define IDC_OUTPUT_PATH 1013
+#define IDC_BROWSE 1014
+#define IDC_CONNECT_PROGRESS 1015
+#define IDC_ERROR_TEXT 1016
+#define IDC_HEADING_FIRST 1021 // heading of page i is IDC_HEADING_FIRST + i
+#define IDC_WELCOME_HEADING 1021
+#define IDC_PORT_HEADING 1022
+#define IDC_CONNECTING_HEADING 1023
+#define IDC_OUTPUT_HEADING 1024
+#define IDC_TRANSFER_HEADING 1025
+#define IDC_SUCCESS_HEADING 1026
+#define IDC_ERROR_HEADING 1027
+#define IDC_OPEN_FOLDER 1028
+#define IDC_ERASE_CHECK 1029
