@@ -53,10 +53,12 @@ public:
     int32_t ComPort() const { return comPort; }
     bool NmeaOutput() const { return nmeaOutput; }
     const char16_t* OutputFolder() const { return outputFolder; }
+    bool WorkerRunning() const { return worker.isRunning(); }
 
 private:
     void AppendVersionToCaption();
-    void StartRun();
+    // Starts the worker for comPort; false (error page shown) when it cannot.
+    bool StartRun();
     void ShowError(int32_t code);
 
     WizardView& view;
