@@ -3,19 +3,16 @@
 #include "app/error_text.h"
 #include "resources/resource_ids.h"
 #include "support/fake_wizard_view.h"
+#include "support/settings_sandbox.h"
 #include "support/wide_text.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // A port number that names no device: a run for it fails at once with
 // code 1, which the tests leave queued unless they deliver it.
@@ -27,25 +24,12 @@ std::string narrow(const std::u16string& text) { return narrowText(text); }
 // Every wizard gets a private settings and ports folder.
 class MainDlgTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        root = fs::temp_directory_path() /
-               ("zor-main-dlg-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root);
-        fs::create_directories(root / "ZOR" / "ports");
-        fs::create_directories(root / "home");
-        ::setenv("XDG_CONFIG_HOME", root.c_str(), 1);
-        ::setenv("HOME", (root / "home").c_str(), 1);
-    }
     // A new user session: the old wizard goes (saving), a new view comes.
     void Fresh() {
         wizard.reset();
         view = std::make_unique<FakeWizardView>();
     }
-    void TearDown() override {
-        wizard.reset();
-        fs::remove_all(root);
-    }
+    void TearDown() override { wizard.reset(); }
 
     CMainDlg& Start() {
         wizard = std::make_unique<CMainDlg>(*view);
@@ -90,7 +74,7 @@ protected:
         view->Report(*wizard, kReportComplete, 0);
     }
 
-    fs::path root;
+    SettingsSandbox settings{::testing::UnitTest::GetInstance()->current_test_info()->name()};
     std::unique_ptr<FakeWizardView> view = std::make_unique<FakeWizardView>();
     std::unique_ptr<CMainDlg> wizard;
 };
@@ -535,7 +519,7 @@ TEST_F(MainDlgTest, SettingsAreLoadedAndSavedHoweverTheWizardEnds) {
     const Row rows[] = {{"Cancel", Act::Cancel}, {"close box", Act::CloseBox}, {"never ended", Act::Next}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        fs::remove_all(root / "ZOR" / "ZOR7700Track.conf");
+        settings.Clear();
         Fresh();
         GoTo(OutputPage);
         view->saveReplies.push_back({u"/data/logs/trip.txt", kNmeaFilterIndex});
@@ -555,7 +539,7 @@ TEST_F(MainDlgTest, SettingsAreLoadedAndSavedHoweverTheWizardEnds) {
 
 TEST_F(MainDlgTest, RunWizardReturnsZeroAndSaves) {
     EXPECT_EQ(RunWizard(*view), 0);
-    EXPECT_TRUE(fs::exists(root / "ZOR" / "ZOR7700Track.conf"));
+    EXPECT_TRUE(settings.Exists());
 }
 
 } // namespace
