@@ -84,14 +84,14 @@ protected:
 
     // Runs the wizard until it ends; the driver plays the session meanwhile.
     void play() {
-        driver.onTimeout([] {
+        driver.onTimeout([this] {
             // Get every dialog out of the way so the wizard can be ended.
             while (QWidget* modal = QApplication::activeModalWidget()) {
-                if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && !qobject_cast<QtDialogFrame*>(modal)) {
-                    dialog->done(0);
-                } else {
+                auto* dialog = qobject_cast<QDialog*>(modal);
+                if (dialog == nullptr || modal == &view->Frame()) {
                     break;
                 }
+                dialog->done(0);
             }
         });
         driver.add(QStringLiteral("hard stop"), [] { return false; }, [] {});
@@ -136,7 +136,9 @@ protected:
         }
     }
     void expectDialog(const QString& what, std::function<void(QWidget*)> act) {
-        driver.add(what, [] { auto* m = QApplication::activeModalWidget(); return m && !qobject_cast<QtDialogFrame*>(m); },
+        driver.add(what, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            return modal != nullptr && modal != &view->Frame(); },
                    [act] { act(QApplication::activeModalWidget()); });
     }
     void saveAs(const QString& path, int filterIndex) {
