@@ -3,7 +3,6 @@
 #include "app/error_text.h"
 #include "app/file_path.h"
 #include "resources/resource_ids.h"
-#include "support/registry_key.h"
 
 #include <memory>
 
@@ -116,7 +115,7 @@ bool CMainDlg::OnCommand(intptr_t, uintptr_t wParam, uint16_t code) {
         OnBrowse();
         return true;
     case IDC_OPEN_FOLDER:
-        view.OpenFolder(outputFolder);
+        view.OpenFolder(settings.outputFolder);
         return true;
     default:
         return false;
@@ -144,7 +143,7 @@ bool CMainDlg::RequestClose(intptr_t endCode) {
 
 void CMainDlg::OnNext() {
     if (currentPage == PortPage) {
-        comPort = static_cast<int32_t>(view.ComboItemData(IDC_PORT_COMBO, view.ComboSelection(IDC_PORT_COMBO)));
+        settings.comPort = SelectedPortData();
         if (!StartRun()) {
             return;
         }
@@ -152,7 +151,7 @@ void CMainDlg::OnNext() {
         view.SetProgressRange(IDC_CONNECT_PROGRESS, 0, kBusyBarRange);
     } else if (currentPage == OutputPage) {
         worker.eraseAfterRead = view.IsChecked(IDC_ERASE_CHECK);
-        worker.nmeaOutput = nmeaOutput;
+        worker.nmeaOutput = settings.nmeaOutput;
         transferState = Transferring;
         worker.outputPath = selectedFile;
         worker.proceed();
@@ -169,10 +168,10 @@ bool CMainDlg::StartRun() {
     // A stopped run whose thread outlived its stop refuses the new start; it
     // has been told to stop, so wait for its end and start again rather than
     // leave the connecting page waiting for a report that never comes.
-    bool started = worker.startTransfer(comPort, view.ReportTarget());
+    bool started = worker.startTransfer(settings.comPort, view.ReportTarget());
     if (!started) {
         worker.joinTransfer();
-        started = worker.startTransfer(comPort, view.ReportTarget());
+        started = worker.startTransfer(settings.comPort, view.ReportTarget());
     }
     if (!started) {
         // Only a thread that cannot be created gets here; say so rather
@@ -201,14 +200,14 @@ void CMainDlg::OnPrevious() {
 void CMainDlg::OnBrowse() {
     SaveFileRequest request;
     request.path = selectedFile;
-    request.initialFolder = selectedFile.IsEmpty() ? outputFolder : nullptr;
-    request.filterIndex = nmeaOutput ? kNmeaFilterIndex : kKmlFilterIndex;
+    request.initialFolder = selectedFile.IsEmpty() ? settings.outputFolder : nullptr;
+    request.filterIndex = settings.nmeaOutput ? kNmeaFilterIndex : kKmlFilterIndex;
     if (!view.AskSaveFile(request)) {
         return;
     }
-    nmeaOutput = request.filterIndex == kNmeaFilterIndex;
+    settings.nmeaOutput = request.filterIndex == kNmeaFilterIndex;
     selectedFile = request.path;
-    copyFolderOf(selectedFile, outputFolder);
+    copyFolderOf(selectedFile, settings.outputFolder);
     view.SetText(IDC_OUTPUT_PATH, selectedFile);
     UpdateButtons();
 }
@@ -225,8 +224,8 @@ void CMainDlg::UpdateButtons() {
     bool nextAllowed = currentPage <= SuccessPage;
     switch (currentPage) {
     case PortPage:
-        comPort = static_cast<int32_t>(view.ComboItemData(IDC_PORT_COMBO, view.ComboSelection(IDC_PORT_COMBO)));
-        nextAllowed = comPort >= 0 && comPort <= kMaxPortNumber;
+        settings.comPort = SelectedPortData();
+        nextAllowed = settings.comPort >= 0 && settings.comPort <= kMaxPortNumber;
         break;
     case OutputPage:
         nextAllowed = !selectedFile.IsEmpty();
@@ -248,10 +247,14 @@ void CMainDlg::UpdateButtons() {
     }
 }
 
+int32_t CMainDlg::SelectedPortData() {
+    return static_cast<int32_t>(view.ComboItemData(IDC_PORT_COMBO, view.ComboSelection(IDC_PORT_COMBO)));
+}
+
 void CMainDlg::FillPortCombo() {
     portList.Refresh();
     auto items = std::make_unique<PortComboItems>();
-    buildPortComboItems(portList, comPort, *items);
+    buildPortComboItems(portList, settings.comPort, *items);
     view.ClearCombo(IDC_PORT_COMBO);
     for (int32_t i = 0; i < items->count; ++i) {
         view.AddComboItem(IDC_PORT_COMBO, items->texts[i], items->data[i]);
@@ -331,20 +334,4 @@ int RunWizard(WizardView& view) {
     return 0;
 }
 
-void CMainDlg::ExchangeSettings(bool save) {
-    CRegistryKey key;
-    if (save) {
-        if (key.IsOpen()) {
-            key.WriteDword(u"ComPort", comPort);
-            key.WriteDword(u"Nmea", nmeaOutput ? 1 : 0);
-            key.WriteString(u"Path", outputFolder);
-        }
-        return;
-    }
-    comPort = key.ReadDword(u"ComPort", -1);
-    nmeaOutput = key.ReadDword(u"Nmea", 0) != 0;
-    key.ReadString(u"Path", outputFolder);
-    if (outputFolder[0] == 0) {
-        documentsFolder(outputFolder);
-    }
-}
+void CMainDlg::ExchangeSettings(bool save) { ::ExchangeSettings(settings, save); }
