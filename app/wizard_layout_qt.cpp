@@ -3,8 +3,11 @@
 #include "resources/resource_ids.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStringList>
 
+#include <cmath>
 #include <iterator>
 
 namespace {
@@ -86,7 +89,10 @@ const PageTemplate kPageLayouts[] = {
 DialogUnits::DialogUnits(const QFont& font) {
     const QFontMetrics metrics(font);
     baseWidth = averageCharWidth(metrics);
-    baseHeight = metrics.height();
+    // Windows rounds ascent and descent up each, so its character height can
+    // be a pixel taller than Qt's for the same font.
+    const QFontMetricsF exact(font);
+    baseHeight = static_cast<int32_t>(std::ceil(exact.ascent()) + std::ceil(exact.descent()));
 }
 
 int32_t DialogUnits::x(int32_t du) const { return scale(du, baseWidth, 4); }
@@ -103,18 +109,23 @@ QFont dialogFont() {
     families << QStringLiteral("MS Shell Dlg") << QStringLiteral("Tahoma") << QStringLiteral("Liberation Sans")
              << QStringLiteral("DejaVu Sans");
     font.setFamilies(families);
-    font.setPointSize(8);
+    // 8 points in whole pixels, as Windows asks for the font (11 at 96 dpi);
+    // Qt's fractional sizes would make the dialog units a pixel smaller.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal dpi = screen != nullptr ? screen->logicalDotsPerInchY() : 96.0;
+    font.setPixelSize(qRound(8 * dpi / 72));
     return font;
 }
 
 QFont headingFont() {
     // A 20-pixel cell height, as the Windows font is asked for: the largest
-    // pixel size whose line height still fits.
+    // pixel size whose line spacing still fits, so wrapped lines stand 20
+    // pixels apart as they do there.
     QFont font = dialogFont();
     font.setWeight(QFont::Normal);
     int pixels = 20;
     font.setPixelSize(pixels);
-    while (pixels > 8 && QFontMetrics(font).height() > 20) {
+    while (pixels > 8 && QFontMetrics(font).lineSpacing() > 20) {
         font.setPixelSize(--pixels);
     }
     return font;

@@ -3,7 +3,7 @@
 #include "app/error_text.h"
 #include "resources/resource_ids.h"
 #include "support/fake_wizard_view.h"
-#include "support/settings_sandbox.h"
+#include "support/settings_store.h"
 #include "support/wide_text.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@ constexpr intptr_t kPlaceholder = 65280;
 
 std::string narrow(const std::u16string& text) { return narrowText(text); }
 
-// Every wizard gets a private settings and ports folder.
+// Every test gets a private settings store.
 class MainDlgTest : public ::testing::Test {
 protected:
     // A new user session: the old wizard goes (saving), a new view comes.
@@ -29,6 +29,7 @@ protected:
         wizard.reset();
         view = std::make_unique<FakeWizardView>();
     }
+    void SetUp() override { useFreshSettingsStore(); }
     void TearDown() override { wizard.reset(); }
 
     CMainDlg& Start() {
@@ -74,7 +75,6 @@ protected:
         view->Report(*wizard, kReportComplete, 0);
     }
 
-    SettingsSandbox settings{::testing::UnitTest::GetInstance()->current_test_info()->name()};
     std::unique_ptr<FakeWizardView> view = std::make_unique<FakeWizardView>();
     std::unique_ptr<CMainDlg> wizard;
 };
@@ -519,7 +519,7 @@ TEST_F(MainDlgTest, SettingsAreLoadedAndSavedHoweverTheWizardEnds) {
     const Row rows[] = {{"Cancel", Act::Cancel}, {"close box", Act::CloseBox}, {"never ended", Act::Next}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        settings.Clear();
+        useFreshSettingsStore();
         Fresh();
         GoTo(OutputPage);
         view->saveReplies.push_back({u"/data/logs/trip.txt", kNmeaFilterIndex});
@@ -539,7 +539,7 @@ TEST_F(MainDlgTest, SettingsAreLoadedAndSavedHoweverTheWizardEnds) {
 
 TEST_F(MainDlgTest, RunWizardReturnsZeroAndSaves) {
     EXPECT_EQ(RunWizard(*view), 0);
-    EXPECT_TRUE(settings.Exists());
+    EXPECT_TRUE(settingsStoreHasValues());
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "gui_driver.h"
 
+#include <cstdio>
+
 namespace {
 
 constexpr int kPollMs = 25;
@@ -21,6 +23,7 @@ void GuiDriver::poll() {
         waitedMs += kPollMs;
         if (waitedMs > stepTimeoutMs) {
             failed = step.what;
+            std::fprintf(stderr, "  timed out waiting for: %s\n", qPrintable(step.what));
             timer.stop();
             if (abortSession) {
                 abortSession();
@@ -29,8 +32,12 @@ void GuiDriver::poll() {
         return;
     }
     // Counted before acting: an action may open a modal dialog, inside whose
-    // event loop the following steps are played.
+    // event loop the following steps are played. Qt does not fire a timer
+    // again while its own handler runs, so the action runs from the event
+    // queue instead.
     waitedMs = 0;
     ++next;
-    step.act();
+    // The session's trail, so a stuck run shows how far it got.
+    std::fprintf(stderr, "  step: %s\n", qPrintable(step.what));
+    QMetaObject::invokeMethod(this, [act = step.act] { act(); }, Qt::QueuedConnection);
 }
