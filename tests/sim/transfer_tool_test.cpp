@@ -226,3 +226,23 @@ TEST(TransferTool, ReportsRisingProgressAsPlainLines) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(TransferTool, InterruptDuringTheDumpStopsWithCodeSeven) {
+    SimulatorProcess sim;
+    std::string error;
+    // 500 paced lines take about 20 s; Ctrl+C comes after 1.5 s.
+    ASSERT_TRUE(sim.start({"--generate", "3000"}, error)) << error;
+    std::string output = sim.folder() + "/track.kml";
+    std::string text;
+    int status = runProgram({"/usr/bin/timeout", "--preserve-status", "-s", "INT", "1.5",
+                             ZOR_TRANSFER_TOOL_PATH, "--port", std::to_string(sim.portNumber()),
+                             "--kml", output},
+                            sim.environment(), 10000, text);
+    EXPECT_EQ(7, status) << text;
+    EXPECT_NE(std::string::npos, text.find("Operation aborted.")) << text;
+    EXPECT_FALSE(exists(output));
+}
+
+} // namespace
