@@ -206,23 +206,46 @@ TEST(TransferTool, CaptureConversionCodes) {
     EXPECT_FALSE(exists(folder + "o")) << "no output file without a track";
 }
 
-TEST(TransferTool, ReportsRisingProgressAsPlainLines) {
-    SimulatorProcess sim;
-    std::string error;
-    ASSERT_TRUE(sim.start({"--generate", "300"}, error)) << error;
-    ToolRun run = runTool(sim, {"--port", std::to_string(sim.portNumber()), "--kml", sim.folder() + "/t"});
-    ASSERT_EQ(0, run.exitStatus) << run.output;
+// The percentages in the order shown, behind `marker` each.
+std::vector<int> percentsAfter(const std::string& text, const std::string& marker) {
     std::vector<int> percents;
-    size_t at = 0;
-    while ((at = run.output.find("progress ", at)) != std::string::npos) {
-        at += 9;
-        percents.push_back(std::atoi(run.output.c_str() + at));
+    for (size_t at = 0; (at = text.find(marker, at)) != std::string::npos;) {
+        at += marker.size();
+        percents.push_back(std::atoi(text.c_str() + at));
     }
-    ASSERT_GE(percents.size(), 10u) << run.output;
-    EXPECT_EQ(0, percents.front());
-    EXPECT_EQ(100, percents.back());
-    for (size_t i = 1; i < percents.size(); ++i) EXPECT_GT(percents[i], percents[i - 1]);
-    EXPECT_EQ(std::string::npos, run.output.find('\r')) << "no bar redrawing into a pipe";
+    return percents;
+}
+
+TEST(TransferTool, ShowsRisingProgressAsABarOrAsPlainLines) {
+    struct Row {
+        const char* name;
+        bool terminal;
+        std::string marker;  // what comes before each percentage
+        bool redraws;        // carriage returns in the output
+    };
+    const Row rows[] = {
+        {"plain lines into a pipe", false, "progress ", false},
+        {"a bar redrawn in place on a terminal", true, "] ", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SimulatorProcess sim;
+        std::string error;
+        ASSERT_TRUE(sim.start({"--generate", "300"}, error)) << error;
+        std::string command = std::string(ZOR_TRANSFER_TOOL_PATH) + " --port " +
+                              std::to_string(sim.portNumber()) + " --kml " + sim.folder() + "/t";
+        // script(1) gives the tool a pseudo-terminal as its output.
+        std::vector<std::string> arguments = {"/bin/sh", "-c", command};
+        if (row.terminal) arguments = {"/usr/bin/script", "-q", "-e", "-c", command, "/dev/null"};
+        std::string output;
+        ASSERT_EQ(0, runProgram(arguments, sim.environment(), 30000, output)) << output;
+        std::vector<int> percents = percentsAfter(output, row.marker);
+        ASSERT_GE(percents.size(), 10u) << output;
+        EXPECT_EQ(0, percents.front());
+        EXPECT_EQ(100, percents.back());
+        for (size_t i = 1; i < percents.size(); ++i) EXPECT_GT(percents[i], percents[i - 1]);
+        EXPECT_EQ(row.redraws, output.find("\r[") != std::string::npos) << output;
+    }
 }
 
 } // namespace
