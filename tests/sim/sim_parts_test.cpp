@@ -113,7 +113,7 @@ TEST(SimParts, ReadsGpxTolerantly) {
          "</trkpt><trkpt lat=\"91\" lon=\"2\"><time>2020-09-13T12:26:40Z</time></trkpt>"
          "<trkpt lat=\"1\" lon=\"2\"><time>2020-09-13T12:26:41Z</time><ele>-3</ele></trkpt>",
          1, 1600000001u, 3, -3},
-        {"a namespace-free wpt is not a track point",
+        {"waypoints are not track points",
          "<wpt lat=\"1\" lon=\"2\"><time>2020-09-13T12:26:40Z</time></wpt>", 0, 0, 0, 0},
     };
     for (const Row& row : rows) {

@@ -24,7 +24,7 @@ void PacedLine::send(const std::string& bytes) {
 
 void PacedLine::hangUpAfterQueued() {
     hangUpPending = true;
-    hangUpDeadline = Clock::time_point::max();
+    draining = false;
 }
 
 void PacedLine::startClock(Clock::time_point now) {
@@ -57,7 +57,8 @@ PacedLine::Clock::time_point PacedLine::pump(Clock::time_point now) {
 }
 
 void PacedLine::hangUpWhenRead(Clock::time_point now) {
-    if (hangUpDeadline == Clock::time_point::max()) {
+    if (!draining) {
+        draining = true;
         hangUpDeadline = now + kHangUpGrace;
         drainedSince = now;
     }
