@@ -265,22 +265,30 @@ TEST(Simulator, RegistersItsLinkAndRemovesItOnEveryWayOut) {
 TEST(Simulator, ReplacesAStaleLinkButRefusesATakenNumber) {
     struct Row {
         const char* name;
+        std::string existingLink;
         std::string existingTarget;
         bool starts;
     };
     const Row rows[] = {
-        {"link to a device that is gone", "/dev/zor-no-such-device", true},
-        {"link to a present device", "/dev/null", false},
+        {"link to a device that is gone", "com9", "/dev/zor-no-such-device", true},
+        {"other spelling, device gone", "COM09", "/dev/zor-no-such-device", true},
+        {"link to a present device", "com9", "/dev/null", false},
+        {"other spelling, present device", "Com9", "/dev/null", false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         SimulatorProcess sim;
         std::string folder = sim.configHome() + "/ZOR/ports";
         ASSERT_EQ(0, system(("mkdir -p " + folder).c_str()));
-        ASSERT_EQ(0, symlink(row.existingTarget.c_str(), (folder + "/com9").c_str()));
+        ASSERT_EQ(0, symlink(row.existingTarget.c_str(), (folder + "/" + row.existingLink).c_str()));
         std::string error;
         EXPECT_EQ(row.starts, sim.start({"--port", "9"}, error)) << error;
-        EXPECT_EQ(row.starts ? sim.devicePath() : row.existingTarget, readLink(folder + "/com9"));
+        if (row.starts) {
+            EXPECT_EQ(sim.devicePath(), readLink(folder + "/com9"));
+        } else {
+            EXPECT_FALSE(exists(folder + "/com9") && row.existingLink != "com9");
+            EXPECT_NE(std::string::npos, error.find("COM9 is taken")) << error;
+        }
     }
 }
 
