@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -113,17 +114,25 @@ TEST(Simulator, DumpsTheWholeMemoryAtTheBaudRatesPace) {
         EXPECT_TRUE(hasValidChecksum(sentence)) << sentence;
     }
 
-    // Bytes leave at 5760 a second, evenly: no piece is more than about
-    // 70 ms of line time ahead of or behind the straight line.
+    // Bytes leave at 5760 a second, evenly: the reader, polling every 5 ms,
+    // gets small pieces rather than whole 235-byte lines, and no piece is
+    // far ahead of or behind the straight line (the margin allows for the
+    // scheduler's stalls on a busy machine).
     const auto& pieces = client.arrivals();
     double firstMs = pieces.front().first;
     size_t firstBytes = pieces.front().second;
     double rate = static_cast<double>(stream.size() - firstBytes) / (pieces.back().first - firstMs) * 1000;
     EXPECT_NEAR(5760.0, rate, 5760.0 * 0.05);
+    std::vector<size_t> pieceSizes;
+    size_t previous = 0;
     for (const auto& [ms, bytes] : pieces) {
+        pieceSizes.push_back(bytes - previous);
+        previous = bytes;
         double expected = static_cast<double>(firstBytes) + (ms - firstMs) * 5.76;
-        EXPECT_NEAR(expected, static_cast<double>(bytes), 400.0) << "at " << ms << " ms";
+        EXPECT_NEAR(expected, static_cast<double>(bytes), 1500.0) << "at " << ms << " ms";
     }
+    std::nth_element(pieceSizes.begin(), pieceSizes.begin() + pieceSizes.size() / 2, pieceSizes.end());
+    EXPECT_LT(pieceSizes[pieceSizes.size() / 2], 100u) << "median piece";
 }
 
 TEST(Simulator, FastDumpIsNotPaced) {
@@ -171,7 +180,7 @@ TEST(Simulator, ChattersBetweenCommandsUnlessTold) {
         size_t maximumPerKind;
     };
     const Row rows[] = {
-        {"a GGA and an RMC every second", {}, 2, 4},
+        {"a GGA and an RMC every second", {}, 2, 5},
         {"quiet with --no-chatter", {"--no-chatter"}, 0, 0},
     };
     for (const Row& row : rows) {
@@ -179,7 +188,7 @@ TEST(Simulator, ChattersBetweenCommandsUnlessTold) {
         SimulatorProcess sim;
         PtyClient client;
         ASSERT_TRUE(startWith(sim, client, row.arguments));
-        std::vector<std::string> sentences = sentencesOf(client.readUntil("never", 2600));
+        std::vector<std::string> sentences = sentencesOf(client.readUntil("never", 3500));
         for (const char* kind : {"$GPGGA,", "$GPRMC,"}) {
             std::vector<std::string> found = withPrefix(sentences, kind);
             EXPECT_GE(found.size(), row.minimumPerKind) << kind;
