@@ -17,4 +17,4 @@ file(GLOB ZOR_TRANSFER_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/
 list(FILTER ZOR_TRANSFER_TOOL_SOURCES EXCLUDE REGEX "_${ZOR_OTHER_PLATFORM}\\.cpp$")
 add_executable(zor7700-transfer ${ZOR_TRANSFER_TOOL_SOURCES})
 target_include_directories(zor7700-transfer PRIVATE ${CMAKE_SOURCE_DIR}/tools/zor7700-transfer)
-target_link_libraries(zor7700-transfer PRIVATE zor_wizard zor_core)
+target_link_libraries(zor7700-transfer PRIVATE zor_wizard zor_tools_common zor_core)

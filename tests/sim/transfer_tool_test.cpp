@@ -194,6 +194,7 @@ TEST(TransferTool, CaptureConversionCodes) {
          "--erase and --raw need a device"},
         {"port out of range", {"--port", "256", "--kml", "a"}, 64, "bad or repeated --port 256"},
         {"unknown option", {"--fast"}, 64, "unknown option --fast"},
+        {"port list", {"--list-ports"}, 0, "Select Serial Port ...\n"},
         {"port that names nothing", {"--port", "250", "--kml", folder + "o"}, 1,
          "Unable to open the Bluetooth connection."},
     };

@@ -158,7 +158,8 @@ std::string simUsage() {
         "A ZOR 7700 GPS logger on a pseudo-terminal, registered as a COM port\n"
         "(a link comN in $XDG_CONFIG_HOME/ZOR/ports, by default ~/.config/ZOR/ports).\n"
         "The first line of output is \"COMn DEVICE\". It answers $PZOR,V (version),\n"
-        "$PZOR,R (log dump) and $PZOR,C (erase) and runs until interrupted.\n"
+        "$PZOR,R (log dump) and $PZOR,C (erase) and runs until interrupted;\n"
+        "SIGUSR1 prints the commands received so far.\n"
         "Without a log option the memory holds a built-in trip of three segments.\n\n";
     for (const OptionRow& row : kOptions) {
         std::string left = std::string("  ") + row.name;

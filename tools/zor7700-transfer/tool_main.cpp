@@ -8,6 +8,7 @@
 #include "transfer_options.h"
 
 #include "app/error_text.h"
+#include "tools/common/port_list_print.h"
 #include "device/transfer_worker.h"
 
 #include <cstdio>
@@ -21,6 +22,10 @@ int toolMain(const std::vector<std::string>& arguments) {
     }
     if (options.help) {
         std::fputs(transferUsage().c_str(), stdout);
+        return 0;
+    }
+    if (options.listPorts) {
+        printPortList(stdout);
         return 0;
     }
     bool erased = false;

@@ -49,6 +49,11 @@ const OptionRow kOptions[] = {
          o.rawPath = v;
          return !v.empty();
      }},
+    {"--list-ports", nullptr, "list the present COM ports as the wizard's port page shows them",
+     [](TransferOptions& o, const std::string&) {
+         o.listPorts = true;
+         return true;
+     }},
     {"--help", nullptr, "show this help",
      [](TransferOptions& o, const std::string&) {
          o.help = true;
@@ -94,7 +99,7 @@ bool parseTransferOptions(const std::vector<std::string>& arguments, TransferOpt
             return false;
         }
     }
-    if (options.help) return true;
+    if (options.help || options.listPorts) return true;
     error = inconsistency(options);
     return error.empty();
 }
@@ -103,6 +108,7 @@ std::string transferUsage() {
     std::string text =
         "Usage: zor7700-transfer --port N (--kml FILE | --nmea FILE) [--erase] [--raw FILE]\n"
         "       zor7700-transfer --capture FILE (--kml FILE | --nmea FILE)\n"
+        "       zor7700-transfer --list-ports\n"
         "Reads the track log of a ZOR 7700 logger (or a saved dump of it) and writes it\n"
         "as KML or NMEA text, the same way the wizard does.\n\n";
     for (const OptionRow& row : kOptions) {
@@ -117,7 +123,8 @@ std::string transferUsage() {
         "as COM<n+1>, ttyUSB<n> as COM<33+n>, ttyACM<n> as COM<65+n>, rfcomm<n> as COM<97+n>.\n"
         "\nExit status: 0 success; 1 the port cannot be opened; 2 a command cannot be\n"
         "sent; 3 reading failed or the logger fell silent; 4 the output file cannot be\n"
-        "created; 5 it cannot be written; 7 stopped; 8 no ZOR 7700 answered; 9 the log\n"
-        "holds no position; 64 wrong command line; 66 the capture cannot be read.\n";
+        "created; 5 it cannot be written; 6 the transfer could not start; 7 stopped\n"
+        "(Ctrl+C); 8 no ZOR 7700 answered; 9 the log holds no position; 64 wrong\n"
+        "command line; 66 the capture cannot be read.\n";
     return text;
 }

@@ -13,6 +13,7 @@ struct TransferOptions {
     bool nmeaOutput = false;
     bool erase = false;
     std::string rawPath;
+    bool listPorts = false;
     bool help = false;
 };
 
