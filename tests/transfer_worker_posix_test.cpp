@@ -21,6 +21,10 @@
 
 namespace fs = std::filesystem;
 
+// Scripts and options name only the fields a case changes; the rest keep
+// their defaults on purpose.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace {
 
 constexpr int32_t kPort = 9;
@@ -71,6 +75,7 @@ struct RunOptions {
     bool nmea = false;
     bool erase = false;
     std::string path; // empty: a fresh file in the test's folder
+    uint32_t goAheadDelayMs = 0; // how long the user takes to choose
 };
 
 class TransferWorkerRun : public ::testing::Test {
@@ -104,6 +109,7 @@ public:
         PostedReport report;
         while (nextReport(report)) {
             if (report.wParam == kReportDeviceFound) {
+                sleepMs(options.goAheadDelayMs);
                 worker.nmeaOutput = options.nmea;
                 worker.eraseAfterRead = options.erase;
                 worker.outputPath = widePath(options.path.empty() ? outputPath : options.path);
@@ -129,7 +135,9 @@ public:
         return text;
     }
 
+    // What the device received, once a command in flight has had time to land.
     std::vector<std::string> commandTexts() {
+        sleepMs(150);
         std::vector<std::string> texts;
         for (const ScriptedDevice::Command& c : device->commands()) texts.push_back(c.line);
         return texts;
@@ -164,30 +172,35 @@ TEST(TransferWorkerOutcomes, EveryCauseEndsWithItsReport) {
         std::vector<std::string> commands;
         bool fileExpected;
     } cases[] = {
-        {"KML without erase", {kFirstFormReply, 0, false, dump}, {false, false, ""},
+        {"KML without erase", {.versionReply = kFirstFormReply, .dump = dump}, {},
          kReportComplete, 0, {kVersionQuery, kReadLog}, true},
-        {"second accepted reply form, NMEA", {kSecondFormReply, 0, false, dump}, {true, false, ""},
+        {"second accepted reply form, NMEA", {.versionReply = kSecondFormReply, .dump = dump},
+         {.nmea = true},
          kReportComplete, 0, {kVersionQuery, kReadLog}, true},
-        {"a reply of another form is no ZOR 7700", {kWrongFormReply}, {}, kReportFailed,
+        {"a reply of another form is no ZOR 7700", {.versionReply = kWrongFormReply}, {}, kReportFailed,
          kErrorNoDevice, {kVersionQuery}, false},
         {"a reply with a wrong checksum counts as none",
-         {kFirstFormReply.substr(0, kFirstFormReply.size() - 4) + "00\r\n"}, {}, kReportFailed,
+         {.versionReply = kFirstFormReply.substr(0, kFirstFormReply.size() - 4) + "00\r\n"}, {}, kReportFailed,
          kErrorNoDevice, {kVersionQuery}, false},
-        {"no reply at all", {}, {}, kReportFailed, kErrorNoDevice, {kVersionQuery}, false},
-        {"a reply 1300 ms late", {kFirstFormReply, 1300}, {}, kReportFailed, kErrorNoDevice,
+        {"no reply at all", {.versionReply = ""}, {}, kReportFailed, kErrorNoDevice, {kVersionQuery}, false},
+        {"a reply 1300 ms late", {.versionReply = kFirstFormReply, .versionDelayMs = 1300}, {}, kReportFailed, kErrorNoDevice,
          {kVersionQuery}, false},
-        {"the device hangs up before the read-log command", {kFirstFormReply, 0, true}, {},
+        {"the device hangs up before the read-log command", {.versionReply = kFirstFormReply, .hangUpAfterVersion = true},
+         {.goAheadDelayMs = 1500},
          kReportFailed, kErrorWriteCommand, {kVersionQuery}, false},
         {"the device hangs up in the dump",
-         {kFirstFormReply, 0, false, dump, 0, 0, dump.size() / 2, true}, {}, kReportFailed,
+         {.versionReply = kFirstFormReply, .dump = dump, .dumpStopsAfter = dump.size() / 2,
+          .hangUpInDump = true},
+         {}, kReportFailed,
          kErrorRead, {kVersionQuery, kReadLog}, false},
-        {"a dump without positions", {kFirstFormReply, 0, false, noPositions}, {false, true, ""},
+        {"a dump without positions", {.versionReply = kFirstFormReply, .dump = noPositions},
+         {.erase = true},
          kReportFailed, kErrorNoTracks, {kVersionQuery, kReadLog}, false},
-        {"an output folder that does not exist", {kFirstFormReply, 0, false, dump},
-         {false, true, "/nonexistent-zor-folder/track.kml"}, kReportFailed, kErrorCreateFile,
+        {"an output folder that does not exist", {.versionReply = kFirstFormReply, .dump = dump},
+         {.erase = true, .path = "/nonexistent-zor-folder/track.kml"}, kReportFailed, kErrorCreateFile,
          {kVersionQuery, kReadLog}, false},
-        {"a full disk fails the write and keeps the device's log", {kFirstFormReply, 0, false, dump},
-         {true, true, "/dev/full"}, kReportFailed, kErrorWriteFile, {kVersionQuery, kReadLog},
+        {"a full disk fails the write and keeps the device's log", {.versionReply = kFirstFormReply, .dump = dump},
+         {.nmea = true, .erase = true, .path = "/dev/full"}, kReportFailed, kErrorWriteFile, {kVersionQuery, kReadLog},
          false},
     };
     for (Case& c : cases) {
@@ -203,7 +216,6 @@ TEST(TransferWorkerOutcomes, EveryCauseEndsWithItsReport) {
         EXPECT_EQ(last.wParam, c.wParam) << "reports: " << run.describe(result.reports);
         EXPECT_EQ(last.lParam, c.lParam) << "reports: " << run.describe(result.reports);
         EXPECT_EQ(run.worker.lastError(), c.wParam == kReportFailed ? c.lParam : 0);
-        sleepMs(100);
         EXPECT_EQ(run.commandTexts(), c.commands);
         EXPECT_EQ(fs::exists(run.outputPath), c.fileExpected);
         EXPECT_FALSE(run.worker.isRunning());
@@ -212,7 +224,8 @@ TEST(TransferWorkerOutcomes, EveryCauseEndsWithItsReport) {
 }
 
 TEST_F(TransferWorkerRun, ReportsDeviceFoundOnceRisingProgressAndOneFinalReport) {
-    startDevice({kFirstFormReply, 0, false, buildDump(86), 700, 20});
+    startDevice({.versionReply = kFirstFormReply, .dump = buildDump(86), .dumpChunkBytes = 700,
+                 .dumpChunkPauseMs = 20});
     RunResult run = runToEnd({});
     ASSERT_TRUE(run.ended);
     PostedReport late;
@@ -234,7 +247,7 @@ TEST_F(TransferWorkerRun, ReportsDeviceFoundOnceRisingProgressAndOneFinalReport)
 }
 
 TEST_F(TransferWorkerRun, KmlFileHoldsTheWholeTrack) {
-    startDevice({kFirstFormReply, 0, false, buildDump(20)});
+    startDevice({.versionReply = kFirstFormReply, .dump = buildDump(20)});
     ASSERT_TRUE(runToEnd({}).ended);
     std::string kml = readFile(outputPath);
     EXPECT_EQ(kml.rfind("<?xml", 0), 0u);
@@ -244,8 +257,8 @@ TEST_F(TransferWorkerRun, KmlFileHoldsTheWholeTrack) {
 }
 
 TEST_F(TransferWorkerRun, NmeaFileHoldsTwoSentencesPerPosition) {
-    startDevice({kFirstFormReply, 0, false, buildDump(20)});
-    ASSERT_TRUE(runToEnd({true, false, ""}).ended);
+    startDevice({.versionReply = kFirstFormReply, .dump = buildDump(20)});
+    ASSERT_TRUE(runToEnd({.nmea = true}).ended);
     std::string nmea = readFile(outputPath);
     size_t gga = 0, rmc = 0;
     for (size_t at = nmea.find("$GPGGA"); at != std::string::npos; at = nmea.find("$GPGGA", at + 1)) ++gga;
@@ -258,16 +271,16 @@ TEST_F(TransferWorkerRun, NmeaFileHoldsTwoSentencesPerPosition) {
 // not yet whole on disk.
 TEST_F(TransferWorkerRun, EraseComesFiveSecondsAfterTheFileIsComplete) {
     std::string fileAtErase;
-    DeviceScript script{kFirstFormReply, 0, false, buildDump(20)};
+    DeviceScript script{.versionReply = kFirstFormReply, .dump = buildDump(20)};
     script.onErase = [&] { fileAtErase = readFile(outputPath); };
     startDevice(script);
-    RunResult run = runToEnd({false, true, ""});
+    RunResult run = runToEnd({.erase = true});
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.reports.back().wParam, kReportComplete);
     EXPECT_EQ(run.reports.back().lParam, 1);
+    EXPECT_EQ(commandTexts(), (std::vector<std::string>{kVersionQuery, kReadLog, kErase}));
     std::vector<ScriptedDevice::Command> commands = device->commands();
     ASSERT_EQ(commands.size(), 3u);
-    EXPECT_EQ(commands[2].line, kErase);
     uint32_t pause = ticksBetween(device->dumpSentTick(), commands[2].tick);
     EXPECT_GE(pause, 5000u);
     EXPECT_LT(pause, 6500u);
@@ -287,7 +300,7 @@ TEST_F(TransferWorkerRun, DetectionGivesUpAfterOneSecond) {
 }
 
 TEST_F(TransferWorkerRun, WrongReplyFailsAtOnce) {
-    startDevice({kWrongFormReply});
+    startDevice({.versionReply = kWrongFormReply});
     RunResult run = runToEnd({});
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.reports.back().lParam, kErrorNoDevice);
@@ -295,7 +308,7 @@ TEST_F(TransferWorkerRun, WrongReplyFailsAtOnce) {
 }
 
 TEST_F(TransferWorkerRun, OtherSentencesDuringDetectionAreIgnored) {
-    DeviceScript script{kFirstFormReply, 400, false, buildDump(5)};
+    DeviceScript script{.versionReply = kFirstFormReply, .versionDelayMs = 400, .dump = buildDump(5)};
     script.chatter = kChatter;
     script.chatterEveryMs = 50;
     startDevice(script);
@@ -306,12 +319,13 @@ TEST_F(TransferWorkerRun, OtherSentencesDuringDetectionAreIgnored) {
 
 TEST_F(TransferWorkerRun, DumpSilenceOfThreeSecondsFails) {
     std::string dump = buildDump(20);
-    DeviceScript script{kFirstFormReply, 0, false, dump, 0, 0, dump.size() / 2};
+    DeviceScript script{
+        .versionReply = kFirstFormReply, .dump = dump, .dumpStopsAfter = dump.size() / 2};
     // Ordinary sentences keep coming but are no sign of a dump.
     script.chatter = kChatter;
     script.chatterEveryMs = 200;
     startDevice(script);
-    RunResult run = runToEnd({false, true, ""});
+    RunResult run = runToEnd({.erase = true});
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.reports.back().wParam, kReportFailed);
     EXPECT_EQ(run.reports.back().lParam, kErrorRead);
@@ -329,7 +343,7 @@ TEST_F(TransferWorkerRun, BytesAfterTheEndSentenceAreIgnored) {
         std::memcpy(bytes + 16 * k, early.data(), 16);
     }
     std::string dump = buildDump(3) + dumpDataSentence(10, bytes, 24);
-    startDevice({kFirstFormReply, 0, false, dump});
+    startDevice({.versionReply = kFirstFormReply, .dump = dump});
     RunResult run = runToEnd({});
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.reports.back().wParam, kReportComplete);
@@ -338,7 +352,7 @@ TEST_F(TransferWorkerRun, BytesAfterTheEndSentenceAreIgnored) {
 }
 
 TEST_F(TransferWorkerRun, StartWhileRunningIsRefused) {
-    startDevice({kFirstFormReply, 0, false, buildDump(3)});
+    startDevice({.versionReply = kFirstFormReply, .dump = buildDump(3)});
     ASSERT_TRUE(worker.startTransfer(kPort, reports.target()));
     EXPECT_FALSE(worker.startTransfer(kPort, reports.target()));
     PostedReport report;
@@ -364,11 +378,12 @@ TEST(TransferWorkerStop, StopsInEveryPhase) {
         std::vector<std::string> commands;
         bool mayStopBeforeTheQuery;
     } cases[] = {
-        {"right after the start", {kFirstFormReply, 500}, 99, 0, {kVersionQuery}, true},
-        {"while detecting", {kFirstFormReply, 800}, 98, 0, {kVersionQuery}, false},
-        {"while waiting for the go-ahead", {kFirstFormReply}, kReportDeviceFound, 0,
+        {"right after the start", {.versionReply = kFirstFormReply, .versionDelayMs = 500}, 99, 0, {kVersionQuery}, true},
+        {"while detecting", {.versionReply = kFirstFormReply, .versionDelayMs = 800}, 98, 0, {kVersionQuery}, false},
+        {"while waiting for the go-ahead", {.versionReply = kFirstFormReply}, kReportDeviceFound, 0,
          {kVersionQuery}, false},
-        {"while dumping", {kFirstFormReply, 0, false, dump, 500, 30}, kReportProgress, 20,
+        {"while dumping", {.versionReply = kFirstFormReply, .dump = dump, .dumpChunkBytes = 500,
+          .dumpChunkPauseMs = 30}, kReportProgress, 20,
          {kVersionQuery, kReadLog}, false},
     };
     for (Case& c : cases) {
@@ -396,7 +411,6 @@ TEST(TransferWorkerStop, StopsInEveryPhase) {
         while (run.nextReport(report, 2000)) last = report;
         EXPECT_EQ(last.wParam, kReportFailed) << run.describe(run.result.reports);
         EXPECT_EQ(last.lParam, kErrorStopped) << run.describe(run.result.reports);
-        sleepMs(100);
         std::vector<std::string> commands = run.commandTexts();
         if (c.mayStopBeforeTheQuery && commands.empty()) commands = c.commands;
         EXPECT_EQ(commands, c.commands);
@@ -409,7 +423,7 @@ TEST(TransferWorkerStop, StopsInEveryPhase) {
 // stopTransfer gives up waiting after 3000 ms, and joinTransfer lets the
 // owner wait for the end before it lets go of the worker.
 TEST_F(TransferWorkerRun, StopDuringThePauseStillErasesAndJoinWaitsForTheEnd) {
-    startDevice({kFirstFormReply, 0, false, buildDump(5)});
+    startDevice({.versionReply = kFirstFormReply, .dump = buildDump(5)});
     ASSERT_TRUE(worker.startTransfer(kPort, reports.target()));
     PostedReport report;
     while (nextReport(report) && !(report.wParam == kReportProgress && report.lParam == 100)) {
@@ -431,7 +445,6 @@ TEST_F(TransferWorkerRun, StopDuringThePauseStillErasesAndJoinWaitsForTheEnd) {
     ASSERT_TRUE(nextReport(report, 1000));
     EXPECT_EQ(report.wParam, kReportFailed);
     EXPECT_EQ(report.lParam, kErrorStopped);
-    sleepMs(100);
     EXPECT_EQ(commandTexts(), (std::vector<std::string>{kVersionQuery, kReadLog, kErase}));
     EXPECT_FALSE(readFile(outputPath).empty()) << "a stop after writing keeps the whole file";
 }
@@ -439,7 +452,7 @@ TEST_F(TransferWorkerRun, StopDuringThePauseStillErasesAndJoinWaitsForTheEnd) {
 // A stop that found no run waiting leaves the event signalled; the next run
 // must still wait for its own go-ahead.
 TEST_F(TransferWorkerRun, StaleGoAheadDoesNotReleaseTheNextRun) {
-    startDevice({kFirstFormReply, 0, false, buildDump(5)});
+    startDevice({.versionReply = kFirstFormReply, .dump = buildDump(5)});
     ASSERT_TRUE(worker.startTransfer(kPort, reports.target()));
     worker.stopTransfer();
     worker.joinTransfer();
@@ -461,7 +474,7 @@ TEST_F(TransferWorkerRun, StaleGoAheadDoesNotReleaseTheNextRun) {
 // A line that reaches the port while the user chooses the output would be
 // taken for part of the dump; the waiting run purges it.
 TEST_F(TransferWorkerRun, WaitingDiscardsWhatTheDeviceSends) {
-    startDevice({kFirstFormReply, 0, false, buildDump(5)});
+    startDevice({.versionReply = kFirstFormReply, .dump = buildDump(5)});
     ASSERT_TRUE(worker.startTransfer(kPort, reports.target()));
     PostedReport report;
     ASSERT_TRUE(nextReport(report));
@@ -492,6 +505,9 @@ TEST(TransferWorkerStart, FailedThreadCreationLeavesTheWorkerIdle) {
     GTEST_SKIP() << "sanitizers reserve address space beyond any small limit";
 #endif
 #endif
+    // A fresh process: a forked one could reuse a stack cached from an
+    // earlier test's thread.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
             TransferWorker worker;

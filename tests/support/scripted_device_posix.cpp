@@ -32,8 +32,11 @@ void ScriptedDevice::serve() {
             std::string command = pending.substr(0, end + 2);
             pending.erase(0, end + 2);
             {
+                // Under the lock, so whoever reads the commands also sees
+                // what onErase recorded.
                 std::lock_guard<std::mutex> lock(mutex);
                 received.push_back({command, tickCount()});
+                if (command.rfind("$PZOR,C*", 0) == 0 && script.onErase) script.onErase();
             }
             answer(command);
         }
@@ -50,13 +53,13 @@ void ScriptedDevice::answer(const std::string& command) {
         if (!pause(script.versionDelayMs)) return;
         line.send(script.versionReply);
         if (script.hangUpAfterVersion) {
+            // Late enough that the reply has surely been read.
+            if (!pause(300)) return;
             line.hangUp();
             hungUp = true;
         }
     } else if (command.rfind("$PZOR,R*", 0) == 0) {
         sendDump();
-    } else if (command.rfind("$PZOR,C*", 0) == 0 && script.onErase) {
-        script.onErase();
     }
 }
 
