@@ -59,6 +59,9 @@ for row in "${rows[@]}"; do
             >"$work/$name.log" 2>&1; then
         echo "FAILED $name"; cat "$work/$name.log"
         failed=1
+    elif ! grep -q "PASSED.* 1 test" "$work/$name.log"; then
+        echo "FAILED $name: no such test ran"; cat "$work/$name.log"
+        failed=1
     elif [ -n "$expected" ] && ! grep -q "$expected" "$work/$name.report"; then
         echo "FAILED $name: the simulator never received $expected"; cat "$work/$name.report"
         failed=1
