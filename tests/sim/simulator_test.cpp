@@ -22,7 +22,8 @@ namespace {
 ::testing::AssertionResult startWith(SimulatorProcess& sim, PtyClient& client,
                                      const std::vector<std::string>& arguments) {
     std::string error;
-    if (!sim.start(arguments, error)) return ::testing::AssertionFailure() << error;
+    if (!sim.start(arguments, error))
+        return ::testing::AssertionFailure() << error;
     if (!client.open(sim.devicePath())) {
         return ::testing::AssertionFailure() << "cannot open " << sim.devicePath();
     }
@@ -45,7 +46,8 @@ std::string field(const std::string& sentence, int n) {
     size_t start = 0;
     for (int i = 0; i < n; ++i) {
         start = sentence.find(',', start);
-        if (start == std::string::npos) return {};
+        if (start == std::string::npos)
+            return {};
         ++start;
     }
     return sentence.substr(start, sentence.find_first_of(",*", start) - start);
@@ -53,7 +55,8 @@ std::string field(const std::string& sentence, int n) {
 
 int wordCount(const std::string& dataLine) {
     int commas = 0;
-    for (char c : dataLine.substr(0, dataLine.find('*'))) commas += c == ',' ? 1 : 0;
+    for (char c : dataLine.substr(0, dataLine.find('*')))
+        commas += c == ',' ? 1 : 0;
     return commas - 2;
 }
 
@@ -121,7 +124,8 @@ TEST(Simulator, DumpsTheWholeMemoryAtTheBaudRatesPace) {
     const auto& pieces = client.arrivals();
     double firstMs = pieces.front().first;
     size_t firstBytes = pieces.front().second;
-    double rate = static_cast<double>(stream.size() - firstBytes) / (pieces.back().first - firstMs) * 1000;
+    double rate =
+        static_cast<double>(stream.size() - firstBytes) / (pieces.back().first - firstMs) * 1000;
     EXPECT_NEAR(5760.0, rate, 5760.0 * 0.05);
     std::vector<size_t> pieceSizes;
     size_t previous = 0;
@@ -131,7 +135,8 @@ TEST(Simulator, DumpsTheWholeMemoryAtTheBaudRatesPace) {
         double expected = static_cast<double>(firstBytes) + (ms - firstMs) * 5.76;
         EXPECT_NEAR(expected, static_cast<double>(bytes), 1500.0) << "at " << ms << " ms";
     }
-    std::nth_element(pieceSizes.begin(), pieceSizes.begin() + pieceSizes.size() / 2, pieceSizes.end());
+    std::nth_element(pieceSizes.begin(), pieceSizes.begin() + pieceSizes.size() / 2,
+                     pieceSizes.end());
     EXPECT_LT(pieceSizes[pieceSizes.size() / 2], 100u) << "median piece";
 }
 
@@ -193,7 +198,8 @@ TEST(Simulator, ChattersBetweenCommandsUnlessTold) {
             std::vector<std::string> found = withPrefix(sentences, kind);
             EXPECT_GE(found.size(), row.minimumPerKind) << kind;
             EXPECT_LE(found.size(), row.maximumPerKind) << kind;
-            for (const std::string& sentence : found) EXPECT_TRUE(hasValidChecksum(sentence)) << sentence;
+            for (const std::string& sentence : found)
+                EXPECT_TRUE(hasValidChecksum(sentence)) << sentence;
         }
     }
 }
@@ -203,7 +209,7 @@ TEST(Simulator, InjectsEachFaultIntoTheDump) {
         const char* name;
         std::vector<std::string> arguments;
         std::vector<int> expectedIndexes; // data lines in arrival order
-        std::vector<size_t> corrupted;     // positions in arrival order
+        std::vector<size_t> corrupted;    // positions in arrival order
         bool endSentence;
         int finalWords;
         bool hangUp;
@@ -214,8 +220,20 @@ TEST(Simulator, InjectsEachFaultIntoTheDump) {
         {"silence after 4 lines", {"--silence-after", "4"}, {0, 1, 2, 3}, {}, false, 24, false},
         {"every third checksum wrong", {"--corrupt-every", "3"}, all, {2, 5, 8}, true, 24, false},
         {"line 4 dropped", {"--drop-line", "4"}, {0, 1, 2, 3, 5, 6, 7, 8, 9}, {}, true, 24, false},
-        {"line 4 repeated", {"--repeat-line", "4"}, {0, 1, 2, 3, 4, 4, 5, 6, 7, 8, 9}, {}, true, 24, false},
-        {"line 4 after line 5", {"--swap-line", "4"}, {0, 1, 2, 3, 5, 4, 6, 7, 8, 9}, {}, true, 24, false},
+        {"line 4 repeated",
+         {"--repeat-line", "4"},
+         {0, 1, 2, 3, 4, 4, 5, 6, 7, 8, 9},
+         {},
+         true,
+         24,
+         false},
+        {"line 4 after line 5",
+         {"--swap-line", "4"},
+         {0, 1, 2, 3, 5, 4, 6, 7, 8, 9},
+         {},
+         true,
+         24,
+         false},
         {"short final line", {"--short-final-line"}, all, {}, true, 16, false},
         {"hang-up after 4 lines", {"--hangup-after", "4"}, {0, 1, 2, 3}, {}, false, 24, true},
     };
@@ -233,7 +251,8 @@ TEST(Simulator, InjectsEachFaultIntoTheDump) {
         std::vector<size_t> corrupted;
         for (size_t i = 0; i < data.size(); ++i) {
             indexes.push_back(std::atoi(field(data[i], 2).c_str()));
-            if (!hasValidChecksum(data[i])) corrupted.push_back(i);
+            if (!hasValidChecksum(data[i]))
+                corrupted.push_back(i);
         }
         EXPECT_EQ(row.expectedIndexes, indexes);
         EXPECT_EQ(row.corrupted, corrupted);
@@ -260,7 +279,8 @@ TEST(Simulator, RegistersItsLinkAndRemovesItOnEveryWayOut) {
         std::string wineDevices = sim.folder() + "/wine/dosdevices";
         ASSERT_EQ(0, system(("mkdir -p " + wineDevices).c_str()));
         std::string error;
-        ASSERT_TRUE(sim.start({"--port", "7", "--wine-prefix", sim.folder() + "/wine"}, error)) << error;
+        ASSERT_TRUE(sim.start({"--port", "7", "--wine-prefix", sim.folder() + "/wine"}, error))
+            << error;
         EXPECT_EQ(7, sim.portNumber());
         EXPECT_EQ(sim.configHome() + "/ZOR/ports/com7", sim.linkPath());
         EXPECT_EQ(sim.devicePath(), readLink(sim.linkPath()));
@@ -289,7 +309,8 @@ TEST(Simulator, ReplacesAStaleLinkButRefusesATakenNumber) {
         SimulatorProcess sim;
         std::string folder = sim.configHome() + "/ZOR/ports";
         ASSERT_EQ(0, system(("mkdir -p " + folder).c_str()));
-        ASSERT_EQ(0, symlink(row.existingTarget.c_str(), (folder + "/" + row.existingLink).c_str()));
+        ASSERT_EQ(0,
+                  symlink(row.existingTarget.c_str(), (folder + "/" + row.existingLink).c_str()));
         std::string error;
         EXPECT_EQ(row.starts, sim.start({"--port", "9"}, error)) << error;
         if (row.starts) {
@@ -314,7 +335,8 @@ TEST(Simulator, TakesItsMemoryFromACaptureOrAGpxFile) {
     };
     const Row rows[] = {
         {"capture with noise around the sentences", "--capture",
-         "garbage\n$GPGGA,1*00\r\n" + dumpStartSentence(2) + "xx" + line0 + line1 + dumpEndSentence(),
+         "garbage\n$GPGGA,1*00\r\n" + dumpStartSentence(2) + "xx" + line0 + line1 +
+             dumpEndSentence(),
          2, line0.substr(0, line0.size() - 2)},
         {"GPX with seven points", "--gpx",
          "<gpx><trk><trkseg>"
@@ -336,7 +358,8 @@ TEST(Simulator, TakesItsMemoryFromACaptureOrAGpxFile) {
         PtyClient client;
         ASSERT_TRUE(startWith(sim, client, {row.option, path, "--fast", "--no-chatter"}));
         client.sendCommand("PZOR,R");
-        std::vector<std::string> data = withPrefix(sentencesOf(client.readUntil(kEnd, 3000)), "$PMTKLOX,1,");
+        std::vector<std::string> data =
+            withPrefix(sentencesOf(client.readUntil(kEnd, 3000)), "$PMTKLOX,1,");
         ASSERT_EQ(row.expectedLines, data.size());
         EXPECT_EQ(row.expectedFirst, data[0].substr(0, row.expectedFirst.size()));
     }
@@ -356,7 +379,10 @@ TEST(Simulator, RefusesBadOptionsAndExplainsItself) {
         {"port out of range", {"--port", "256"}, 2, "bad value for --port: 256"},
         {"unknown reply form", {"--reply", "third"}, 2, "bad value for --reply"},
         {"capture that does not exist", {"--capture", "/nonexistent/dump"}, 1, "cannot read"},
-        {"Wine prefix that does not exist", {"--wine-prefix", "/nonexistent/prefix"}, 1, "no Wine prefix"},
+        {"Wine prefix that does not exist",
+         {"--wine-prefix", "/nonexistent/prefix"},
+         1,
+         "no Wine prefix"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -39,13 +39,15 @@ ToolRun runTool(const SimulatorProcess& sim, std::vector<std::string> arguments)
 
 std::vector<std::string> commandTexts(const SimulatorProcess& sim) {
     std::vector<std::string> texts;
-    for (const std::string& line : sim.commands()) texts.push_back(line.substr(line.find(' ') + 1));
+    for (const std::string& line : sim.commands())
+        texts.push_back(line.substr(line.find(' ') + 1));
     return texts;
 }
 
 long commandMs(const SimulatorProcess& sim, const std::string& text) {
     for (const std::string& line : sim.commands()) {
-        if (line.substr(line.find(' ') + 1) == text) return std::atol(line.c_str());
+        if (line.substr(line.find(' ') + 1) == text)
+            return std::atol(line.c_str());
     }
     return -1;
 }
@@ -64,20 +66,61 @@ TEST(TransferTool, EndsEveryRunWithItsCodeAndTheWizardsMessage) {
     const Row rows[] = {
         {"KML", {}, {"--kml"}, 0, "Output file successfully created.\n", true, readOnly},
         {"NMEA", {}, {"--nmea"}, 0, "Output file successfully created.\n", true, readOnly},
-        {"second form of the version reply", {"--reply", "second"}, {"--kml"}, 0,
-         "Output file successfully created.\n", true, readOnly},
-        {"wrong form of the version reply", {"--reply", "wrong"}, {"--kml"}, 8,
-         "No ZOR 7700 device detected.", false, {"$PZOR,V"}},
-        {"version reply too late", {"--reply-delay", "1500"}, {"--kml"}, 8,
-         "No ZOR 7700 device detected.", false, {"$PZOR,V"}},
-        {"empty log", {"--empty"}, {"--kml"}, 9, "No tracks stored on the device.", false, readOnly},
-        {"hang-up in the middle of the dump", {"--hangup-after", "40"}, {"--kml"}, 3,
-         "Error reading from Bluetooth device.", false, readOnly},
-        {"dump falls silent", {"--silence-after", "40", "--no-chatter"}, {"--kml"}, 3,
-         "Error reading from Bluetooth device.", false, readOnly},
-        {"output folder missing", {}, {"--kml", "/nonexistent/folder/track.kml"}, 4,
-         "Error opening output file.", false, readOnly},
-        {"output device full", {}, {"--kml", "/dev/full"}, 5, "Error writing to output file.", false,
+        {"second form of the version reply",
+         {"--reply", "second"},
+         {"--kml"},
+         0,
+         "Output file successfully created.\n",
+         true,
+         readOnly},
+        {"wrong form of the version reply",
+         {"--reply", "wrong"},
+         {"--kml"},
+         8,
+         "No ZOR 7700 device detected.",
+         false,
+         {"$PZOR,V"}},
+        {"version reply too late",
+         {"--reply-delay", "1500"},
+         {"--kml"},
+         8,
+         "No ZOR 7700 device detected.",
+         false,
+         {"$PZOR,V"}},
+        {"empty log",
+         {"--empty"},
+         {"--kml"},
+         9,
+         "No tracks stored on the device.",
+         false,
+         readOnly},
+        {"hang-up in the middle of the dump",
+         {"--hangup-after", "40"},
+         {"--kml"},
+         3,
+         "Error reading from Bluetooth device.",
+         false,
+         readOnly},
+        {"dump falls silent",
+         {"--silence-after", "40", "--no-chatter"},
+         {"--kml"},
+         3,
+         "Error reading from Bluetooth device.",
+         false,
+         readOnly},
+        {"output folder missing",
+         {},
+         {"--kml", "/nonexistent/folder/track.kml"},
+         4,
+         "Error opening output file.",
+         false,
+         readOnly},
+        {"output device full",
+         {},
+         {"--kml", "/dev/full"},
+         5,
+         "Error writing to output file.",
+         false,
          readOnly},
     };
     for (const Row& row : rows) {
@@ -90,7 +133,8 @@ TEST(TransferTool, EndsEveryRunWithItsCodeAndTheWizardsMessage) {
         std::string output = sim.folder() + "/track";
         std::vector<std::string> tool = {"--port", std::to_string(sim.portNumber())};
         tool.insert(tool.end(), row.tool.begin(), row.tool.end());
-        if (tool.back()[0] == '-') tool.push_back(output);
+        if (tool.back()[0] == '-')
+            tool.push_back(output);
         ToolRun run = runTool(sim, tool);
         EXPECT_EQ(row.exitStatus, run.exitStatus) << run.output;
         EXPECT_NE(std::string::npos, run.output.find(row.message)) << run.output;
@@ -106,8 +150,10 @@ TEST(TransferTool, WritesTracksThatMatchTheLog) {
     ASSERT_TRUE(sim.start({"--fast", "--generate", "600"}, error)) << error;
     std::string kml = sim.folder() + "/track.kml";
     std::string nmea = sim.folder() + "/track.nmea";
-    ASSERT_EQ(0, runTool(sim, {"--port", std::to_string(sim.portNumber()), "--kml", kml}).exitStatus);
-    ASSERT_EQ(0, runTool(sim, {"--port", std::to_string(sim.portNumber()), "--nmea", nmea}).exitStatus);
+    ASSERT_EQ(0,
+              runTool(sim, {"--port", std::to_string(sim.portNumber()), "--kml", kml}).exitStatus);
+    ASSERT_EQ(
+        0, runTool(sim, {"--port", std::to_string(sim.portNumber()), "--nmea", nmea}).exitStatus);
 
     std::string kmlText = fileText(kml);
     EXPECT_EQ(0u, kmlText.find("<?xml")) << kmlText.substr(0, 80);
@@ -148,7 +194,9 @@ TEST(TransferTool, RawDumpConvertsToTheSameFiles) {
     ASSERT_TRUE(sim.start({"--fast", "--generate", "2000"}, error)) << error;
     std::string port = std::to_string(sim.portNumber());
     std::string folder = sim.folder() + "/";
-    ASSERT_EQ(0, runTool(sim, {"--port", port, "--kml", folder + "live.kml", "--raw", folder + "raw"}).exitStatus);
+    ASSERT_EQ(0,
+              runTool(sim, {"--port", port, "--kml", folder + "live.kml", "--raw", folder + "raw"})
+                  .exitStatus);
     ASSERT_EQ(0, runTool(sim, {"--port", port, "--nmea", folder + "live.nmea"}).exitStatus);
     EXPECT_NE(std::string::npos, fileText(folder + "raw").find("$PMTKLOX,2*47"));
 
@@ -157,7 +205,8 @@ TEST(TransferTool, RawDumpConvertsToTheSameFiles) {
         const char* format;
         std::string live;
     };
-    const Row rows[] = {{"KML", "--kml", folder + "live.kml"}, {"NMEA", "--nmea", folder + "live.nmea"}};
+    const Row rows[] = {{"KML", "--kml", folder + "live.kml"},
+                        {"NMEA", "--nmea", folder + "live.nmea"}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         std::string converted = folder + "converted";
@@ -180,22 +229,38 @@ TEST(TransferTool, CaptureConversionCodes) {
         std::string message;
     };
     const Row rows[] = {
-        {"dump without positions", {"--capture", folder + "empty", "--kml", folder + "o"}, 9,
+        {"dump without positions",
+         {"--capture", folder + "empty", "--kml", folder + "o"},
+         9,
          "No tracks stored on the device."},
-        {"file without a dump", {"--capture", folder + "noise", "--nmea", folder + "o"}, 9,
+        {"file without a dump",
+         {"--capture", folder + "noise", "--nmea", folder + "o"},
+         9,
          "No tracks stored on the device."},
-        {"capture missing", {"--capture", folder + "missing", "--kml", folder + "o"}, 66, "cannot read"},
+        {"capture missing",
+         {"--capture", folder + "missing", "--kml", folder + "o"},
+         66,
+         "cannot read"},
         {"help", {"--help"}, 0, "--capture FILE"},
         {"no output", {"--port", "3"}, 64, "give --kml FILE or --nmea FILE"},
-        {"two outputs", {"--port", "3", "--kml", "a", "--nmea", "b"}, 64, "bad or repeated --nmea b"},
-        {"device and capture", {"--port", "3", "--capture", "c", "--kml", "a"}, 64,
+        {"two outputs",
+         {"--port", "3", "--kml", "a", "--nmea", "b"},
+         64,
+         "bad or repeated --nmea b"},
+        {"device and capture",
+         {"--port", "3", "--capture", "c", "--kml", "a"},
+         64,
          "give either --port or --capture"},
-        {"erase without a device", {"--capture", "c", "--kml", "a", "--erase"}, 64,
+        {"erase without a device",
+         {"--capture", "c", "--kml", "a", "--erase"},
+         64,
          "--erase and --raw need a device"},
         {"port out of range", {"--port", "256", "--kml", "a"}, 64, "bad or repeated --port 256"},
         {"unknown option", {"--fast"}, 64, "unknown option --fast"},
         {"port list", {"--list-ports"}, 0, "Select Serial Port ...\n"},
-        {"port that names nothing", {"--port", "250", "--kml", folder + "o"}, 1,
+        {"port that names nothing",
+         {"--port", "250", "--kml", folder + "o"},
+         1,
          "Unable to open the Bluetooth connection."},
     };
     for (const Row& row : rows) {
@@ -221,8 +286,8 @@ TEST(TransferTool, ShowsRisingProgressAsABarOrAsPlainLines) {
     struct Row {
         const char* name;
         bool terminal;
-        std::string marker;  // what comes before each percentage
-        bool redraws;        // carriage returns in the output
+        std::string marker; // what comes before each percentage
+        bool redraws;       // carriage returns in the output
     };
     const Row rows[] = {
         {"plain lines into a pipe", false, "progress ", false},
@@ -237,14 +302,16 @@ TEST(TransferTool, ShowsRisingProgressAsABarOrAsPlainLines) {
                               std::to_string(sim.portNumber()) + " --kml " + sim.folder() + "/t";
         // script(1) gives the tool a pseudo-terminal as its output.
         std::vector<std::string> arguments = {"/bin/sh", "-c", command};
-        if (row.terminal) arguments = {"/usr/bin/script", "-q", "-e", "-c", command, "/dev/null"};
+        if (row.terminal)
+            arguments = {"/usr/bin/script", "-q", "-e", "-c", command, "/dev/null"};
         std::string output;
         ASSERT_EQ(0, runProgram(arguments, sim.environment(), 30000, output)) << output;
         std::vector<int> percents = percentsAfter(output, row.marker);
         ASSERT_GE(percents.size(), 10u) << output;
         EXPECT_EQ(0, percents.front());
         EXPECT_EQ(100, percents.back());
-        for (size_t i = 1; i < percents.size(); ++i) EXPECT_GT(percents[i], percents[i - 1]);
+        for (size_t i = 1; i < percents.size(); ++i)
+            EXPECT_GT(percents[i], percents[i - 1]);
         EXPECT_EQ(row.redraws, output.find("\r[") != std::string::npos) << output;
     }
 }

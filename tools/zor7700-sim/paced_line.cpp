@@ -18,7 +18,8 @@ constexpr auto kDrainedFor = std::chrono::milliseconds(100);
 } // namespace
 
 void PacedLine::send(const std::string& bytes) {
-    if (queue.empty()) startClock(Clock::now());
+    if (queue.empty())
+        startClock(Clock::now());
     queue.insert(queue.end(), bytes.begin(), bytes.end());
 }
 
@@ -35,9 +36,11 @@ void PacedLine::startClock(Clock::time_point now) {
 PacedLine::Clock::time_point PacedLine::pump(Clock::time_point now) {
     while (!queue.empty()) {
         size_t size = std::min(fast ? kFastChunk : kPacedChunk, queue.size());
-        auto due = clockStart + std::chrono::duration_cast<Clock::duration>(
-                                    std::chrono::duration<double>((paced + size) / kBytesPerSecond));
-        if (!fast && due > now) return due;
+        auto due =
+            clockStart + std::chrono::duration_cast<Clock::duration>(
+                             std::chrono::duration<double>((paced + size) / kBytesPerSecond));
+        if (!fast && due > now)
+            return due;
         std::string chunk(queue.begin(), queue.begin() + static_cast<long>(size));
         size_t written = port.write(chunk.data(), chunk.size());
         queue.erase(queue.begin(), queue.begin() + static_cast<long>(written));
@@ -63,8 +66,10 @@ void PacedLine::hangUpWhenRead(Clock::time_point now) {
         drainedSince = now;
     }
     int unread = 0;
-    if (port.unreadBytes(unread) && unread > 0) drainedSince = now;
-    if (now - drainedSince < kDrainedFor && now < hangUpDeadline) return;
+    if (port.unreadBytes(unread) && unread > 0)
+        drainedSince = now;
+    if (now - drainedSince < kDrainedFor && now < hangUpDeadline)
+        return;
     port.hangUp();
     hangUpPending = false;
     hungUp = true;

@@ -18,7 +18,8 @@ namespace {
 // Feeds the file to the store; false when it cannot be read.
 bool readDump(const std::string& path, TrackStore& store) {
     FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return false;
+    if (file == nullptr)
+        return false;
     SentenceAssembler assembler;
     DumpProgress progress;
     bool dumpEnded = false;
@@ -39,11 +40,15 @@ bool readDump(const std::string& path, TrackStore& store) {
 int32_t convertCapture(const TransferOptions& options) {
     auto store = std::make_unique<TrackStore>();
     store->clear();
-    if (!readDump(options.capturePath, *store)) return kExitNoCapture;
-    if (store->startIndex < 0) return kErrorNoTracks;
+    if (!readDump(options.capturePath, *store))
+        return kExitNoCapture;
+    if (store->startIndex < 0)
+        return kErrorNoTracks;
     OutputFile file;
-    if (!file.create(pathText(options.outputPath))) return kErrorCreateFile;
+    if (!file.create(pathText(options.outputPath)))
+        return kErrorCreateFile;
     bool written = options.nmeaOutput ? writeNmeaTrack(*store, file) : writeKmlTrack(*store, file);
-    if (!written || !file.commit()) return kErrorWriteFile;
+    if (!written || !file.commit())
+        return kErrorWriteFile;
     return kErrorNone;
 }

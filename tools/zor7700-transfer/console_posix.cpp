@@ -8,11 +8,15 @@ namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
 
-void onInterrupt(int) { interrupted = 1; }
+void onInterrupt(int) {
+    interrupted = 1;
+}
 
 } // namespace
 
-bool outputIsTerminal() { return isatty(STDOUT_FILENO) != 0; }
+bool outputIsTerminal() {
+    return isatty(STDOUT_FILENO) != 0;
+}
 
 void watchInterrupt() {
     struct sigaction action {};
@@ -21,4 +25,6 @@ void watchInterrupt() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-bool interruptRequested() { return interrupted != 0; }
+bool interruptRequested() {
+    return interrupted != 0;
+}

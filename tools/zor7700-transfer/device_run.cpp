@@ -45,7 +45,8 @@ int32_t runDeviceTransfer(const TransferOptions& options, ProgressDisplay& displ
     std::unique_ptr<RawDumpFile> raw;
     if (!options.rawPath.empty()) {
         raw = std::make_unique<RawDumpFile>();
-        if (!raw->create(options.rawPath)) return kErrorCreateFile;
+        if (!raw->create(options.rawPath))
+            return kErrorCreateFile;
     }
     ReportPump pump;
     auto worker = std::make_unique<TransferWorker>();
@@ -61,7 +62,8 @@ int32_t runDeviceTransfer(const TransferOptions& options, ProgressDisplay& displ
             worker->stopTransfer();
         }
         PostedReport report{};
-        if (!pump.next(report, 100)) continue;
+        if (!pump.next(report, 100))
+            continue;
         switch (report.wParam) {
         case kReportDeviceFound:
             display.deviceFound(options.portNumber);
@@ -81,6 +83,7 @@ int32_t runDeviceTransfer(const TransferOptions& options, ProgressDisplay& displ
     }
     worker->joinTransfer();
     display.finish();
-    if (outcome == kErrorNone && raw && !raw->commit()) return kErrorWriteFile;
+    if (outcome == kErrorNone && raw && !raw->commit())
+        return kErrorWriteFile;
     return outcome;
 }

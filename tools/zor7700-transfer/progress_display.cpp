@@ -30,7 +30,8 @@ void ProgressDisplay::progress(int32_t percent) {
 }
 
 void ProgressDisplay::finish() {
-    if (barShown) std::fputc('\n', out);
+    if (barShown)
+        std::fputc('\n', out);
     barShown = false;
     std::fflush(out);
 }

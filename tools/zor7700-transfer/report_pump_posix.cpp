@@ -2,9 +2,13 @@
 
 ReportPump::ReportPump() : state(new ReportQueue) {}
 
-ReportPump::~ReportPump() { delete static_cast<ReportQueue*>(state); }
+ReportPump::~ReportPump() {
+    delete static_cast<ReportQueue*>(state);
+}
 
-WindowHandle ReportPump::target() const { return state; }
+WindowHandle ReportPump::target() const {
+    return state;
+}
 
 bool ReportPump::next(PostedReport& report, uint32_t timeoutMs) {
     return static_cast<ReportQueue*>(state)->waitTake(report, timeoutMs);

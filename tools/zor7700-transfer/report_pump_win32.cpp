@@ -22,10 +22,13 @@ HWND createMessageWindow() {
 ReportPump::ReportPump() : state(createMessageWindow()) {}
 
 ReportPump::~ReportPump() {
-    if (state != nullptr) DestroyWindow(static_cast<HWND>(state));
+    if (state != nullptr)
+        DestroyWindow(static_cast<HWND>(state));
 }
 
-WindowHandle ReportPump::target() const { return state; }
+WindowHandle ReportPump::target() const {
+    return state;
+}
 
 bool ReportPump::next(PostedReport& report, uint32_t timeoutMs) {
     DWORD start = GetTickCount();
@@ -39,7 +42,8 @@ bool ReportPump::next(PostedReport& report, uint32_t timeoutMs) {
             DispatchMessageW(&message);
         }
         DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= timeoutMs) return false;
+        if (elapsed >= timeoutMs)
+            return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
     }
 }

@@ -41,7 +41,8 @@ int toolMain(const std::vector<std::string>& arguments) {
     } else if (code != kErrorNone) {
         std::fprintf(stderr, "%s\n", utf8Text(ErrorText(code)).c_str());
     } else {
-        std::printf("Output file successfully created.%s\n", erased ? "\n\nDevice memory erased." : "");
+        std::printf("Output file successfully created.%s\n",
+                    erased ? "\n\nDevice memory erased." : "");
     }
     return code;
 }

@@ -7,13 +7,15 @@ namespace {
 bool readPort(const std::string& text, int32_t& port) {
     char* end = nullptr;
     long number = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != 0 || number < 0 || number > 255) return false;
+    if (text.empty() || *end != 0 || number < 0 || number > 255)
+        return false;
     port = static_cast<int32_t>(number);
     return true;
 }
 
 bool setOutput(TransferOptions& options, const std::string& path, bool nmea) {
-    if (!options.outputPath.empty() || path.empty()) return false;
+    if (!options.outputPath.empty() || path.empty())
+        return false;
     options.outputPath = path;
     options.nmeaOutput = nmea;
     return true;
@@ -29,8 +31,9 @@ struct OptionRow {
 const OptionRow kOptions[] = {
     {"--port", "N", "read the logger on COM port N (0 to 255)",
      [](TransferOptions& o, const std::string& v) { return readPort(v, o.portNumber); }},
-    {"--capture", "FILE", "convert a saved dump instead (a --raw file or any text holding the\n"
-                          "                        logger's $PMTKLOX sentences)",
+    {"--capture", "FILE",
+     "convert a saved dump instead (a --raw file or any text holding the\n"
+     "                        logger's $PMTKLOX sentences)",
      [](TransferOptions& o, const std::string& v) {
          o.capturePath = v;
          return !v.empty();
@@ -65,8 +68,10 @@ const OptionRow kOptions[] = {
 std::string inconsistency(const TransferOptions& options) {
     bool fromDevice = options.portNumber >= 0;
     bool fromCapture = !options.capturePath.empty();
-    if (fromDevice == fromCapture) return "give either --port or --capture";
-    if (options.outputPath.empty()) return "give --kml FILE or --nmea FILE";
+    if (fromDevice == fromCapture)
+        return "give either --port or --capture";
+    if (options.outputPath.empty())
+        return "give --kml FILE or --nmea FILE";
     if (fromCapture && (options.erase || !options.rawPath.empty())) {
         return "--erase and --raw need a device (--port)";
     }
@@ -80,7 +85,8 @@ bool parseTransferOptions(const std::vector<std::string>& arguments, TransferOpt
     for (size_t i = 0; i < arguments.size(); ++i) {
         const OptionRow* row = nullptr;
         for (const OptionRow& candidate : kOptions) {
-            if (arguments[i] == candidate.name) row = &candidate;
+            if (arguments[i] == candidate.name)
+                row = &candidate;
         }
         if (row == nullptr) {
             error = "unknown option " + arguments[i];
@@ -95,11 +101,13 @@ bool parseTransferOptions(const std::vector<std::string>& arguments, TransferOpt
             value = arguments[++i];
         }
         if (!row->apply(options, value)) {
-            error = std::string("bad or repeated ") + row->name + (value.empty() ? "" : " " + value);
+            error =
+                std::string("bad or repeated ") + row->name + (value.empty() ? "" : " " + value);
             return false;
         }
     }
-    if (options.help || options.listPorts) return true;
+    if (options.help || options.listPorts)
+        return true;
     error = inconsistency(options);
     return error.empty();
 }
@@ -113,18 +121,18 @@ std::string transferUsage() {
         "as KML or NMEA text, the same way the wizard does.\n\n";
     for (const OptionRow& row : kOptions) {
         std::string left = std::string("  ") + row.name;
-        if (row.valueName != nullptr) left += std::string(" ") + row.valueName;
+        if (row.valueName != nullptr)
+            left += std::string(" ") + row.valueName;
         left.resize(24, ' ');
         text += left + row.help + "\n";
     }
-    text +=
-        "\nOn Linux, COM numbers name serial devices: links comN in\n"
-        "$XDG_CONFIG_HOME/ZOR/ports (default ~/.config/ZOR/ports) first, then /dev/ttyS<n>\n"
-        "as COM<n+1>, ttyUSB<n> as COM<33+n>, ttyACM<n> as COM<65+n>, rfcomm<n> as COM<97+n>.\n"
-        "\nExit status: 0 success; 1 the port cannot be opened; 2 a command cannot be\n"
-        "sent; 3 reading failed or the logger fell silent; 4 the output file cannot be\n"
-        "created; 5 it cannot be written; 6 the transfer could not start; 7 stopped\n"
-        "(Ctrl+C); 8 no ZOR 7700 answered; 9 the log holds no position; 64 wrong\n"
-        "command line; 66 the capture cannot be read.\n";
+    text += "\nOn Linux, COM numbers name serial devices: links comN in\n"
+            "$XDG_CONFIG_HOME/ZOR/ports (default ~/.config/ZOR/ports) first, then /dev/ttyS<n>\n"
+            "as COM<n+1>, ttyUSB<n> as COM<33+n>, ttyACM<n> as COM<65+n>, rfcomm<n> as COM<97+n>.\n"
+            "\nExit status: 0 success; 1 the port cannot be opened; 2 a command cannot be\n"
+            "sent; 3 reading failed or the logger fell silent; 4 the output file cannot be\n"
+            "created; 5 it cannot be written; 6 the transfer could not start; 7 stopped\n"
+            "(Ctrl+C); 8 no ZOR 7700 answered; 9 the log holds no position; 64 wrong\n"
+            "command line; 66 the capture cannot be read.\n";
     return text;
 }
