@@ -11,7 +11,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include <time.h>
@@ -78,10 +77,8 @@ Measured transferOnce(bool paced, uint32_t waitMs) {
             if (waitMs > 0)
                 measured.waitCpuPerSecond =
                     (processCpuSeconds() - cpuBefore) / (static_cast<double>(waitMs) / 1000.0);
-            worker.outputPath = CWStr(
-                (std::u16string(u"") +
-                 std::u16string(simulator.folder().begin(), simulator.folder().end()) + u"/t.kml")
-                    .c_str());
+            std::string path = simulator.folder() + "/t.kml";
+            worker.outputPath = CWStr(std::u16string(path.begin(), path.end()).c_str());
             worker.rawDumpSink = &raw;
             measured.dumpCpu = processCpuSeconds();
             measured.dumpWall = wallSeconds();
