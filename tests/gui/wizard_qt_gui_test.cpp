@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
+#include <QAbstractItemView>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -160,6 +162,11 @@ protected:
             name->setFocus();
             QTest::keyClick(name, Qt::Key_A, Qt::ControlModifier);
             QTest::keyClicks(name, path);
+            // The path completer may have popped up a list meanwhile; Return
+            // would pick from it instead of saving, so dismiss it first.
+            if (QCompleter* completer = name->completer(); completer && completer->popup()->isVisible()) {
+                QTest::keyClick(completer->popup(), Qt::Key_Escape);
+            }
             QTest::keyClick(name, Qt::Key_Return);
         });
     }
@@ -215,8 +222,6 @@ TEST_F(WizardQtGuiTest, KmlTransferWithErase) {
         screenshot(OutputPage);
         click(IDC_NEXT);
     });
-    driver.add(QStringLiteral("transfer page"), [this] { return pageShown(TransferPage) || pageShown(SuccessPage); },
-               [this] { if (pageShown(TransferPage)) screenshot(TransferPage); });
     waitFor(SuccessPage, QStringLiteral("success page"), [this] {
         EXPECT_EQ(control<QLabel>(IDC_SUCCESS_HEADING)->text().toStdString(),
                   "Output file successfully created.\n\nDevice memory erased.");
@@ -302,8 +307,11 @@ TEST_F(WizardQtGuiTest, CancelDuringTheTransferAsksFirst) {
         click(IDC_NEXT);
     });
     driver.add(QStringLiteral("transfer under way"),
-               [this] { return pageShown(TransferPage) && control<QWidget>(IDC_TRANSFER_PROGRESS)->property("value").toInt() > 0; },
-               [this] { click(IDC_CANCEL); });
+               [this] { return pageShown(TransferPage) && control<QWidget>(IDC_TRANSFER_PROGRESS)->property("value").toInt() >= 10; },
+               [this] {
+                   screenshot(TransferPage);
+                   click(IDC_CANCEL);
+               });
     answer(QStringLiteral("Log-Data is currently read from the device.\nExit anyway?"), QMessageBox::No);
     waitFor(TransferPage, QStringLiteral("still transferring"), [this] { click(IDC_CANCEL); });
     answer(QStringLiteral("Log-Data is currently read from the device.\nExit anyway?"), QMessageBox::Yes);
