@@ -177,6 +177,41 @@ TEST(Simulator, EraseEmptiesTheMemoryAndTheReportListsEveryCommand) {
     }
 }
 
+size_t occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+TEST(Simulator, PrintsTheCommandsOnRequestAndOnExit) {
+    SimulatorProcess sim;
+    PtyClient client;
+    ASSERT_TRUE(startWith(sim, client, {"--no-chatter", "--reply", "none"}));
+    client.sendCommand("PZOR,V");
+    client.readUntil("never", 300);
+    struct Row {
+        const char* name;
+        void (*trigger)(SimulatorProcess& sim);
+        size_t listings; // of the command on standard error so far
+    };
+    const Row rows[] = {
+        {"SIGUSR1 prints the report so far", [](SimulatorProcess& sim) { sim.sendSignal(SIGUSR1); },
+         1},
+        {"the exit prints it again", [](SimulatorProcess& sim) { sim.stop(); }, 2},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.trigger(sim);
+        size_t listings = 0;
+        for (int wait = 0; wait < 100 && listings != row.listings; ++wait) {
+            usleep(20000);
+            listings = occurrences(sim.errorOutput(), " $PZOR,V\n");
+        }
+        EXPECT_EQ(row.listings, listings) << sim.errorOutput();
+    }
+}
+
 TEST(Simulator, ChattersBetweenCommandsUnlessTold) {
     struct Row {
         const char* name;
