@@ -144,6 +144,11 @@ TEST_F(WineTransfer, MissingFolderFailsTheFile) {
     expectEnd(run(false, true, folder.pathOf(u"missing\\x.kml")), kReportFailed, kErrorCreateFile);
 }
 
+// Simulator: default; the script checks that no "$PZOR,C" arrived.
+TEST_F(WineTransfer, FullDiskFailsTheWriteAndKeepsTheLog) {
+    expectEnd(run(true, true, CWStr(u"Z:\\dev\\full")), kReportFailed, kErrorWriteFile);
+}
+
 // Simulator: none needed; the number names no port.
 TEST_F(WineTransfer, UnknownPortFailsToOpen) {
     expectEnd(run(false, false, folder.pathOf(u"x.kml"), 249), kReportFailed, kErrorOpenPort);
