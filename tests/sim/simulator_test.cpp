@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -209,6 +212,48 @@ TEST(Simulator, PrintsTheCommandsOnRequestAndOnExit) {
             listings = occurrences(sim.errorOutput(), " $PZOR,V\n");
         }
         EXPECT_EQ(row.listings, listings) << sim.errorOutput();
+    }
+}
+
+// The terminal's exclusive-use flag as a fresh open sees it (root opens anyway).
+int exclusiveFlag(const std::string& device) {
+    int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    int exclusive = -1;
+    if (fd >= 0 && ioctl(fd, TIOCGEXCL, &exclusive) != 0)
+        exclusive = -1;
+    if (fd >= 0)
+        close(fd);
+    return exclusive;
+}
+
+TEST(Simulator, ForgetsTheExclusiveUseOfAProgramThatIsGone) {
+    struct Row {
+        const char* name;
+        bool holdsLock;
+        bool staysOpen;
+        int flagAfter;
+    };
+    const Row rows[] = {
+        {"a program killed while it held the port", false, false, 0},
+        {"a program that holds its lock keeps the port", true, true, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SimulatorProcess sim;
+        std::string error;
+        ASSERT_TRUE(sim.start({"--no-chatter"}, error)) << error;
+        int fd = open(sim.devicePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(0, ioctl(fd, TIOCEXCL));
+        if (row.holdsLock) {
+            ASSERT_EQ(0, flock(fd, LOCK_EX | LOCK_NB));
+        }
+        if (!row.staysOpen)
+            close(fd);
+        usleep(1500 * 1000);
+        EXPECT_EQ(row.flagAfter, exclusiveFlag(sim.devicePath()));
+        if (row.staysOpen)
+            close(fd);
     }
 }
 
