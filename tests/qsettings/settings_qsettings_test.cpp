@@ -37,6 +37,8 @@ const std::u16string kPaths[] = {
     u"/tab\there",
     u"/Spuren/D\u00f6rfer/\u6771\u4eac",
     u"/digits after escape\t123abc",
+    u"@home",
+    u"@Variant(looks typed)",
 };
 
 TEST(SettingsQSettings, QSettingsReadsWhatWeWrite)
