@@ -87,7 +87,13 @@ protected:
 
     // Runs the wizard until it ends; the driver plays the session meanwhile.
     void play() {
-        driver.onTimeout([this] { closeDialogs(); });
+        // A step that never comes true ends the session at once.
+        driver.onTimeout([this] {
+            closeDialogs();
+            if (view->Frame().isRunning()) {
+                view->Frame().endModal(-1);
+            }
+        });
         driver.start();
         QTimer::singleShot(0, [this] { abortTimer(); });
         RunWizard(*view);
