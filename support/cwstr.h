@@ -17,6 +17,7 @@ public:
     // the terminator; `keep` preserves the text, otherwise it is unspecified.
     void Reserve(int32_t length, bool keep);
     CWStr Assign(const char16_t* text);
+    // The appended text must not lie in this value's own storage.
     CWStr Append(const char16_t* text);
     // printf-style wide formatting (%d %i with '-' and width, %s for char16_t
     // texts, %%); results longer than 1023 characters are cut to 1023.

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "app/dialog_base.h"
+#include "app/wizard_view.h"
+#include "device/transfer_worker.h"
+#include "support/cwstr.h"
+#include "support/port_list.h"
+
+#include <cstdint>
+
+// The worker's run as the wizard sees it.
+enum TransferState : int32_t {
+    Idle = 0,
+    Connecting = 1,
+    Transferring = 2,
+    Cancelled = 3, // stopped by Previous; its last report is still to come
+    Closing = 4,   // being torn down; reports are dropped
+};
+
+// The wizard: frame, seven pages, the worker and the three settings. Written
+// once against WizardView; each front end supplies the view.
+class CMainDlg : public CTDlg {
+public:
+    // Loads the settings.
+    explicit CMainDlg(WizardView& view);
+    // Saves the settings, then waits for the worker's thread to end.
+    ~CMainDlg() override;
+
+    bool OnInit() override;
+    void OnEnd(intptr_t endCode) override;
+    bool OnTimer(uintptr_t timerId) override;
+    bool OnCommand(intptr_t control, uintptr_t wParam, uint16_t code) override;
+    bool PreHandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+
+    // Ends the wizard with `endCode` unless the user declines to leave a
+    // running transfer; true when it ended.
+    bool RequestClose(intptr_t endCode);
+    void OnNext();
+    void OnPrevious();
+    void OnBrowse();
+    void ShowPage(int32_t page);
+    void UpdateButtons();
+    void FillPortCombo();
+    // A worker report; false only while Closing (the report is dropped).
+    bool OnTransferReport(uintptr_t wParam, intptr_t lParam);
+    // Loads (save = false) or saves the three settings.
+    void ExchangeSettings(bool save);
+
+    // Read by tests and the front ends.
+    int32_t CurrentPage() const { return currentPage; }
+    int32_t State() const { return transferState; }
+    const CWStr& SelectedFile() const { return selectedFile; }
+    int32_t ComPort() const { return comPort; }
+    bool NmeaOutput() const { return nmeaOutput; }
+    const char16_t* OutputFolder() const { return outputFolder; }
+
+private:
+    void AppendVersionToCaption();
+    void StartRun();
+    void ShowError(int32_t code);
+
+    WizardView& view;
+    int32_t transferState = Idle;
+    PortList portList;
+    TransferWorker worker;
+    int32_t comPort = -1;
+    bool nmeaOutput = false;
+    char16_t outputFolder[260] = {};
+    CWStr selectedFile;
+    int32_t currentPage = WelcomePage;
+    int32_t errorReturnPage = PortPage;
+    // Runs started whose final report (complete or failed) has not arrived;
+    // a final report while more than one is pending belongs to a stopped
+    // earlier run and is dropped.
+    int32_t unfinishedRuns = 0;
+};
+
+// The entry function's body: runs the wizard on `view`, destroys it (which
+// saves the settings) and returns the exit code, always 0.
+int RunWizard(WizardView& view);

@@ -1,0 +1,96 @@
+#include "device/com_port_map.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <sys/stat.h>
+
+namespace {
+
+// The fixed blocks: a device name prefix and the COM number of its unit 0.
+struct DeviceBlock {
+    const char* prefix;
+    int32_t firstNumber;
+};
+
+constexpr DeviceBlock kBlocks[] = {
+    {"ttyS", 1},
+    {"ttyUSB", 33},
+    {"ttyACM", 65},
+    {"rfcomm", 97},
+};
+constexpr int32_t kUnitsPerBlock = 32;
+constexpr int32_t kHighestPort = 255;
+
+bool exists(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+}
+
+bool isLink(const std::string& path) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+// Every ttyS node exists whether or not a UART sits behind it; the kernel
+// gives the ones without hardware the port type 0.
+bool hasUartHardware(const std::string& deviceName, const ComPortRoots& roots) {
+    std::FILE* typeFile =
+        std::fopen((roots.sysDir + "/class/tty/" + deviceName + "/type").c_str(), "r");
+    if (typeFile == nullptr) return false;
+    int type = 0;
+    bool known = std::fscanf(typeFile, "%d", &type) == 1 && type != 0;
+    std::fclose(typeFile);
+    return known;
+}
+
+bool fixedDevicePresent(const DeviceBlock& block, const std::string& deviceName,
+                        const ComPortRoots& roots) {
+    if (!exists(roots.devDir + "/" + deviceName)) return false;
+    return std::strcmp(block.prefix, "ttyS") != 0 || hasUartHardware(deviceName, roots);
+}
+
+} // namespace
+
+ComPortRoots ComPortRoots::fromEnvironment() {
+    ComPortRoots roots;
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    if (configHome != nullptr && configHome[0] == '/') {
+        roots.userPortsDir = std::string(configHome) + "/ZOR/ports";
+    } else {
+        const char* home = std::getenv("HOME");
+        roots.userPortsDir = std::string(home != nullptr ? home : "") + "/.config/ZOR/ports";
+    }
+    return roots;
+}
+
+// A user link claims its number outright: when its target is missing the
+// number names nothing, rather than silently meaning a fixed-block device.
+std::string comPortDevicePath(int32_t portNumber, const ComPortRoots& roots) {
+    if (portNumber < 0 || portNumber > kHighestPort) return {};
+    std::string link = roots.userPortsDir + "/com" + std::to_string(portNumber);
+    if (!roots.userPortsDir.empty() && isLink(link)) return exists(link) ? link : std::string();
+    for (const DeviceBlock& block : kBlocks) {
+        int32_t unit = portNumber - block.firstNumber;
+        if (unit < 0 || unit >= kUnitsPerBlock) continue;
+        std::string deviceName = block.prefix + std::to_string(unit);
+        return fixedDevicePresent(block, deviceName, roots) ? roots.devDir + "/" + deviceName
+                                                            : std::string();
+    }
+    return {};
+}
+
+int32_t comPortNumberForDevice(const std::string& deviceName) {
+    for (const DeviceBlock& block : kBlocks) {
+        size_t prefixLength = std::strlen(block.prefix);
+        if (deviceName.compare(0, prefixLength, block.prefix) != 0) continue;
+        std::string unitText = deviceName.substr(prefixLength);
+        if (unitText.empty() || unitText.size() > 2) continue;
+        if (unitText.find_first_not_of("0123456789") != std::string::npos) continue;
+        if (unitText.size() == 2 && unitText[0] == '0') continue;
+        int32_t unit = std::atoi(unitText.c_str());
+        if (unit < kUnitsPerBlock) return block.firstNumber + unit;
+    }
+    return -1;
+}

@@ -1,0 +1,141 @@
+#include "device/com_port_map.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A private /dev, /sys and ports folder per test, removed afterwards.
+class FakeTree {
+public:
+    FakeTree() {
+        std::string pattern = (fs::temp_directory_path() / "zor-comtree-XXXXXX").string();
+        root = mkdtemp(pattern.data());
+        roots.devDir = root + "/dev";
+        roots.sysDir = root + "/sys";
+        roots.userPortsDir = root + "/config/ZOR/ports";
+        fs::create_directories(roots.devDir);
+        fs::create_directories(roots.sysDir + "/class/tty");
+        fs::create_directories(roots.userPortsDir);
+    }
+    ~FakeTree() { fs::remove_all(root); }
+
+    void addDevice(const std::string& name) { std::ofstream(roots.devDir + "/" + name); }
+    void addUart(const std::string& name, const char* type) {
+        addDevice(name);
+        fs::create_directories(roots.sysDir + "/class/tty/" + name);
+        std::ofstream(roots.sysDir + "/class/tty/" + name + "/type") << type << "\n";
+    }
+    void addLink(int32_t number, const std::string& target) {
+        fs::create_symlink(target, roots.userPortsDir + "/com" + std::to_string(number));
+    }
+
+    std::string root;
+    ComPortRoots roots;
+};
+
+} // namespace
+
+TEST(ComPortMap, NumbersResolveToPresentDevices) {
+    FakeTree tree;
+    tree.addUart("ttyS0", "4");
+    tree.addUart("ttyS1", "0");
+    tree.addDevice("ttyS2"); // no sysfs entry at all
+    tree.addDevice("ttyUSB0");
+    tree.addDevice("ttyUSB31");
+    tree.addDevice("ttyACM2");
+    tree.addDevice("rfcomm0");
+    tree.addDevice("rfcomm31");
+    tree.addDevice("pts7");
+    tree.addDevice("rfcomm-target");
+    tree.addLink(5, tree.roots.devDir + "/pts7");
+    tree.addLink(33, tree.roots.devDir + "/gone");
+    tree.addLink(200, tree.roots.devDir + "/rfcomm-target");
+    std::string dev = tree.roots.devDir + "/";
+    std::string ports = tree.roots.userPortsDir + "/";
+
+    struct Case {
+        const char* name;
+        int32_t number;
+        std::string expected;
+    } cases[] = {
+        {"COM1 is ttyS0 with a UART", 1, dev + "ttyS0"},
+        {"ttyS1 of port type 0 is not present", 2, ""},
+        {"ttyS2 without sysfs facts is not present", 3, ""},
+        {"a missing ttyS node is not present", 4, ""},
+        {"a user link takes precedence over ttyS4", 5, ports + "com5"},
+        {"COM32 is ttyS31, absent", 32, ""},
+        {"a dangling user link hides ttyUSB0", 33, ""},
+        {"COM64 is ttyUSB31", 64, dev + "ttyUSB31"},
+        {"COM67 is ttyACM2", 67, dev + "ttyACM2"},
+        {"COM97 is rfcomm0", 97, dev + "rfcomm0"},
+        {"COM128 is rfcomm31", 128, dev + "rfcomm31"},
+        {"COM129 lies beyond the blocks", 129, ""},
+        {"a user link may use a number beyond the blocks", 200, ports + "com200"},
+        {"COM0 has no fixed device", 0, ""},
+        {"numbers above 255 name nothing", 256, ""},
+        {"negative numbers name nothing", -1, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(comPortDevicePath(c.number, tree.roots), c.expected) << c.name;
+    }
+}
+
+TEST(ComPortMap, DeviceNamesGiveTheirFixedNumbers) {
+    struct Case {
+        const char* name;
+        const char* device;
+        int32_t expected;
+    } cases[] = {
+        {"first UART", "ttyS0", 1},
+        {"last UART", "ttyS31", 32},
+        {"UART unit 32 is outside the block", "ttyS32", -1},
+        {"first USB adapter", "ttyUSB0", 33},
+        {"USB adapter 2", "ttyUSB2", 35},
+        {"first modem-class device", "ttyACM0", 65},
+        {"last modem-class device", "ttyACM31", 96},
+        {"first Bluetooth link", "rfcomm0", 97},
+        {"last Bluetooth link", "rfcomm31", 128},
+        {"a pseudo-terminal has no fixed number", "pts3", -1},
+        {"a bare prefix is no device", "ttyUSB", -1},
+        {"a leading zero is another name", "ttyS01", -1},
+        {"trailing letters are another name", "ttyS1a", -1},
+        {"a full path is not a device name", "/dev/ttyS0", -1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(comPortNumberForDevice(c.device), c.expected) << c.name;
+    }
+}
+
+TEST(ComPortMap, UserFolderFollowsTheEnvironment) {
+    struct Case {
+        const char* name;
+        const char* configHome;
+        const char* home;
+        const char* expected;
+    } cases[] = {
+        {"XDG_CONFIG_HOME wins", "/x/cfg", "/home/u", "/x/cfg/ZOR/ports"},
+        {"HOME/.config without XDG_CONFIG_HOME", nullptr, "/home/u", "/home/u/.config/ZOR/ports"},
+        {"a relative XDG_CONFIG_HOME is ignored", "rel", "/home/u", "/home/u/.config/ZOR/ports"},
+    };
+    std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    const char* savedConfig = std::getenv("XDG_CONFIG_HOME");
+    std::string savedConfigText = savedConfig ? savedConfig : "";
+    for (const Case& c : cases) {
+        if (c.configHome) setenv("XDG_CONFIG_HOME", c.configHome, 1);
+        else unsetenv("XDG_CONFIG_HOME");
+        setenv("HOME", c.home, 1);
+        ComPortRoots roots = ComPortRoots::fromEnvironment();
+        EXPECT_EQ(roots.userPortsDir, c.expected) << c.name;
+        EXPECT_EQ(roots.devDir, "/dev") << c.name;
+    }
+    setenv("HOME", savedHome.c_str(), 1);
+    if (savedConfig) setenv("XDG_CONFIG_HOME", savedConfigText.c_str(), 1);
+    else unsetenv("XDG_CONFIG_HOME");
+}
