@@ -1,10 +1,15 @@
 # Fails when a Windows program imports a DLL that Windows does not ship, such
 # as the MinGW runtime (libstdc++-6.dll, libgcc_s_*.dll, libwinpthread-1.dll).
-# Usage: cmake -DOBJDUMP=<objdump> -DPROGRAM=<exe> -P check_imports.cmake
+# Usage: cmake -DOBJDUMP=<objdump> -DPROGRAM=<exe> [-DSKIP_IF_MISSING=ON] -P check_imports.cmake
+cmake_minimum_required(VERSION 3.25)
 set(ZOR_SYSTEM_DLLS
     kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll shell32.dll shlwapi.dll
     advapi32.dll setupapi.dll version.dll msvcrt.dll ole32.dll oleaut32.dll cfgmgr32.dll)
 
+if(SKIP_IF_MISSING AND NOT EXISTS ${PROGRAM})
+    message(STATUS "${PROGRAM} not built, skipped")
+    return()
+endif()
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM}
                 OUTPUT_VARIABLE dump RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
