@@ -1,0 +1,66 @@
+#include "device/sentence_assembler.h"
+
+#include <cstdlib>
+
+namespace {
+
+// "$", a body of at least five bytes, "*", two digits, CR, LF.
+constexpr int32_t kShortestSentence = 11;
+constexpr int32_t kLastStoredIndex = 254;
+
+uint8_t checksumOfBody(const char* sentence) {
+    uint8_t checksum = 0;
+    for (const char* p = sentence + 1; *p != '*'; ++p)
+        checksum ^= static_cast<uint8_t>(*p);
+    return checksum;
+}
+
+} // namespace
+
+bool SentenceAssembler::feedByte(uint8_t byte) {
+    if (byte == '$') {
+        // A sentence cut short by a new "$" is dropped without notice.
+        position = 0;
+    } else if (position > kLastStoredIndex) {
+        sentence[255] = 0;
+        position = -1;
+    }
+    if (position < 0)
+        return false;
+    sentence[static_cast<size_t>(position++)] = static_cast<char>(byte);
+    if (byte != '\n')
+        return false;
+
+    const int32_t length = position;
+    position = -1;
+    if (length < kShortestSentence || sentence[static_cast<size_t>(length - 2)] != '\r' ||
+        sentence[static_cast<size_t>(length - 5)] != '*') {
+        sentence[static_cast<size_t>(length)] = 0;
+        return false;
+    }
+    sentence[static_cast<size_t>(length - 2)] = 0;
+    const unsigned long stated = std::strtoul(&sentence[static_cast<size_t>(length - 4)], nullptr, 16);
+    // The body holds no LF and the "*" sits at length - 5, so the scan stops there at the latest.
+    return stated == checksumOfBody(sentence.data());
+}
+
+bool extractField(const char* sentence, int32_t n, char (&destination)[16]) {
+    const char* p = sentence;
+    while (*p != 0 && *p != '*' && n > 0) {
+        ++p;
+        while (*p != ',' && *p != '*' && *p != 0)
+            ++p;
+        --n;
+    }
+    if (*p == 0 || *p == '*') {
+        destination[0] = 0;
+        return false;
+    }
+    if (*p == ',')
+        ++p;
+    size_t copied = 0;
+    while (copied < 15 && *p != ',' && *p != '*' && *p != 0)
+        destination[copied++] = *p++;
+    destination[copied] = 0;
+    return true;
+}

@@ -1,0 +1,135 @@
+#include "device/serial_port.h"
+
+#include "device/com_port_map.h"
+#include "device/worker_platform.h"
+
+#include <cerrno>
+#include <string>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr uint32_t kWriteTimeoutConstantMs = 1000;
+constexpr uint32_t kWriteTimeoutPerByteMs = 10;
+
+// Raw 57600 8N1 without flow control. VMIN 1 with a non-blocking descriptor
+// makes an empty line answer EAGAIN, so a read of 0 bytes can only mean that
+// the line hung up.
+bool applyLineSettings(int fd) {
+    termios settings{};
+    if (tcgetattr(fd, &settings) != 0) return false;
+    cfmakeraw(&settings);
+    settings.c_cflag |= CLOCAL | CREAD;
+    settings.c_cflag &= ~(CRTSCTS | CSTOPB | PARENB);
+    settings.c_iflag &= ~(IXON | IXOFF | IXANY);
+    settings.c_cc[VMIN] = 1;
+    settings.c_cc[VTIME] = 0;
+    if (cfsetispeed(&settings, B57600) != 0 || cfsetospeed(&settings, B57600) != 0) return false;
+    return tcsetattr(fd, TCSANOW, &settings) == 0;
+}
+
+// A pseudo-terminal or a Bluetooth link has no modem lines to clear.
+bool clearDtrAndRts(int fd) {
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    if (ioctl(fd, TIOCMBIC, &lines) == 0) return true;
+    return errno == ENOTTY || errno == EINVAL;
+}
+
+// TIOCEXCL does not hold back a privileged opener, so an advisory lock keeps
+// two programs of ours (or a root-run one) apart as well.
+bool takeExclusiveUse(int fd) {
+    return ioctl(fd, TIOCEXCL) == 0 && flock(fd, LOCK_EX | LOCK_NB) == 0;
+}
+
+// The exclusive flag belongs to the terminal, not to our descriptor: a
+// pseudo-terminal whose other side stays open would keep refusing opens.
+void releaseExclusiveUse(int fd) {
+    ioctl(fd, TIOCNXCL);
+}
+
+bool waitWritable(int fd, uint32_t deadline) {
+    int32_t remaining = static_cast<int32_t>(deadline - tickCount());
+    if (remaining <= 0) return false;
+    pollfd request{fd, POLLOUT, 0};
+    int ready = poll(&request, 1, remaining);
+    if (ready < 0) return errno == EINTR;
+    return ready > 0 && (request.revents & (POLLERR | POLLHUP | POLLNVAL)) == 0;
+}
+
+} // namespace
+
+bool SerialPort::open(int32_t portNumber) {
+    close();
+    std::string path = comPortDevicePath(portNumber, ComPortRoots::fromEnvironment());
+    if (path.empty()) return false;
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    if (!takeExclusiveUse(fd)) {
+        ::close(fd);
+        return false;
+    }
+    if (!applyLineSettings(fd) || !clearDtrAndRts(fd)) {
+        releaseExclusiveUse(fd);
+        ::close(fd);
+        return false;
+    }
+    handle = fd;
+    return true;
+}
+
+// The line discipline hands over at most its own buffer per read call, so
+// keep reading until the caller's buffer is full or the line is empty.
+bool SerialPort::read(uint8_t* buffer, uint32_t capacity, uint32_t& bytesRead) {
+    bytesRead = 0;
+    while (bytesRead < capacity) {
+        ssize_t got = ::read(static_cast<int>(handle), buffer + bytesRead, capacity - bytesRead);
+        if (got > 0) {
+            bytesRead += static_cast<uint32_t>(got);
+        } else if (got < 0 && errno == EINTR) {
+            continue;
+        } else if (got < 0 && errno == EAGAIN) {
+            return true;
+        } else {
+            // A hang-up after some bytes: hand those over, the next read fails.
+            return bytesRead > 0;
+        }
+    }
+    return true;
+}
+
+bool SerialPort::write(const void* data, uint32_t size) {
+    const uint8_t* next = static_cast<const uint8_t*>(data);
+    uint32_t deadline = tickCount() + kWriteTimeoutConstantMs + kWriteTimeoutPerByteMs * size;
+    uint32_t left = size;
+    while (left > 0) {
+        ssize_t sent = ::write(static_cast<int>(handle), next, left);
+        if (sent > 0) {
+            next += sent;
+            left -= static_cast<uint32_t>(sent);
+        } else if (sent < 0 && errno == EINTR) {
+            continue;
+        } else if (sent < 0 && errno == EAGAIN) {
+            if (!waitWritable(static_cast<int>(handle), deadline)) return false;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+void SerialPort::purgeReceive() {
+    tcflush(static_cast<int>(handle), TCIFLUSH);
+}
+
+void SerialPort::close() {
+    if (handle == kInvalid) return;
+    releaseExclusiveUse(static_cast<int>(handle));
+    ::close(static_cast<int>(handle));
+    handle = kInvalid;
+}

@@ -1,0 +1,113 @@
+#include "output/nmea_writer.h"
+
+#include "output/track_walk.h"
+#include "output/utc_time.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+using ShortText = std::array<char, 8>;
+using CoordinateText = std::array<char, 16>;
+// The longest sentence is 63 characters; the rest leaves room for the
+// checksum, CR LF and the terminator.
+using SentenceText = std::array<char, 80>;
+
+struct CoordinateFormat {
+    const char* text;  // degrees, minutes, hemisphere letter
+    double limit;      // largest absolute value written
+    char positiveLetter;
+    char negativeLetter;
+};
+
+constexpr CoordinateFormat kLatitude{"%02.0f%07.4f,%c", 90.0, 'N', 'S'};
+constexpr CoordinateFormat kLongitude{"%03.0f%07.4f,%c", 180.0, 'E', 'W'};
+
+// "ddmm.mmmm,N" or "dddmm.mmmm,E"; false when the value is out of range or not
+// a number. Minutes that round to 60.0000 at four decimals are carried into the
+// degree: the check is made on the printed minutes, so it matches the rounding
+// of the formatter exactly.
+bool formatCoordinate(double value, const CoordinateFormat& format, CoordinateText& text) {
+    const char letter = value < 0 ? format.negativeLetter : format.positiveLetter;
+    const double magnitude = std::fabs(value);
+    if (!(magnitude <= format.limit)) {
+        return false;
+    }
+    double degrees = 0;
+    double minutes = std::modf(magnitude, &degrees) * 60.0;
+    std::array<char, 16> minutesText;
+    std::snprintf(minutesText.data(), minutesText.size(), "%07.4f", minutes);
+    if (std::strcmp(minutesText.data(), "60.0000") == 0) {
+        degrees += 1.0;
+        minutes = 0.0;
+    }
+    std::snprintf(text.data(), text.size(), format.text, degrees, minutes, letter);
+    text.back() = 0;
+    return true;
+}
+
+// The device stores some western longitudes as values above 180.
+double adjustedLongitude(float longitude) {
+    const double widened = longitude;
+    return longitude > 180.0f ? widened - 360.0 : widened;
+}
+
+void formatTimeAndDate(uint32_t time, ShortText& timeText, ShortText& dateText) {
+    const UtcTime utc = breakDownUtc(time);
+    std::snprintf(timeText.data(), timeText.size(), "%02d%02d%02d", static_cast<int>(utc.hour),
+                  static_cast<int>(utc.minute), static_cast<int>(utc.second));
+    std::snprintf(dateText.data(), dateText.size(), "%02d%02d%02d", static_cast<int>(utc.day),
+                  static_cast<int>(utc.month), static_cast<int>(utc.year % 100));
+}
+
+bool writeSentence(ByteSink& file, SentenceText& sentence) {
+    const int32_t length = appendChecksum(sentence.data());
+    return file.write(sentence.data(), static_cast<uint32_t>(length));
+}
+
+} // namespace
+
+int32_t appendChecksum(char* sentence) {
+    char* star = std::strchr(sentence, '*');
+    if (star == nullptr) {
+        return 0;
+    }
+    uint8_t checksum = 0;
+    for (const char* c = sentence + 1; c < star; ++c) {
+        checksum ^= static_cast<uint8_t>(*c);
+    }
+    std::snprintf(star + 1, 5, "%02X\r\n", static_cast<unsigned>(checksum));
+    return static_cast<int32_t>(star - sentence) + 5;
+}
+
+bool writeNmeaTrack(const TrackStore& store, ByteSink& file) {
+    for (int32_t step = 0; step < TrackStore::kSlots; ++step) {
+        const LogRecord& record = recordAtStep(store, step);
+        CoordinateText latitude;
+        CoordinateText longitude;
+        if (!isUsableRecord(record) ||
+            !formatCoordinate(record.latitude, kLatitude, latitude) ||
+            !formatCoordinate(adjustedLongitude(record.longitude), kLongitude, longitude)) {
+            continue;
+        }
+        ShortText timeText;
+        ShortText dateText;
+        formatTimeAndDate(record.time, timeText, dateText);
+
+        SentenceText sentence;
+        std::snprintf(sentence.data(), sentence.size(), "$GPGGA,%s.000,%s,%s,1,,,%hd.0,M,,,,*",
+                      timeText.data(), latitude.data(), longitude.data(), record.height);
+        if (!writeSentence(file, sentence)) {
+            return false;
+        }
+        std::snprintf(sentence.data(), sentence.size(), "$GPRMC,%s.000,A,%s,%s,,,%s,,*",
+                      timeText.data(), latitude.data(), longitude.data(), dateText.data());
+        if (!writeSentence(file, sentence)) {
+            return false;
+        }
+    }
+    return true;
+}

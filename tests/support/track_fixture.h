@@ -1,0 +1,26 @@
+#pragma once
+
+#include "device/track_store.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+
+// A record placed in one slot of a test store.
+struct PlacedRecord {
+    int32_t slot;
+    LogRecord record;
+};
+
+// A usable record unless the height or fix say otherwise.
+LogRecord trackRecord(uint32_t time, float latitude, float longitude, int16_t height = 500,
+                      uint16_t fix = 3);
+
+// A cleared store holding `records`, walked from `startIndex`.
+TrackStore makeStore(int32_t startIndex, std::initializer_list<PlacedRecord> records);
+
+// The bytes of tests/data/<name>.
+std::string readTestData(const std::string& name);
+
+// Empty when equal; otherwise the first differing line, expected against actual.
+std::string firstDifference(const std::string& expected, const std::string& actual);

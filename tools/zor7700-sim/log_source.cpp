@@ -1,0 +1,84 @@
+#include "log_source.h"
+
+#include "gpx_reader.h"
+#include "trip_generator.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <fstream>
+
+namespace {
+
+constexpr int32_t kLines = 1366;
+constexpr int32_t kRecordsPerLine = 6;
+constexpr int32_t kSlots = kLines * kRecordsPerLine;
+constexpr int32_t kRecordBytes = 16;
+constexpr int32_t kLineBytes = kRecordsPerLine * kRecordBytes;
+
+// Three outings with stops between them: enough for a first look at the wizard.
+constexpr int32_t kBuiltInRecords = 1200;
+
+bool fromGpx(const std::string& path, LogLines& lines, std::string& error) {
+    std::vector<RawRecord> records;
+    if (!readGpxTrack(path, records, error)) return false;
+    lines = linesFromRecords(records);
+    return true;
+}
+
+} // namespace
+
+LogLines linesFromRecords(const std::vector<RawRecord>& records) {
+    int32_t count = static_cast<int32_t>(records.size());
+    int32_t usedLines = std::min(kLines, (count + kRecordsPerLine - 1) / kRecordsPerLine);
+    std::vector<uint8_t> flash(static_cast<size_t>(usedLines) * kLineBytes, 0xFF);
+    for (int32_t i = 0; i < count; ++i) {
+        std::array<uint8_t, 16> bytes = encodeRecord(records[static_cast<size_t>(i)]);
+        std::memcpy(&flash[static_cast<size_t>(i % kSlots) * kRecordBytes], bytes.data(),
+                    kRecordBytes);
+    }
+    LogLines lines;
+    for (int32_t line = 0; line < usedLines; ++line) {
+        lines.push_back(dumpDataSentence(line, &flash[static_cast<size_t>(line) * kLineBytes],
+                                         kLineBytes / 4));
+    }
+    return lines;
+}
+
+bool readCaptureLines(const std::string& path, LogLines& lines, std::string& error) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        error = "cannot read " + path;
+        return false;
+    }
+    lines.clear();
+    std::string text;
+    while (std::getline(file, text)) {
+        // Sentences may sit anywhere on a line, behind noise or other output.
+        size_t start = text.find("$PMTKLOX,1,");
+        if (start == std::string::npos) continue;
+        text.erase(0, start);
+        while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
+        lines.push_back(text + "\r\n");
+    }
+    return true;
+}
+
+bool loadLogMemory(const SimOptions& options, LogLines& lines, std::string& error) {
+    switch (options.logSource) {
+    case LogSource::BuiltIn:
+        lines = linesFromRecords(generateTrip(kBuiltInRecords));
+        return true;
+    case LogSource::Generated:
+        lines = linesFromRecords(generateTrip(options.generateRecords));
+        return true;
+    case LogSource::Capture:
+        return readCaptureLines(options.logPath, lines, error);
+    case LogSource::Gpx:
+        return fromGpx(options.logPath, lines, error);
+    case LogSource::Empty:
+        lines.clear();
+        return true;
+    }
+    return false;
+}

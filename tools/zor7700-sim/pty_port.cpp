@@ -1,0 +1,55 @@
+#include "pty_port.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+bool PtyPort::open(std::string& error) {
+    master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 ||
+        ptsname(master) == nullptr) {
+        error = std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);
+        hangUp();
+        return false;
+    }
+    path = ptsname(master);
+    slave = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+    termios settings{};
+    if (slave < 0 || tcgetattr(slave, &settings) != 0) {
+        error = "cannot open " + path + ": " + std::strerror(errno);
+        hangUp();
+        return false;
+    }
+    cfmakeraw(&settings);
+    cfsetispeed(&settings, B57600);
+    cfsetospeed(&settings, B57600);
+    tcsetattr(slave, TCSANOW, &settings);
+    return true;
+}
+
+size_t PtyPort::write(const char* data, size_t size) {
+    if (master < 0) return 0;
+    ssize_t written = ::write(master, data, size);
+    return written > 0 ? static_cast<size_t>(written) : 0;
+}
+
+size_t PtyPort::read(char* buffer, size_t capacity) {
+    if (master < 0) return 0;
+    ssize_t got = ::read(master, buffer, capacity);
+    return got > 0 ? static_cast<size_t>(got) : 0;
+}
+
+bool PtyPort::unreadBytes(int& count) const {
+    return slave >= 0 && ioctl(slave, FIONREAD, &count) == 0;
+}
+
+void PtyPort::hangUp() {
+    if (slave >= 0) ::close(slave);
+    if (master >= 0) ::close(master);
+    slave = -1;
+    master = -1;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// The device's end of the line: the master side of a pseudo-terminal whose
+// slave side programs open as the serial port.
+class PtyPort {
+public:
+    PtyPort() = default;
+    PtyPort(const PtyPort&) = delete;
+    PtyPort& operator=(const PtyPort&) = delete;
+    ~PtyPort() { hangUp(); }
+
+    bool open(std::string& error);
+    const std::string& devicePath() const { return path; }
+    int fd() const { return master; }
+    bool isOpen() const { return master >= 0; }
+
+    // What the line takes now, never waiting: bytes written, 0 when it is full.
+    size_t write(const char* data, size_t size);
+    // What has arrived, never waiting; 0 when nothing has.
+    size_t read(char* buffer, size_t capacity);
+    // Bytes sent that the program on the other side has not read yet.
+    bool unreadBytes(int& count) const;
+    // Cuts the line: a program that has the port open reads no more.
+    void hangUp();
+
+private:
+    int master = -1;
+    // Our own open slave keeps the line alive and raw between programs, so
+    // nothing we send is echoed back while no program has the port open.
+    int slave = -1;
+    std::string path;
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "command_report.h"
+#include "log_source.h"
+#include "paced_line.h"
+#include "sim_options.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The logger's firmware: takes command sentences from the line, answers the
+// version query, dumps and erases its log memory, and chatters position
+// sentences once a second while idle.
+class SimDevice {
+public:
+    SimDevice(const SimOptions& options, LogLines memory, PacedLine& line, CommandReport& report);
+
+    // Bytes from the program on the other side, at `nowMs` since start.
+    void receive(const char* bytes, size_t size, uint32_t nowMs);
+    // Sends what has fallen due by `nowMs`: late replies and chatter.
+    void tick(uint32_t nowMs);
+    size_t memoryLines() const { return memory.size(); }
+
+    static constexpr uint32_t kChatterIntervalMs = 1000;
+
+private:
+    void handleSentence(const std::string& sentence, uint32_t nowMs);
+    void answerVersion(uint32_t nowMs);
+
+    struct Scheduled {
+        uint32_t dueMs;
+        std::string bytes;
+    };
+
+    const SimOptions& options;
+    LogLines memory;
+    PacedLine& line;
+    CommandReport& report;
+    std::string incoming;
+    bool assembling = false;
+    std::vector<Scheduled> scheduled;
+    uint32_t lastChatterMs = 0;
+};
+
+// The device's reply to the version query in the given form; empty for none.
+std::string versionReply(VersionReply form);
