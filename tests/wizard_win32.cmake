@@ -27,3 +27,35 @@ add_test(NAME program_imports_win32
          COMMAND ${CMAKE_COMMAND} -DOBJDUMP=i686-w64-mingw32-objdump -DPROGRAM=${ZOR_WIN32_RELEASE_PROGRAM}
                  -DSKIP_IF_MISSING=ON -P ${CMAKE_SOURCE_DIR}/cmake/check_imports.cmake)
 set_tests_properties(program_imports_win32 PROPERTIES SKIP_REGULAR_EXPRESSION "not built, skipped")
+
+# The program driven like a person would, against the Linux-built simulator
+# (build the linux preset first; without it these tests are skipped). All
+# scenarios share one private Wine prefix and run one after the other.
+set(ZOR_LINUX_SIMULATOR ${CMAKE_SOURCE_DIR}/build/linux/zor7700-sim CACHE FILEPATH
+    "The Linux build of zor7700-sim the Wine end-to-end tests talk to")
+set(ZOR_E2E_PREFIX ${CMAKE_BINARY_DIR}/wizard-e2e-wineprefix)
+set(ZOR_SCREENSHOT_DIR ${CMAKE_BINARY_DIR}/screenshots)
+
+add_executable(wizard_driver ${CMAKE_CURRENT_SOURCE_DIR}/win32/wizard_driver.cpp)
+target_include_directories(wizard_driver PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_options(wizard_driver PRIVATE -municode)
+target_link_libraries(wizard_driver PRIVATE user32 gdi32 advapi32)
+add_dependencies(wizard_driver zor7700track)
+
+add_test(NAME wizard_e2e_prefix_setup
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/win32/wine_prefix.sh create ${ZOR_E2E_PREFIX})
+add_test(NAME wizard_e2e_prefix_cleanup
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/win32/wine_prefix.sh remove ${ZOR_E2E_PREFIX})
+set_tests_properties(wizard_e2e_prefix_setup PROPERTIES FIXTURES_SETUP wizard_e2e_prefix)
+set_tests_properties(wizard_e2e_prefix_cleanup PROPERTIES FIXTURES_CLEANUP wizard_e2e_prefix)
+
+foreach(_scenario kml-erase nmea no-device cancel-transfer)
+    string(REPLACE "-" "_" _name wizard_e2e_${_scenario})
+    add_test(NAME ${_name}
+             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/win32/wizard_e2e.sh ${_scenario}
+                     ${ZOR_LINUX_SIMULATOR} $<TARGET_FILE:wizard_driver>
+                     $<TARGET_FILE:zor7700track> ${ZOR_E2E_PREFIX} ${ZOR_SCREENSHOT_DIR})
+    set_tests_properties(${_name} PROPERTIES
+        FIXTURES_REQUIRED wizard_e2e_prefix RESOURCE_LOCK wizard_e2e_prefix
+        SKIP_REGULAR_EXPRESSION "not built.*skipped" TIMEOUT 300)
+endforeach()

@@ -36,7 +36,7 @@ target_link_libraries(zor_wizard_win32 PUBLIC zor_core comctl32 comdlg32 shlwapi
 
 add_executable(zor7700track WIN32 ${CMAKE_SOURCE_DIR}/app/main_win32.cpp)
 set_target_properties(zor7700track PROPERTIES OUTPUT_NAME ZOR7700Track)
-target_link_options(zor7700track PRIVATE -municode -mwindows)
+target_link_options(zor7700track PRIVATE -municode -mwindows $<$<CONFIG:Release>:-s>)
 target_link_libraries(zor7700track PRIVATE zor_wizard_win32 zor_win32_resources)
 
 # Every program build checks that it imports only DLLs that Windows ships.
@@ -46,7 +46,12 @@ add_custom_command(TARGET zor7700track POST_BUILD
     VERBATIM)
 
 # The release zip: the program, README and licence.
-set(ZOR_RELEASE_ZIP ${CMAKE_BINARY_DIR}/ZOR7700Track-${PROJECT_VERSION}-${CMAKE_SYSTEM_PROCESSOR}.zip)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(ZOR_RELEASE_ARCH win32)
+else()
+    set(ZOR_RELEASE_ARCH win64)
+endif()
+set(ZOR_RELEASE_ZIP ${CMAKE_BINARY_DIR}/ZOR7700Track-${PROJECT_VERSION}-${ZOR_RELEASE_ARCH}.zip)
 set(ZOR_RELEASE_DIR ${CMAKE_BINARY_DIR}/release)
 add_custom_target(release_zip
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${ZOR_RELEASE_DIR}
