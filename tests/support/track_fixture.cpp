@@ -1,8 +1,8 @@
 #include "support/track_fixture.h"
 
+#include "support/temp_folder.h"
+
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 LogRecord trackRecord(uint32_t time, float latitude, float longitude, int16_t height,
                       uint16_t fix) {
@@ -21,10 +21,7 @@ TrackStore makeStore(int32_t startIndex, std::initializer_list<PlacedRecord> rec
 }
 
 std::string readTestData(const std::string& name) {
-    std::ifstream in(std::string(ZOR_TEST_DATA_DIR) + "/" + name, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return readFile(std::filesystem::path(ZOR_TEST_DATA_DIR) / name);
 }
 
 namespace {

@@ -1,0 +1,252 @@
+#include "support/ini_document.h"
+
+#include <cstdint>
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && (isBlank(text.back()) || text.back() == '\r'))
+        text.remove_suffix(1);
+    return text;
+}
+
+// "[name]" gives name; false for any other line.
+bool sectionOf(std::string_view line, std::string_view& name)
+{
+    line = trimmed(line);
+    if (line.size() < 2 || line.front() != '[' || line.back() != ']')
+        return false;
+    name = line.substr(1, line.size() - 2);
+    return true;
+}
+
+// "key=value" gives both, trimmed; false for comments and other lines.
+bool entryOf(std::string_view line, std::string_view& key, std::string_view& raw)
+{
+    const std::string_view whole = trimmed(line);
+    const size_t equals = whole.find('=');
+    if (whole.empty() || whole.front() == ';' || equals == std::string_view::npos)
+        return false;
+    key = trimmed(whole.substr(0, equals));
+    raw = trimmed(whole.substr(equals + 1));
+    return !key.empty();
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+void appendCodePoint(uint32_t c, std::string& out)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | ((c >> 12) & 0x0F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Decodes the escape after a backslash at raw[pos]; returns the next position.
+size_t decodeEscape(std::string_view raw, size_t pos, std::string& out)
+{
+    if (pos >= raw.size())
+        return pos;
+    const char c = raw[pos++];
+    switch (c) {
+    case 'a': out += '\a'; return pos;
+    case 'b': out += '\b'; return pos;
+    case 'f': out += '\f'; return pos;
+    case 'n': out += '\n'; return pos;
+    case 'r': out += '\r'; return pos;
+    case 't': out += '\t'; return pos;
+    case 'v': out += '\v'; return pos;
+    case 'x': {
+        // \x and up to four hex digits name one 16-bit character.
+        uint32_t value = 0;
+        for (int digits = 0; digits < 4 && pos < raw.size() && hexValue(raw[pos]) >= 0; ++digits)
+            value = value * 16 + static_cast<uint32_t>(hexValue(raw[pos++]));
+        appendCodePoint(value, out);
+        return pos;
+    }
+    default:
+        if (c >= '0' && c <= '7') {
+            uint32_t value = static_cast<uint32_t>(c - '0');
+            for (int digits = 1; digits < 3 && pos < raw.size() && raw[pos] >= '0' && raw[pos] <= '7'; ++digits)
+                value = value * 8 + static_cast<uint32_t>(raw[pos++] - '0');
+            appendCodePoint(value, out);
+            return pos;
+        }
+        out += c;
+        return pos;
+    }
+}
+
+} // namespace
+
+void IniDocument::parse(std::string_view text)
+{
+    lines.clear();
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        lines.emplace_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+std::string IniDocument::text() const
+{
+    std::string out;
+    for (const std::string& line : lines) {
+        out += line;
+        out += '\n';
+    }
+    return out;
+}
+
+bool IniDocument::find(std::string_view section, std::string_view key, std::string& raw) const
+{
+    bool found = false;
+    bool inSection = false;
+    for (const std::string& line : lines) {
+        std::string_view name, lineKey, lineRaw;
+        if (sectionOf(line, name)) {
+            inSection = name == section;
+        } else if (inSection && entryOf(line, lineKey, lineRaw) && lineKey == key) {
+            raw.assign(lineRaw);
+            found = true;
+        }
+    }
+    return found;
+}
+
+void IniDocument::set(std::string_view section, std::string_view key, std::string_view raw)
+{
+    std::string line(key);
+    line += '=';
+    line += raw;
+
+    bool sectionFound = false;
+    size_t sectionEnd = 0;
+    size_t lastEntry = lines.size();
+    bool inSection = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string_view name, lineKey, lineRaw;
+        if (sectionOf(lines[i], name)) {
+            inSection = name == section;
+            if (inSection) {
+                sectionFound = true;
+                sectionEnd = i + 1;
+            }
+        } else if (inSection) {
+            if (!trimmed(lines[i]).empty())
+                sectionEnd = i + 1;
+            if (entryOf(lines[i], lineKey, lineRaw) && lineKey == key)
+                lastEntry = i;
+        }
+    }
+    if (lastEntry < lines.size()) {
+        lines[lastEntry] = line;
+    } else if (sectionFound) {
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(sectionEnd), line);
+    } else {
+        // A new section goes first, where Qt puts [General], set off by a blank line.
+        std::vector<std::string> head{"[" + std::string(section) + "]", line};
+        if (!lines.empty())
+            head.emplace_back();
+        lines.insert(lines.begin(), head.begin(), head.end());
+    }
+}
+
+bool decodeIniText(std::string_view raw, std::string& text)
+{
+    text.clear();
+    if (!raw.empty() && raw.front() == '@')
+        return false;
+    // Blanks before a ';' comment are trimmed, but never quoted or escaped ones.
+    size_t keep = 0;
+    bool quoted = false;
+    size_t pos = 0;
+    while (pos < raw.size()) {
+        const char c = raw[pos++];
+        if (c == '\\') {
+            pos = decodeEscape(raw, pos, text);
+            keep = text.size();
+        } else if (c == '"') {
+            quoted = !quoted;
+            keep = text.size();
+        } else if (quoted) {
+            text += c;
+            keep = text.size();
+        } else if (c == ';') {
+            break;
+        } else if (c == ',') {
+            return false;
+        } else {
+            text += c;
+            if (!isBlank(c))
+                keep = text.size();
+        }
+    }
+    text.resize(keep);
+    return true;
+}
+
+std::string encodeIniText(std::string_view text)
+{
+    static const char kHex[] = "0123456789abcdef";
+    std::string out;
+    bool needsQuotes = !text.empty() && (isBlank(text.front()) || isBlank(text.back()));
+    bool hexPending = false;
+    for (const char c : text) {
+        const auto byte = static_cast<uint8_t>(c);
+        // "\x41" followed by a hex digit would read as one longer number.
+        if (hexPending && hexValue(c) >= 0) {
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+            continue;
+        }
+        hexPending = false;
+        switch (c) {
+        case '\a': out += "\\a"; break;
+        case '\b': out += "\\b"; break;
+        case '\f': out += "\\f"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        case '\v': out += "\\v"; break;
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        default:
+            if (byte < 0x20) {
+                out += "\\x";
+                out += kHex[byte >> 4];
+                out += kHex[byte & 15];
+                hexPending = true;
+            } else {
+                needsQuotes = needsQuotes || c == ';' || c == ',' || c == '=';
+                out += c;
+            }
+        }
+    }
+    return needsQuotes ? "\"" + out + "\"" : out;
+}

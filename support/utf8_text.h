@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Conversions between the program's 16-bit text and the UTF-8 that files,
+// paths and terminals use outside Windows.
+
+// A lone surrogate, which UTF-8 cannot carry, becomes U+FFFD.
+std::string utf8FromUtf16(std::u16string_view text);
+
+// False (and `text` unspecified) when the bytes are not well-formed UTF-8:
+// stray continuation bytes, overlong forms, surrogates, values above U+10FFFF.
+bool utf16FromUtf8(std::string_view bytes, std::u16string& text);
