@@ -1,7 +1,12 @@
 # Command-line companions: the device simulator (pseudo-terminals, so not on
 # Windows) and the transfer tool (both platforms).
 if(NOT WIN32)
+    # Everything but main() in a library, so the tests reach the pieces.
     file(GLOB ZOR_SIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/zor7700-sim/*.cpp)
-    add_executable(zor7700-sim ${ZOR_SIM_SOURCES})
-    target_link_libraries(zor7700-sim PRIVATE zor_tools_common zor_core)
+    list(FILTER ZOR_SIM_SOURCES EXCLUDE REGEX "/main\\.cpp$")
+    add_library(zor_sim STATIC ${ZOR_SIM_SOURCES})
+    target_include_directories(zor_sim PUBLIC ${CMAKE_SOURCE_DIR}/tools/zor7700-sim)
+    target_link_libraries(zor_sim PUBLIC zor_tools_common zor_core)
+    add_executable(zor7700-sim ${CMAKE_SOURCE_DIR}/tools/zor7700-sim/main.cpp)
+    target_link_libraries(zor7700-sim PRIVATE zor_sim)
 endif()

@@ -11,6 +11,9 @@ constexpr auto kIdlePoll = std::chrono::milliseconds(50);
 constexpr auto kBlockedPoll = std::chrono::milliseconds(5);
 // The reader gets this long to take what is in flight before a hang-up.
 constexpr auto kHangUpGrace = std::chrono::seconds(3);
+// Written bytes reach the reader's queue a little later, so an empty queue
+// counts only once it has stayed empty this long.
+constexpr auto kDrainedFor = std::chrono::milliseconds(100);
 
 } // namespace
 
@@ -54,9 +57,13 @@ PacedLine::Clock::time_point PacedLine::pump(Clock::time_point now) {
 }
 
 void PacedLine::hangUpWhenRead(Clock::time_point now) {
-    if (hangUpDeadline == Clock::time_point::max()) hangUpDeadline = now + kHangUpGrace;
+    if (hangUpDeadline == Clock::time_point::max()) {
+        hangUpDeadline = now + kHangUpGrace;
+        drainedSince = now;
+    }
     int unread = 0;
-    if (port.unreadBytes(unread) && unread > 0 && now < hangUpDeadline) return;
+    if (port.unreadBytes(unread) && unread > 0) drainedSince = now;
+    if (now - drainedSince < kDrainedFor && now < hangUpDeadline) return;
     port.hangUp();
     hangUpPending = false;
     hungUp = true;

@@ -36,6 +36,7 @@ private:
     bool hangUpPending = false;
     bool hungUp = false;
     Clock::time_point hangUpDeadline{};
+    Clock::time_point drainedSince{};
     // Wire clock: `paced` bytes have left since `clockStart`.
     Clock::time_point clockStart{};
     double paced = 0;

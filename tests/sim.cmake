@@ -1,0 +1,11 @@
+# The simulator's own tests and the transfer tool's end-to-end tests: both
+# start zor7700-sim on a pseudo-terminal, so they exist on Linux only.
+if(NOT WIN32)
+    # Shared helpers (tests/support/simulator_process_posix.h) find the simulator here.
+    target_compile_definitions(zor_test_support ${_scope} ZOR_SIM_PATH="$<TARGET_FILE:zor7700-sim>")
+    add_dependencies(zor_test_support zor7700-sim)
+
+    add_executable(simulator_test sim/simulator_test.cpp sim/sim_parts_test.cpp sim/pty_client.cpp)
+    target_link_libraries(simulator_test PRIVATE zor_sim zor_test_support GTest::gtest_main)
+    add_test(NAME simulator_test COMMAND simulator_test)
+endif()

@@ -1,0 +1,355 @@
+// The simulator as a program sees it: through its pseudo-terminal, started
+// with a private HOME for every case.
+#include "pty_client.h"
+#include "support/simulator_process_posix.h"
+#include "tools/common/log_encoder.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Starts the simulator and opens its line, or says why not.
+::testing::AssertionResult startWith(SimulatorProcess& sim, PtyClient& client,
+                                     const std::vector<std::string>& arguments) {
+    std::string error;
+    if (!sim.start(arguments, error)) return ::testing::AssertionFailure() << error;
+    if (!client.open(sim.devicePath())) {
+        return ::testing::AssertionFailure() << "cannot open " << sim.devicePath();
+    }
+    return ::testing::AssertionSuccess();
+}
+
+std::string readLink(const std::string& path) {
+    char target[256] = {};
+    ssize_t size = readlink(path.c_str(), target, sizeof target - 1);
+    return size > 0 ? std::string(target, static_cast<size_t>(size)) : std::string();
+}
+
+bool exists(const std::string& path) {
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0;
+}
+
+// Field n of a sentence (field 0 is the address).
+std::string field(const std::string& sentence, int n) {
+    size_t start = 0;
+    for (int i = 0; i < n; ++i) {
+        start = sentence.find(',', start);
+        if (start == std::string::npos) return {};
+        ++start;
+    }
+    return sentence.substr(start, sentence.find_first_of(",*", start) - start);
+}
+
+int wordCount(const std::string& dataLine) {
+    int commas = 0;
+    for (char c : dataLine.substr(0, dataLine.find('*'))) commas += c == ',' ? 1 : 0;
+    return commas - 2;
+}
+
+const std::string kEnd = "$PMTKLOX,2*47";
+
+TEST(Simulator, AnswersTheVersionQueryInEachForm) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> arguments;
+        std::string expectedPrefix; // empty: no reply at all
+        bool validChecksum;
+        double earliestMs;
+    };
+    const Row rows[] = {
+        {"first form by default", {}, "$ZOR00,V,ZOR 7700,02,", true, 0},
+        {"second form", {"--reply", "second"}, "$ZOR00,V,02,01,01,03,00,00,10,0D,00*", true, 0},
+        {"wrong form", {"--reply", "wrong"}, "$ZOR00,V,02,01,01,03,00,00,10,0D,01*", true, 0},
+        {"wrong checksum", {"--reply", "bad-checksum"}, "$ZOR00,V,ZOR 7700,02,", false, 0},
+        {"late answer", {"--reply-delay", "700"}, "$ZOR00,V,ZOR 7700,02,", true, 650},
+        {"no answer", {"--reply", "none"}, "", true, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SimulatorProcess sim;
+        PtyClient client;
+        std::vector<std::string> arguments = row.arguments;
+        arguments.push_back("--no-chatter");
+        ASSERT_TRUE(startWith(sim, client, arguments));
+        client.sendCommand("PZOR,V");
+        std::vector<std::string> replies =
+            withPrefix(sentencesOf(client.readUntil("\r\n", 2000)), "$ZOR00,V,");
+        if (row.expectedPrefix.empty()) {
+            EXPECT_TRUE(replies.empty()) << "unexpected reply " << replies.front();
+            continue;
+        }
+        ASSERT_EQ(1u, replies.size());
+        EXPECT_EQ(row.expectedPrefix, replies[0].substr(0, row.expectedPrefix.size()));
+        EXPECT_EQ(row.validChecksum, hasValidChecksum(replies[0])) << replies[0];
+        EXPECT_GE(client.arrivals().front().first, row.earliestMs);
+        EXPECT_LT(client.arrivals().front().first, row.earliestMs + 500);
+    }
+}
+
+TEST(Simulator, DumpsTheWholeMemoryAtTheBaudRatesPace) {
+    SimulatorProcess sim;
+    PtyClient client;
+    ASSERT_TRUE(startWith(sim, client, {"--generate", "300", "--no-chatter"}));
+    client.sendCommand("PZOR,R");
+    std::string stream = client.readUntil(kEnd, 20000);
+    std::vector<std::string> sentences = sentencesOf(stream);
+    ASSERT_EQ(52u, sentences.size()) << "start, 50 data lines, end";
+    EXPECT_EQ("50", field(sentences.front(), 2)) << sentences.front();
+    EXPECT_EQ(kEnd, sentences.back());
+    for (int line = 0; line < 50; ++line) {
+        const std::string& sentence = sentences[static_cast<size_t>(line) + 1];
+        EXPECT_EQ(std::to_string(line), field(sentence, 2)) << sentence;
+        EXPECT_EQ(24, wordCount(sentence)) << sentence;
+        EXPECT_TRUE(hasValidChecksum(sentence)) << sentence;
+    }
+
+    // Bytes leave at 5760 a second, evenly: no piece is more than about
+    // 70 ms of line time ahead of or behind the straight line.
+    const auto& pieces = client.arrivals();
+    double firstMs = pieces.front().first;
+    size_t firstBytes = pieces.front().second;
+    double rate = static_cast<double>(stream.size() - firstBytes) / (pieces.back().first - firstMs) * 1000;
+    EXPECT_NEAR(5760.0, rate, 5760.0 * 0.05);
+    for (const auto& [ms, bytes] : pieces) {
+        double expected = static_cast<double>(firstBytes) + (ms - firstMs) * 5.76;
+        EXPECT_NEAR(expected, static_cast<double>(bytes), 400.0) << "at " << ms << " ms";
+    }
+}
+
+TEST(Simulator, FastDumpIsNotPaced) {
+    SimulatorProcess sim;
+    PtyClient client;
+    ASSERT_TRUE(startWith(sim, client, {"--generate", "1200", "--no-chatter", "--fast"}));
+    client.sendCommand("PZOR,R");
+    std::string stream = client.readUntil(kEnd, 10000);
+    EXPECT_EQ(202u, sentencesOf(stream).size());
+    // 47 kB take over 8 s at 57600 baud.
+    EXPECT_LT(client.arrivals().back().first, 1500.0);
+}
+
+TEST(Simulator, EraseEmptiesTheMemoryAndTheReportListsEveryCommand) {
+    SimulatorProcess sim;
+    PtyClient client;
+    ASSERT_TRUE(startWith(sim, client, {"--generate", "60", "--fast", "--no-chatter"}));
+    client.sendCommand("PZOR,R");
+    EXPECT_EQ(12u, sentencesOf(client.readUntil(kEnd, 5000)).size());
+    client.sendCommand("PZOR,C");
+    client.sendCommand("PZOR,R");
+    std::vector<std::string> after = sentencesOf(client.readUntil(kEnd, 5000));
+    ASSERT_EQ(2u, after.size());
+    EXPECT_EQ("$PMTKLOX,0,0*59", after[0]);
+    EXPECT_EQ(kEnd, after[1]);
+
+    std::vector<std::string> commands = sim.commands();
+    ASSERT_EQ(3u, commands.size());
+    const char* expected[] = {"$PZOR,R", "$PZOR,C", "$PZOR,R"};
+    long previousMs = 0;
+    for (size_t i = 0; i < 3; ++i) {
+        char* text = nullptr;
+        long ms = std::strtol(commands[i].c_str(), &text, 10);
+        EXPECT_EQ(std::string(" ") + expected[i], text) << commands[i];
+        EXPECT_GE(ms, previousMs) << commands[i];
+        previousMs = ms;
+    }
+}
+
+TEST(Simulator, ChattersBetweenCommandsUnlessTold) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> arguments;
+        size_t minimumPerKind;
+        size_t maximumPerKind;
+    };
+    const Row rows[] = {
+        {"a GGA and an RMC every second", {}, 2, 4},
+        {"quiet with --no-chatter", {"--no-chatter"}, 0, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SimulatorProcess sim;
+        PtyClient client;
+        ASSERT_TRUE(startWith(sim, client, row.arguments));
+        std::vector<std::string> sentences = sentencesOf(client.readUntil("never", 2600));
+        for (const char* kind : {"$GPGGA,", "$GPRMC,"}) {
+            std::vector<std::string> found = withPrefix(sentences, kind);
+            EXPECT_GE(found.size(), row.minimumPerKind) << kind;
+            EXPECT_LE(found.size(), row.maximumPerKind) << kind;
+            for (const std::string& sentence : found) EXPECT_TRUE(hasValidChecksum(sentence)) << sentence;
+        }
+    }
+}
+
+TEST(Simulator, InjectsEachFaultIntoTheDump) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> arguments;
+        std::vector<int> expectedIndexes; // data lines in arrival order
+        std::vector<size_t> corrupted;     // positions in arrival order
+        bool endSentence;
+        int finalWords;
+        bool hangUp;
+    };
+    const std::vector<int> all = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    const Row rows[] = {
+        {"complete without faults", {}, all, {}, true, 24, false},
+        {"silence after 4 lines", {"--silence-after", "4"}, {0, 1, 2, 3}, {}, false, 24, false},
+        {"every third checksum wrong", {"--corrupt-every", "3"}, all, {2, 5, 8}, true, 24, false},
+        {"line 4 dropped", {"--drop-line", "4"}, {0, 1, 2, 3, 5, 6, 7, 8, 9}, {}, true, 24, false},
+        {"line 4 repeated", {"--repeat-line", "4"}, {0, 1, 2, 3, 4, 4, 5, 6, 7, 8, 9}, {}, true, 24, false},
+        {"line 4 after line 5", {"--swap-line", "4"}, {0, 1, 2, 3, 5, 4, 6, 7, 8, 9}, {}, true, 24, false},
+        {"short final line", {"--short-final-line"}, all, {}, true, 16, false},
+        {"hang-up after 4 lines", {"--hangup-after", "4"}, {0, 1, 2, 3}, {}, false, 24, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SimulatorProcess sim;
+        PtyClient client;
+        std::vector<std::string> arguments = {"--generate", "60", "--fast", "--no-chatter"};
+        arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
+        ASSERT_TRUE(startWith(sim, client, arguments));
+        client.sendCommand("PZOR,R");
+        std::vector<std::string> sentences = sentencesOf(client.readUntil(kEnd, 1500));
+        std::vector<std::string> data = withPrefix(sentences, "$PMTKLOX,1,");
+        std::vector<int> indexes;
+        std::vector<size_t> corrupted;
+        for (size_t i = 0; i < data.size(); ++i) {
+            indexes.push_back(std::atoi(field(data[i], 2).c_str()));
+            if (!hasValidChecksum(data[i])) corrupted.push_back(i);
+        }
+        EXPECT_EQ(row.expectedIndexes, indexes);
+        EXPECT_EQ(row.corrupted, corrupted);
+        EXPECT_EQ(row.endSentence, !withPrefix(sentences, kEnd).empty());
+        ASSERT_FALSE(data.empty());
+        EXPECT_EQ(row.finalWords, wordCount(data.back())) << data.back();
+        EXPECT_EQ(row.hangUp, client.hungUp());
+        if (row.hangUp) {
+            EXPECT_EQ(0, sim.waitExit(5000)) << "the simulator ends with the line";
+            EXPECT_FALSE(exists(sim.linkPath()));
+        }
+    }
+}
+
+TEST(Simulator, RegistersItsLinkAndRemovesItOnEveryWayOut) {
+    struct Row {
+        const char* name;
+        int signal;
+    };
+    const Row rows[] = {{"SIGTERM", SIGTERM}, {"SIGINT", SIGINT}, {"SIGHUP", SIGHUP}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SimulatorProcess sim;
+        std::string wineDevices = sim.folder() + "/wine/dosdevices";
+        ASSERT_EQ(0, system(("mkdir -p " + wineDevices).c_str()));
+        std::string error;
+        ASSERT_TRUE(sim.start({"--port", "7", "--wine-prefix", sim.folder() + "/wine"}, error)) << error;
+        EXPECT_EQ(7, sim.portNumber());
+        EXPECT_EQ(sim.configHome() + "/ZOR/ports/com7", sim.linkPath());
+        EXPECT_EQ(sim.devicePath(), readLink(sim.linkPath()));
+        EXPECT_EQ(sim.devicePath(), readLink(wineDevices + "/com7"));
+        EXPECT_EQ(0, sim.stop(row.signal));
+        EXPECT_FALSE(exists(sim.linkPath()));
+        EXPECT_FALSE(exists(wineDevices + "/com7"));
+    }
+}
+
+TEST(Simulator, ReplacesAStaleLinkButRefusesATakenNumber) {
+    struct Row {
+        const char* name;
+        std::string existingTarget;
+        bool starts;
+    };
+    const Row rows[] = {
+        {"link to a device that is gone", "/dev/zor-no-such-device", true},
+        {"link to a present device", "/dev/null", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SimulatorProcess sim;
+        std::string folder = sim.configHome() + "/ZOR/ports";
+        ASSERT_EQ(0, system(("mkdir -p " + folder).c_str()));
+        ASSERT_EQ(0, symlink(row.existingTarget.c_str(), (folder + "/com9").c_str()));
+        std::string error;
+        EXPECT_EQ(row.starts, sim.start({"--port", "9"}, error)) << error;
+        EXPECT_EQ(row.starts ? sim.devicePath() : row.existingTarget, readLink(folder + "/com9"));
+    }
+}
+
+TEST(Simulator, TakesItsMemoryFromACaptureOrAGpxFile) {
+    const uint8_t bytes[96] = {0x12, 0x34};
+    const std::string line0 = dumpDataSentence(0, bytes, 24);
+    const std::string line1 = dumpDataSentence(1, bytes, 24);
+    struct Row {
+        const char* name;
+        const char* option;
+        std::string fileText;
+        size_t expectedLines;
+        std::string expectedFirst;
+    };
+    const Row rows[] = {
+        {"capture with noise around the sentences", "--capture",
+         "garbage\n$GPGGA,1*00\r\n" + dumpStartSentence(2) + "xx" + line0 + line1 + dumpEndSentence(),
+         2, line0.substr(0, line0.size() - 2)},
+        {"GPX with seven points", "--gpx",
+         "<gpx><trk><trkseg>"
+         "<trkpt lat=\"48.5\" lon=\"11.25\"><ele>520</ele><time>2020-09-13T12:26:40Z</time></trkpt>"
+         "<trkpt lat='48.6' lon='11.3'><time>2020-09-13T12:26:45Z</time></trkpt>"
+         "<trkpt lat=\"48.7\" lon=\"11.4\"><time>2020-09-13T12:26:50Z</time></trkpt>"
+         "<trkpt lat=\"48.8\" lon=\"11.5\"><time>2020-09-13T12:26:55Z</time></trkpt>"
+         "<trkpt lat=\"48.9\" lon=\"11.6\"><time>2020-09-13T12:27:00Z</time></trkpt>"
+         "<trkpt lat=\"49.0\" lon=\"11.7\"><time>2020-09-13T12:27:05Z</time></trkpt>"
+         "<trkpt lat=\"49.1\" lon=\"11.8\"><time>2020-09-13T12:27:10Z</time></trkpt>"
+         "</trkseg></trk></gpx>",
+         2, "$PMTKLOX,1,0,00105E5F,03000042,42000034,4108026D,"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SimulatorProcess sim;
+        std::string path = sim.folder() + "/log";
+        std::ofstream(path, std::ios::binary) << row.fileText;
+        PtyClient client;
+        ASSERT_TRUE(startWith(sim, client, {row.option, path, "--fast", "--no-chatter"}));
+        client.sendCommand("PZOR,R");
+        std::vector<std::string> data = withPrefix(sentencesOf(client.readUntil(kEnd, 3000)), "$PMTKLOX,1,");
+        ASSERT_EQ(row.expectedLines, data.size());
+        EXPECT_EQ(row.expectedFirst, data[0].substr(0, row.expectedFirst.size()));
+    }
+}
+
+TEST(Simulator, RefusesBadOptionsAndExplainsItself) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> arguments;
+        int exitStatus;
+        std::string outputContains;
+    };
+    const Row rows[] = {
+        {"help", {"--help"}, 0, "--hangup-after N"},
+        {"unknown option", {"--frobnicate"}, 2, "unknown option --frobnicate"},
+        {"missing value", {"--port"}, 2, "--port needs N"},
+        {"port out of range", {"--port", "256"}, 2, "bad value for --port: 256"},
+        {"unknown reply form", {"--reply", "third"}, 2, "bad value for --reply"},
+        {"capture that does not exist", {"--capture", "/nonexistent/dump"}, 1, "cannot read"},
+        {"Wine prefix that does not exist", {"--wine-prefix", "/nonexistent/prefix"}, 1, "no Wine prefix"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SimulatorProcess sim;
+        std::vector<std::string> arguments = {simulatorPath()};
+        arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
+        std::string output;
+        EXPECT_EQ(row.exitStatus, runProgram(arguments, sim.environment(), 5000, output));
+        EXPECT_NE(std::string::npos, output.find(row.outputContains)) << output;
+    }
+}
+
+} // namespace
