@@ -37,7 +37,7 @@ set(ZOR_E2E_PREFIX ${CMAKE_BINARY_DIR}/wizard-e2e-wineprefix)
 set(ZOR_SCREENSHOT_DIR ${CMAKE_BINARY_DIR}/screenshots)
 
 add_executable(wizard_driver ${CMAKE_CURRENT_SOURCE_DIR}/win32/wizard_driver.cpp)
-target_include_directories(wizard_driver PRIVATE ${CMAKE_SOURCE_DIR})
+target_include_directories(wizard_driver PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
 target_link_options(wizard_driver PRIVATE -municode)
 target_link_libraries(wizard_driver PRIVATE user32 gdi32 advapi32)
 add_dependencies(wizard_driver zor7700track)

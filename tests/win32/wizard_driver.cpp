@@ -7,6 +7,7 @@
 //                      <commands file> [<screenshot folder>]
 // Scenarios: kml-erase, nmea, no-device, cancel-transfer.
 #include "resources/resource_ids.h"
+#include "version.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -313,6 +314,10 @@ void startProgram(const std::wstring& program) {
             return frame != nullptr;
         },
         kPageTimeoutMs, "the wizard's frame");
+    // The caption carries the product version of the program's version record.
+    const std::string version = std::to_string(ZOR_VERSION_MAJOR) + "." + std::to_string(ZOR_VERSION_MINOR) +
+                                "." + std::to_string(ZOR_VERSION_PATCH) + "." + std::to_string(ZOR_VERSION_TWEAK);
+    expectEqual("caption", "ZOR7700Track - v" + version, narrow(textOf(frame)));
     step("frame \"" + narrow(textOf(frame)) + "\"");
 }
 
@@ -516,6 +521,11 @@ void cancelDuringTransfer(const Run& run) {
     expectEqual("after stopping", "Please Power-Cycle your device to resume normal operation.",
                 narrow(answerMessageBox(IDOK)));
     expectExit();
+    // The file is written only once the whole log has been read.
+    if (GetFileAttributesW(output.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        fail("a stopped transfer left " + narrow(output));
+    }
+    expectSettings(run.port, 0, run.folder);
     expectEqual("commands received", "$PZOR,V $PZOR,R", joined(receivedCommands(run.commands)));
 }
 
