@@ -157,7 +157,7 @@ void saveScreenshot(HWND window, const std::wstring& name) {
     if (screenshotFolder.empty()) {
         return;
     }
-    Sleep(300); // let the page paint
+    Sleep(100); // let the page paint
     RECT box{};
     GetWindowRect(window, &box);
     const int width = box.right - box.left;
@@ -190,12 +190,21 @@ void saveScreenshot(HWND window, const std::wstring& name) {
     ReleaseDC(nullptr, screen);
 }
 
+// Returns once the wizard's thread has finished what it was handling: a page
+// becomes visible before the handler that showed it has set the buttons.
+void settle() {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);
+}
+
 void waitForPage(int page, DWORD timeoutMs = kPageTimeoutMs) {
     waitUntil([&] { return shownPage() == page; }, timeoutMs, narrow(kPageNames[page]));
+    settle();
     step("page " + narrow(kPageNames[page]));
 }
 
 void expectButtons(const char* where, bool previous, bool next, bool cancel) {
+    settle();
     const struct {
         int id;
         bool expected;
@@ -247,9 +256,12 @@ void chooseOutputFile(const std::wstring& typed, const std::wstring& expected, i
     HWND types = GetDlgItem(dialog, kFileTypeCombo);
     const LRESULT shownType = SendMessageW(types, CB_GETCURSEL, 0, 0);
     step("save dialog opened with type " + std::to_string(shownType + 1));
+    // What a drop-down list reports when the user picks an item with the mouse.
     SendMessageW(types, CB_SETCURSEL, filterIndex - 1, 0);
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kFileTypeCombo, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(types));
+    for (WORD notification : {CBN_SELCHANGE, CBN_SELENDOK}) {
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kFileTypeCombo, notification),
+                     reinterpret_cast<LPARAM>(types));
+    }
     HWND name = GetDlgItem(dialog, kFileNameCombo);
     if (name == nullptr) {
         name = GetDlgItem(dialog, kFileNameEdit);
@@ -379,9 +391,11 @@ void expectSettings(int comPort, int nmea, const std::wstring& folder) {
     DWORD size = sizeof(path);
     DWORD type = 0;
     RegQueryValueExW(key, L"Path", nullptr, &type, reinterpret_cast<BYTE*>(path), &size);
+    const std::string storedPort = dword(L"ComPort");
+    const std::string storedNmea = dword(L"Nmea");
     RegCloseKey(key);
-    expectEqual("setting ComPort", std::to_string(comPort), dword(L"ComPort"));
-    expectEqual("setting Nmea", std::to_string(nmea), dword(L"Nmea"));
+    expectEqual("setting ComPort", std::to_string(comPort), storedPort);
+    expectEqual("setting Nmea", std::to_string(nmea), storedNmea);
     expectEqual("setting Path type", std::to_string(REG_SZ), std::to_string(type));
     // Empty `folder`: none was chosen, the default stays whatever it is.
     if (!folder.empty()) {

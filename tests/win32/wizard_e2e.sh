@@ -25,14 +25,14 @@ cleanup() {
     [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
     "$wine" reg delete 'HKLM\Software\Wine\Ports' /v "COM$port" /f >/dev/null 2>&1 || true
     "$wine" reg delete 'HKCU\Software\ZOR' /f >/dev/null 2>&1 || true
-    /usr/lib/wine/wineserver -k 2>/dev/null || true
+    /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
     rm -rf "$work"
 }
 trap cleanup EXIT
 
 case "$scenario" in
 # A late reply keeps the connecting page up long enough to be seen.
-kml-erase) sim_options=(--fast --reply-delay 800) ;;
+kml-erase) sim_options=(--fast --reply-delay 900) ;;
 nmea) sim_options=(--fast) ;;
 no-device) sim_options=(--reply none) ;;
 # Paced like the real line, so the transfer lasts while the questions are answered.
@@ -54,12 +54,12 @@ echo "simulator on $com ($device)"
 
 # Wine's mount manager turns the Ports entry into \\.\COM7 and lists it under
 # HARDWARE\DEVICEMAP\SERIALCOMM when the prefix starts, so start it afresh.
-/usr/lib/wine/wineserver -k 2>/dev/null || true
-/usr/lib/wine/wineserver -w 2>/dev/null || true
+/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+/usr/lib/wine/wineserver -w >/dev/null 2>&1 || true
 "$wine" reg add 'HKLM\Software\Wine\Ports' /v "COM$port" /d "$device" /f >/dev/null
 "$wine" reg delete 'HKCU\Software\ZOR' /f >/dev/null 2>&1 || true
-/usr/lib/wine/wineserver -k 2>/dev/null || true
-/usr/lib/wine/wineserver -w 2>/dev/null || true
+/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+/usr/lib/wine/wineserver -w >/dev/null 2>&1 || true
 
 shots_arg=()
 if [ -n "$shots" ]; then
