@@ -5,8 +5,16 @@ if(NOT (WIN32 AND ZOR_BUILD_GUI))
     return()
 endif()
 
+# Without a window manager Wine waits about two seconds on every new top-level
+# window for one to answer; unmanaged windows skip that wait.
+add_test(NAME wine_windows_unmanaged
+         COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} reg add "HKCU\\Software\\Wine\\X11 Driver"
+                 /v Managed /d N /f)
+set_tests_properties(wine_windows_unmanaged PROPERTIES FIXTURES_SETUP wine_windows_unmanaged)
+
 if(TARGET dialog_base_win32_test)
     target_link_libraries(dialog_base_win32_test PRIVATE zor_wizard_win32 zor_win32_resources)
+    set_tests_properties(dialog_base_win32_test PROPERTIES FIXTURES_REQUIRED wine_windows_unmanaged)
 endif()
 
 # Windows paths of the program for the tests that run under Wine (Z: is /).
