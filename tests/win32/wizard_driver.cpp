@@ -230,6 +230,27 @@ void click(HWND button, const std::string& name) {
 
 void click(int id, const std::string& name) { click(control(id), name); }
 
+// Escape as typed on the keyboard: posted to the control with the focus, so
+// the dialog manager turns it into IDCANCEL.
+void pressEscape() {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof(thread);
+    GetGUIThreadInfo(GetWindowThreadProcessId(frame, nullptr), &thread);
+    HWND target = thread.hwndFocus != nullptr ? thread.hwndFocus : frame;
+    step("press Escape");
+    PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageW(target, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    settle();
+    Sleep(200);
+    settle();
+}
+
+// The close box of the title bar.
+void closeWindow() {
+    step("close the window");
+    PostMessageW(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
 void choosePort(int portNumber) {
     HWND combo = control(IDC_PORT_COMBO);
     const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
@@ -437,8 +458,9 @@ void walkToOutputPage(const Run& run) {
     expectButtons("output page before a file is chosen", true, false, true);
 }
 
+// Ends on the success page with Finish, or with the close box when `closeBox`.
 void transferAndFinish(const Run& run, const std::wstring& typed, const std::wstring& expected,
-                       int filterIndex, bool erase, const char* successText) {
+                       int filterIndex, bool erase, const char* successText, bool closeBox) {
     walkToOutputPage(run);
     chooseOutputFile(typed, expected, filterIndex);
     if (erase) {
@@ -461,7 +483,11 @@ void transferAndFinish(const Run& run, const std::wstring& typed, const std::wst
     expectEqual("success text", successText, narrow(textOf(control(IDC_SUCCESS_HEADING))));
     expectEqual("Next on the success page", "&Finish", narrow(textOf(control(IDC_NEXT))));
     saveScreenshot(frame, L"win32-6-success");
-    click(IDC_NEXT, "Finish");
+    if (closeBox) {
+        closeWindow();
+    } else {
+        click(IDC_NEXT, "Finish");
+    }
     expectExit();
 }
 
@@ -469,7 +495,7 @@ void transferAndFinish(const Run& run, const std::wstring& typed, const std::wst
 void kmlWithErase(const Run& run) {
     const std::wstring output = run.folder + L"\\track.kml";
     transferAndFinish(run, run.folder + L"\\track", output, 1, true,
-                      "Output file successfully created.\\n\\nDevice memory erased.");
+                      "Output file successfully created.\\n\\nDevice memory erased.", false);
     const std::string kml = fileText(output);
     if (kml.rfind("<?xml", 0) != 0 || kml.find("<kml xmlns=\"http://www.opengis.net/kml/2.2\"") == std::string::npos ||
         kml.find("<LineString>") == std::string::npos || kml.find("</kml>") == std::string::npos) {
@@ -481,9 +507,10 @@ void kmlWithErase(const Run& run) {
 }
 
 // The file type decides the format, not the name: NMEA text in a .kml file.
+// The close box ends the wizard from the success page.
 void nmeaWithoutErase(const Run& run) {
     const std::wstring output = run.folder + L"\\track.kml";
-    transferAndFinish(run, output, output, 2, false, "Output file successfully created.");
+    transferAndFinish(run, output, output, 2, false, "Output file successfully created.", true);
     const std::string nmea = fileText(output);
     if (nmea.rfind("$GPGGA,", 0) != 0 || nmea.find("\r\n$GPRMC,") == std::string::npos) {
         fail("the output is not NMEA text: " + nmea.substr(0, 200));
@@ -493,8 +520,9 @@ void nmeaWithoutErase(const Run& run) {
     expectEqual("commands received", "$PZOR,V $PZOR,R", joined(receivedCommands(run.commands)));
 }
 
-// The device stays silent: the error page, Previous back to the port page
-// with Next enabled, and Cancel ends the wizard without a question.
+// The device stays silent: the error page, which Escape does not leave,
+// Previous back to the port page with Next enabled, and Cancel ends the
+// wizard without a question.
 void noDevice(const Run& run) {
     startProgram(run.program);
     waitForPage(Welcome);
@@ -506,6 +534,10 @@ void noDevice(const Run& run) {
     expectButtons("error page", true, false, true);
     expectEqual("error text", "No ZOR 7700 device detected.", narrow(textOf(control(IDC_ERROR_TEXT))));
     saveScreenshot(frame, L"win32-7-error");
+    pressEscape();
+    if (WaitForSingleObject(programProcess, 0) == WAIT_OBJECT_0 || shownPage() != Error) {
+        fail("Escape left the error page");
+    }
     click(IDC_PREVIOUS, "Previous");
     waitForPage(Port);
     expectButtons("port page after the error", true, true, true);
