@@ -17,6 +17,10 @@ struct ComPortRoots {
     static ComPortRoots fromEnvironment();
 };
 
+// The user link in the ports folder that names a COM number: "com3", "COM3"
+// and "Com03" all name 3; of several, the last in name order. Empty when none.
+std::string userPortLink(int32_t portNumber, const ComPortRoots& roots);
+
 // The device path a COM number stands for (a user link's path itself, or the
 // fixed block's device); empty when the number names nothing present.
 std::string comPortDevicePath(int32_t portNumber, const ComPortRoots& roots);

@@ -1,9 +1,12 @@
 #include "device/com_port_map.h"
 
+#include "support/port_list.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace {
@@ -51,7 +54,28 @@ bool fixedDevicePresent(const DeviceBlock& block, const std::string& deviceName,
     return std::strcmp(block.prefix, "ttyS") != 0 || hasUartHardware(deviceName, roots);
 }
 
+// Link names follow the rule for port names; bytes outside ASCII never match it.
+int32_t linkNameNumber(const char* name) {
+    std::u16string wide(name, name + std::strlen(name));
+    return portNumberFromName(wide.c_str());
+}
+
 } // namespace
+
+std::string userPortLink(int32_t portNumber, const ComPortRoots& roots) {
+    if (portNumber < 0 || roots.userPortsDir.empty()) return {};
+    DIR* folder = opendir(roots.userPortsDir.c_str());
+    if (folder == nullptr) return {};
+    std::string chosen;
+    while (const dirent* entry = readdir(folder)) {
+        std::string name = entry->d_name;
+        if (linkNameNumber(entry->d_name) == portNumber && name > chosen &&
+            isLink(roots.userPortsDir + "/" + name))
+            chosen = name;
+    }
+    closedir(folder);
+    return chosen.empty() ? chosen : roots.userPortsDir + "/" + chosen;
+}
 
 ComPortRoots ComPortRoots::fromEnvironment() {
     ComPortRoots roots;
@@ -69,8 +93,8 @@ ComPortRoots ComPortRoots::fromEnvironment() {
 // number names nothing, rather than silently meaning a fixed-block device.
 std::string comPortDevicePath(int32_t portNumber, const ComPortRoots& roots) {
     if (portNumber < 0 || portNumber > kHighestPort) return {};
-    std::string link = roots.userPortsDir + "/com" + std::to_string(portNumber);
-    if (!roots.userPortsDir.empty() && isLink(link)) return exists(link) ? link : std::string();
+    std::string link = userPortLink(portNumber, roots);
+    if (!link.empty()) return exists(link) ? link : std::string();
     for (const DeviceBlock& block : kBlocks) {
         int32_t unit = portNumber - block.firstNumber;
         if (unit < 0 || unit >= kUnitsPerBlock) continue;

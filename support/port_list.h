@@ -22,6 +22,20 @@ private:
     static std::array<int32_t, kMaxPorts> filledWithMinusOne();
 };
 
+// What one Refresh finds, one slot per port number, in whatever order the
+// system enumerates: a later find of a number replaces the earlier one.
+class PortSlots {
+public:
+    void put(int32_t portNumber, const char16_t* description);
+    bool has(int32_t portNumber) const;
+    // Releases the list's old texts and fills it from the slots in ascending order.
+    void moveTo(PortList& ports);
+
+private:
+    std::array<bool, PortList::kMaxPorts> filled{};
+    std::array<CWStr, PortList::kMaxPorts> descriptions;
+};
+
 // What the port page's drop-down list shows: the placeholder, then one item
 // per port, and the position to select.
 struct PortComboItems {
@@ -35,3 +49,7 @@ void buildPortComboItems(const PortList& ports, int32_t comPort, PortComboItems&
 
 // True when the text is non-empty and made of the digits 0 to 9 only.
 bool IsAllDigits(const char16_t* text);
+
+// The port a name like "COM3" stands for: "COM" in any case, then decimal
+// digits (leading zeros allowed), at most 255; -1 for any other name.
+int32_t portNumberFromName(const char16_t* name);
