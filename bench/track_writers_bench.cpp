@@ -31,10 +31,10 @@ const TrackStore& fullStore() {
         s.clear();
         for (int32_t i = 0; i < TrackStore::kSlots; ++i) {
             const int32_t slot = (i + 4000) % TrackStore::kSlots;
-            s.records[static_cast<size_t>(slot)] =
-                LogRecord{1600000000u + static_cast<uint32_t>(i) * 5 + static_cast<uint32_t>(i / 500) * 900,
-                          48.1f + static_cast<float>(i) * 1e-4f, 11.5f - static_cast<float>(i) * 1e-4f,
-                          static_cast<int16_t>(500 + i % 100), 3};
+            s.records[static_cast<size_t>(slot)] = LogRecord{
+                1600000000u + static_cast<uint32_t>(i) * 5 + static_cast<uint32_t>(i / 500) * 900,
+                48.1f + static_cast<float>(i) * 1e-4f, 11.5f - static_cast<float>(i) * 1e-4f,
+                static_cast<int16_t>(500 + i % 100), 3};
         }
         s.startIndex = 4000;
         return s;

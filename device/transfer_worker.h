@@ -34,11 +34,13 @@ public:
     TransferWorker& operator=(const TransferWorker&) = delete;
     ~TransferWorker();
 
-    // Called on the user-interface thread.
+    // Called on the user-interface thread. False when a run is still going or
+    // its thread could not be created.
     bool startTransfer(int32_t portNumber, WindowHandle window);
+    // Asks the run to stop and waits for it at most 3000 ms.
     void stopTransfer();
     // Waits for the run's thread to end however long it takes; the owner calls
-    // it before destroying the worker.
+    // it after stopTransfer() before destroying the worker.
     void joinTransfer();
     // Hands over the output options (written before) and releases the run.
     void proceed() { proceedEvent.set(); }
@@ -51,12 +53,28 @@ public:
     bool eraseAfterRead = false;
     bool nmeaOutput = false;
     CWStr outputPath;
+    // Optional, for keeping the raw log: receives every byte read from the
+    // port during the dump, in arrival order (the bytes of a read after the
+    // end sentence included). Set before proceed(); startTransfer() does not
+    // clear it. Its write results are not examined: the owner checks its sink.
+    ByteSink* rawDumpSink = nullptr;
 
     // Read-only views for tests and tools.
     const TrackStore& store() const { return trackStore; }
     int32_t lastError() const { return errorCode; }
 
 private:
+    static uint32_t threadEntry(void* worker);
+    bool stopHit() const { return stopRequested.load(); }
+    int32_t runPhases();
+    int32_t detectDevice();
+    void waitForGoAhead();
+    int32_t readDump();
+    int32_t writeOutputFile();
+    int32_t eraseDevice();
+    bool sendCommand(const char* command);
+    void finishRun(int32_t outcome);
+
     WindowHandle notifyWindow = nullptr;
     uint32_t notifyMessage = WM_TRANSFER;
     int32_t portNumber = -1;

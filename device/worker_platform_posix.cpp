@@ -63,12 +63,12 @@ AutoResetEvent::AutoResetEvent() : state(new EventState) {}
 
 AutoResetEvent::~AutoResetEvent() { delete static_cast<EventState*>(state); }
 
+// Notifies under the lock: a released waiter may destroy the event as soon
+// as it runs, and must not find this call still touching it.
 void AutoResetEvent::set() {
     EventState& event = *static_cast<EventState*>(state);
-    {
-        std::lock_guard<std::mutex> lock(event.mutex);
-        event.signalled = true;
-    }
+    std::lock_guard<std::mutex> lock(event.mutex);
+    event.signalled = true;
     event.changed.notify_one();
 }
 

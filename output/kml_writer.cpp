@@ -72,6 +72,8 @@ Position startPosition(const TrackStore& store) {
     return {0.0, 0.0};
 }
 
+// One call per template line, in file order.
+// clang-format off
 bool writeKmlHeader(ByteSink& file, const char16_t* name, double latitude, double longitude) {
     const SingleByteText nameText(name);
     return writeLine(file, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n") &&
@@ -151,6 +153,8 @@ bool writeKmlFooter(ByteSink& file, double latitude, double longitude) {
            writeLine(file, "</kml>\r\n");
 }
 
+// clang-format on
+
 bool writePoint(ByteSink& file, const LogRecord& record) {
     return writeLine(file, "          %.6f,%.6f,%d\r\n", static_cast<double>(record.longitude),
                      static_cast<double>(record.latitude), static_cast<int>(record.height));
@@ -178,11 +182,10 @@ const char16_t* timeLabel(uint32_t time) {
     label[0] = 0;
     const UtcTime utc = breakDownUtc(time);
     std::array<char, 32> narrow;
-    const int length =
-        std::snprintf(narrow.data(), narrow.size(), "%04d-%02d-%02d %02d:%02d:%02d",
-                      static_cast<int>(utc.year), static_cast<int>(utc.month),
-                      static_cast<int>(utc.day), static_cast<int>(utc.hour),
-                      static_cast<int>(utc.minute), static_cast<int>(utc.second));
+    const int length = std::snprintf(narrow.data(), narrow.size(), "%04d-%02d-%02d %02d:%02d:%02d",
+                                     static_cast<int>(utc.year), static_cast<int>(utc.month),
+                                     static_cast<int>(utc.day), static_cast<int>(utc.hour),
+                                     static_cast<int>(utc.minute), static_cast<int>(utc.second));
     for (int i = 0; i <= length; ++i) {
         label[static_cast<size_t>(i)] = static_cast<char16_t>(narrow[static_cast<size_t>(i)]);
     }

@@ -17,8 +17,8 @@ using CoordinateText = std::array<char, 16>;
 using SentenceText = std::array<char, 80>;
 
 struct CoordinateFormat {
-    const char* text;  // degrees, minutes, hemisphere letter
-    double limit;      // largest absolute value written
+    const char* text; // degrees, minutes, hemisphere letter
+    double limit;     // largest absolute value written
     char positiveLetter;
     char negativeLetter;
 };
@@ -88,8 +88,7 @@ bool writeNmeaTrack(const TrackStore& store, ByteSink& file) {
         const LogRecord& record = recordAtStep(store, step);
         CoordinateText latitude;
         CoordinateText longitude;
-        if (!isUsableRecord(record) ||
-            !formatCoordinate(record.latitude, kLatitude, latitude) ||
+        if (!isUsableRecord(record) || !formatCoordinate(record.latitude, kLatitude, latitude) ||
             !formatCoordinate(adjustedLongitude(record.longitude), kLongitude, longitude)) {
             continue;
         }

@@ -10,15 +10,16 @@
 
 namespace {
 
-int descriptorOf(intptr_t handle) { return static_cast<int>(handle); }
+int descriptorOf(intptr_t handle) {
+    return static_cast<int>(handle);
+}
 
 } // namespace
 
 bool OutputFile::create(const CWStr& path) {
     close();
     const std::string utf8Path = utf8FromUtf16(path.c_str());
-    const int descriptor =
-        ::open(utf8Path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int descriptor = ::open(utf8Path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (descriptor < 0) {
         return false;
     }

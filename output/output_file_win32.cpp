@@ -4,7 +4,9 @@
 
 namespace {
 
-HANDLE fileOf(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+HANDLE fileOf(intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
 
 } // namespace
 

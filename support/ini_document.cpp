@@ -169,7 +169,11 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(sectionEnd), line);
     } else {
         // A new section goes first, where Qt puts [General], set off by a blank line.
-        std::vector<std::string> head{"[" + std::string(section) + "]", line};
+        // Built by appends: GCC 12 at -O3 misreads "[" + section + "]" as an
+        // overlapping copy (-Werror=restrict) and stops the release build.
+        std::string header = "[";
+        header.append(section).append("]");
+        std::vector<std::string> head{header, line};
         if (!lines.empty())
             head.emplace_back();
         lines.insert(lines.begin(), head.begin(), head.end());

@@ -88,7 +88,8 @@ TEST(KmlWriter, TrackRules) {
     };
     const Case cases[] = {
         {"300 s apart stay in one segment",
-         makeStore(0, {{0, trackRecord(1000, 1, 2)}, {1, trackRecord(1300, 3, 4)},
+         makeStore(0, {{0, trackRecord(1000, 1, 2)},
+                       {1, trackRecord(1300, 3, 4)},
                        {2, trackRecord(1600, 5, 6)}}),
          "start 2,1 [00:16:40 lineStyle0] 2,1,500 4,3,500 6,5,500 stop 6,5"},
         {"301 s apart start a new segment",
@@ -98,10 +99,14 @@ TEST(KmlWriter, TrackRules) {
          makeStore(0, {{0, trackRecord(2000, 1, 2)}, {1, trackRecord(1999, 3, 4)}}),
          "start 2,1 [00:33:20 lineStyle0] 2,1,500 [00:33:19 lineStyle1] 4,3,500 stop 4,3"},
         {"styles rotate past six",
-         makeStore(0, {{0, trackRecord(0, 0, 0)}, {1, trackRecord(1000, 1, 1)},
-                       {2, trackRecord(2000, 2, 2)}, {3, trackRecord(3000, 3, 3)},
-                       {4, trackRecord(4000, 4, 4)}, {5, trackRecord(5000, 5, 5)},
-                       {6, trackRecord(6000, 6, 6)}, {7, trackRecord(7000, 7, 7)}}),
+         makeStore(0, {{0, trackRecord(0, 0, 0)},
+                       {1, trackRecord(1000, 1, 1)},
+                       {2, trackRecord(2000, 2, 2)},
+                       {3, trackRecord(3000, 3, 3)},
+                       {4, trackRecord(4000, 4, 4)},
+                       {5, trackRecord(5000, 5, 5)},
+                       {6, trackRecord(6000, 6, 6)},
+                       {7, trackRecord(7000, 7, 7)}}),
          // A first point at time 0 counts as no predecessor: 1000 s later
          // still joins its segment.
          "start 0,0 [00:00:00 lineStyle0] 0,0,500 1,1,500 [00:33:20 lineStyle1] 2,2,500 "
@@ -115,8 +120,10 @@ TEST(KmlWriter, TrackRules) {
                                    {1, trackRecord(130, 4, 4)}}),
          "start 1,1 [00:01:40 lineStyle0] 1,1,500 2,2,500 3,3,500 4,4,500 9,9,500 stop 9,9"},
         {"fix 1 and height -450 are left out, height -449 is kept",
-         makeStore(0, {{0, trackRecord(100, 1, 1)}, {1, trackRecord(110, 2, 2, 500, 1)},
-                       {2, trackRecord(120, 3, 3, -450)}, {3, trackRecord(130, 4, 4, -449)}}),
+         makeStore(0, {{0, trackRecord(100, 1, 1)},
+                       {1, trackRecord(110, 2, 2, 500, 1)},
+                       {2, trackRecord(120, 3, 3, -450)},
+                       {3, trackRecord(130, 4, 4, -449)}}),
          "start 1,1 [00:01:40 lineStyle0] 1,1,500 4,4,-449 stop 4,4"},
         {"an unusable first record still names the segment and marks the start",
          makeStore(0, {{0, trackRecord(100, 1, 1, -450)}, {1, trackRecord(200, 2, 2)}}),
@@ -126,13 +133,17 @@ TEST(KmlWriter, TrackRules) {
          "start -70.669296,-33.868801 [00:01:40 lineStyle0] -70.669296,-33.868801,-12 "
          "stop -70.669296,-33.868801"},
         {"positions that are not numbers are skipped like unusable records",
-         makeStore(0, {{0, trackRecord(100, 1, 1)}, {1, trackRecord(110, kNaN, 2)},
-                       {2, trackRecord(120, 3, -kInfinity)}, {3, trackRecord(130, 4, 4)},
+         makeStore(0, {{0, trackRecord(100, 1, 1)},
+                       {1, trackRecord(110, kNaN, 2)},
+                       {2, trackRecord(120, 3, -kInfinity)},
+                       {3, trackRecord(130, 4, 4)},
                        {4, trackRecord(140, kInfinity, kNaN)}}),
          "start 1,1 [00:01:40 lineStyle0] 1,1,500 4,4,500 stop 4,4"},
         {"a first record that is not a number gives way to the first point",
-         makeStore(0, {{0, trackRecord(100, kNaN, 1)}, {1, trackRecord(110, 1, 5, -450)},
-                       {2, trackRecord(120, 2, 2)}, {3, trackRecord(130, 3, 3)}}),
+         makeStore(0, {{0, trackRecord(100, kNaN, 1)},
+                       {1, trackRecord(110, 1, 5, -450)},
+                       {2, trackRecord(120, 2, 2)},
+                       {3, trackRecord(130, 3, 3)}}),
          "start 2,2 [00:01:40 lineStyle0] 2,2,500 3,3,500 stop 3,3"},
         {"no usable record: an empty segment and the stop at the start",
          makeStore(0, {{0, trackRecord(100, 1, 2, -450)}, {1, trackRecord(110, 3, 4, 0, 1)}}),
@@ -214,8 +225,9 @@ TEST(KmlWriter, WriteLineMakesOneCallPerLine) {
 }
 
 TEST(KmlWriter, EveryLineIsOneWriteCall) {
-    const TrackStore store = makeStore(0, {{0, trackRecord(100, 1, 1)}, {1, trackRecord(110, 2, 2)},
-                                           {2, trackRecord(1000, 3, 3)}});
+    const TrackStore store = makeStore(
+        0,
+        {{0, trackRecord(100, 1, 1)}, {1, trackRecord(110, 2, 2)}, {2, trackRecord(1000, 3, 3)}});
     MemorySink sink;
     ASSERT_TRUE(writeKmlTrack(store, sink));
     // 33 lines of header and footer, 11 per segment, one per point.
@@ -228,8 +240,9 @@ TEST(KmlWriter, EveryLineIsOneWriteCall) {
 // no further write call (no closing lines); what landed are the whole lines
 // before it.
 TEST(KmlWriter, StopsAtTheFirstFailedWrite) {
-    const TrackStore store = makeStore(0, {{0, trackRecord(100, 1, 1)}, {1, trackRecord(110, 2, 2)},
-                                           {2, trackRecord(1000, 3, 3)}});
+    const TrackStore store = makeStore(
+        0,
+        {{0, trackRecord(100, 1, 1)}, {1, trackRecord(110, 2, 2)}, {2, trackRecord(1000, 3, 3)}});
     const std::string full = kmlOf(store);
     const size_t afterFirstPoint = full.find("1.000000,1.000000,500\r\n") + 23;
     struct Case {

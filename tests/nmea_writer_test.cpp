@@ -50,7 +50,8 @@ std::string coordinatesOf(const std::string& sentence) {
 }
 
 TEST(NmeaWriter, WorkedExampleComesOutByteForByte) {
-    const TrackStore store = makeStore(0, {{0, trackRecord(kExampleTime, 48.1173f, 11.516667f, 545)}});
+    const TrackStore store =
+        makeStore(0, {{0, trackRecord(kExampleTime, 48.1173f, 11.516667f, 545)}});
     const std::string expected = readTestData("nmea_worked_example.nmea");
     ASSERT_FALSE(expected.empty());
     const std::string difference = firstDifference(expected, nmeaOf(store));
@@ -93,7 +94,8 @@ TEST(NmeaWriter, CoordinateTexts) {
         {"infinite longitude skipped", 0.0f, kInfinity, ""},
     };
     for (const Case& c : cases) {
-        const TrackStore store = makeStore(0, {{0, trackRecord(kExampleTime, c.latitude, c.longitude)}});
+        const TrackStore store =
+            makeStore(0, {{0, trackRecord(kExampleTime, c.latitude, c.longitude)}});
         const std::vector<std::string> lines = splitLines(nmeaOf(store));
         if (c.expected[0] == 0) {
             EXPECT_TRUE(lines.empty()) << c.name;
@@ -162,12 +164,12 @@ TEST(NmeaWriter, TimeAndDateFields) {
 }
 
 TEST(NmeaWriter, WalksTheRingFromTheEarliestSlot) {
-    const TrackStore store = makeStore(TrackStore::kSlots - 2,
-                                       {{0, trackRecord(3, 1.0f, 1.0f)},
-                                        {1, trackRecord(4, 1.0f, 1.0f)},
-                                        {TrackStore::kSlots - 3, trackRecord(5, 1.0f, 1.0f)},
-                                        {TrackStore::kSlots - 2, trackRecord(1, 1.0f, 1.0f)},
-                                        {TrackStore::kSlots - 1, trackRecord(2, 1.0f, 1.0f)}});
+    const TrackStore store =
+        makeStore(TrackStore::kSlots - 2, {{0, trackRecord(3, 1.0f, 1.0f)},
+                                           {1, trackRecord(4, 1.0f, 1.0f)},
+                                           {TrackStore::kSlots - 3, trackRecord(5, 1.0f, 1.0f)},
+                                           {TrackStore::kSlots - 2, trackRecord(1, 1.0f, 1.0f)},
+                                           {TrackStore::kSlots - 1, trackRecord(2, 1.0f, 1.0f)}});
     std::string times;
     for (const std::string& line : splitLines(nmeaOf(store))) {
         times += fieldsOf(line).at(0) + "@" + fieldsOf(line).at(1).substr(4, 2) + " ";
@@ -233,8 +235,9 @@ TEST(NmeaChecksum, CompletesTheSentenceInPlace) {
 // A full disk: the writer stops at the refused sentence, returns false and
 // makes no further write call; what landed are the whole sentences before it.
 TEST(NmeaWriter, StopsAtTheFirstFailedWrite) {
-    const TrackStore store = makeStore(0, {{0, trackRecord(kExampleTime, 48.1173f, 11.516667f, 545)},
-                                           {1, trackRecord(kExampleTime + 1, 48.2f, 11.6f, 546)}});
+    const TrackStore store =
+        makeStore(0, {{0, trackRecord(kExampleTime, 48.1173f, 11.516667f, 545)},
+                      {1, trackRecord(kExampleTime + 1, 48.2f, 11.6f, 546)}});
     const std::string full = nmeaOf(store);
     const std::vector<std::string> lines = splitLines(full);
     ASSERT_EQ(lines.size(), 4u);

@@ -45,9 +45,9 @@ TrackStore storeOfExpected() {
     store.clear();
     for (size_t i = 0; i < std::size(kExpected); ++i) {
         const Point& p = kExpected[i];
-        store.records[i] = trackRecord(kTimes[i], static_cast<float>(p.latitude),
-                                       static_cast<float>(p.longitude),
-                                       static_cast<int16_t>(p.altitude));
+        store.records[i] =
+            trackRecord(kTimes[i], static_cast<float>(p.latitude), static_cast<float>(p.longitude),
+                        static_cast<int16_t>(p.altitude));
     }
     store.startIndex = 0;
     return store;
@@ -186,8 +186,8 @@ TEST(TrackReadersPosix, GpsBabelReadsOurKml) {
     EXPECT_EQ(marks[0].at("Name"), "\"Start\"");
     EXPECT_NEAR(number(marks[0], "Latitude"), static_cast<float>(kExpected[0].latitude), 1e-6);
     EXPECT_EQ(marks[1].at("Name"), "\"Stop\"");
-    EXPECT_NEAR(number(marks[1], "Longitude"), static_cast<float>(std::end(kExpected)[-1].longitude),
-                1e-6);
+    EXPECT_NEAR(number(marks[1], "Longitude"),
+                static_cast<float>(std::end(kExpected)[-1].longitude), 1e-6);
 }
 
 } // namespace

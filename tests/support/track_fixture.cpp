@@ -33,7 +33,9 @@ std::string lineAround(const std::string& text, size_t offset) {
     end = end == std::string::npos ? text.size() : end + 1;
     std::string line;
     for (size_t i = begin; i < end && i < text.size(); ++i) {
-        line += text[i] == '\r' ? std::string("\\r") : text[i] == '\n' ? "\\n" : std::string(1, text[i]);
+        line += text[i] == '\r'   ? std::string("\\r")
+                : text[i] == '\n' ? "\\n"
+                                  : std::string(1, text[i]);
     }
     return line.empty() ? "(end of text)" : line;
 }
@@ -42,14 +44,17 @@ std::string lineAround(const std::string& text, size_t offset) {
 
 std::string firstDifference(const std::string& expected, const std::string& actual) {
     size_t offset = 0;
-    while (offset < expected.size() && offset < actual.size() && expected[offset] == actual[offset]) {
+    while (offset < expected.size() && offset < actual.size() &&
+           expected[offset] == actual[offset]) {
         ++offset;
     }
     if (offset == expected.size() && offset == actual.size()) {
         return {};
     }
-    const size_t line = static_cast<size_t>(std::count(expected.begin(),
-                                                        expected.begin() + static_cast<long>(offset), '\n')) + 1;
-    return "line " + std::to_string(line) + " (byte " + std::to_string(offset) + ")\n  expected: " +
-           lineAround(expected, offset) + "\n  actual:   " + lineAround(actual, offset);
+    const size_t line = static_cast<size_t>(std::count(
+                            expected.begin(), expected.begin() + static_cast<long>(offset), '\n')) +
+                        1;
+    return "line " + std::to_string(line) + " (byte " + std::to_string(offset) +
+           ")\n  expected: " + lineAround(expected, offset) +
+           "\n  actual:   " + lineAround(actual, offset);
 }

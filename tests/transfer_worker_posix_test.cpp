@@ -1,0 +1,525 @@
+#include "device/transfer_worker.h"
+
+#include "device/worker_platform.h"
+#include "support/pseudo_terminal_posix.h"
+#include "support/report_capture.h"
+#include "support/scripted_device_posix.h"
+#include "tools/common/log_encoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+// Scripts and options name only the fields a case changes; the rest keep
+// their defaults on purpose.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+namespace {
+
+constexpr int32_t kPort = 9;
+constexpr uint32_t kRunLimitMs = 20000;
+
+const std::string kFirstFormReply = withChecksum("ZOR00,V,ZOR 7700,02,1.07");
+const std::string kSecondFormReply = withChecksum("ZOR00,V,02,01,01,03,00,00,10,0D,00");
+const std::string kWrongFormReply = withChecksum("ZOR00,V,02,01,01,03,00,00,10,0D,01");
+const std::string kChatter = withChecksum("GPGGA,120000.000,4830.0000,N,01115.0000,E,1,8,1.0,520.0,M,47.0,M,,");
+
+// A dump of `lines` data lines whose records move north five seconds apart.
+std::string buildDump(int32_t lines, uint8_t fix = 3) {
+    std::string dump = dumpStartSentence(lines);
+    for (int32_t line = 0; line < lines; ++line) {
+        uint8_t bytes[96];
+        for (int32_t k = 0; k < 6; ++k) {
+            int32_t n = line * 6 + k;
+            RawRecord record{1600000000u + 5u * static_cast<uint32_t>(n), fix,
+                             48.5f + 0.0001f * static_cast<float>(n), 11.25f, 520};
+            std::array<uint8_t, 16> encoded = encodeRecord(record);
+            std::memcpy(bytes + 16 * k, encoded.data(), 16);
+        }
+        dump += dumpDataSentence(line, bytes, 24);
+    }
+    return dump + dumpEndSentence();
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+CWStr widePath(const std::string& path) {
+    std::u16string wide(path.begin(), path.end());
+    return CWStr(wide.c_str());
+}
+
+struct RunResult {
+    std::vector<PostedReport> reports;
+    bool ended = false;
+    uint32_t elapsedMs = 0;
+};
+
+// Where a run writes and how it is released.
+struct RunOptions {
+    bool nmea = false;
+    bool erase = false;
+    std::string path; // empty: a fresh file in the test's folder
+    uint32_t goAheadDelayMs = 0; // how long the user takes to choose
+};
+
+class TransferWorkerRun : public ::testing::Test {
+public:
+    void SetUp() override {
+        ASSERT_TRUE(line.isOpen());
+        ASSERT_TRUE(ports.link(kPort, line.slavePath()));
+        outputPath = ports.configHome() + "/track.out";
+    }
+    void TearDown() override {
+        worker.stopTransfer();
+        worker.joinTransfer();
+    }
+
+    void startDevice(DeviceScript script) {
+        device = std::make_unique<ScriptedDevice>(line, std::move(script));
+    }
+
+    // Waits for the next report of the run; false when none came in time.
+    bool nextReport(PostedReport& report, uint32_t timeoutMs = kRunLimitMs) {
+        if (!reports.waitNext(report, timeoutMs)) return false;
+        result.reports.push_back(report);
+        return true;
+    }
+
+    // Collects reports until the final one; on "device found" hands over the
+    // options and releases the run.
+    RunResult runToEnd(const RunOptions& options) {
+        uint32_t start = tickCount();
+        EXPECT_TRUE(worker.startTransfer(kPort, reports.target()));
+        PostedReport report;
+        while (nextReport(report)) {
+            if (report.wParam == kReportDeviceFound) {
+                sleepMs(options.goAheadDelayMs);
+                worker.nmeaOutput = options.nmea;
+                worker.eraseAfterRead = options.erase;
+                worker.outputPath = widePath(options.path.empty() ? outputPath : options.path);
+                worker.proceed();
+            }
+            if (report.wParam == kReportComplete || report.wParam == kReportFailed) {
+                result.ended = true;
+                break;
+            }
+        }
+        result.elapsedMs = ticksBetween(start, tickCount());
+        worker.joinTransfer();
+        return result;
+    }
+
+    // The run's reports as "3 4:0 4:50 0:1" for readable failures.
+    static std::string describe(const std::vector<PostedReport>& list) {
+        std::string text;
+        for (const PostedReport& r : list) {
+            text += (text.empty() ? "" : " ") + std::to_string(r.wParam);
+            if (r.wParam != kReportDeviceFound) text += ":" + std::to_string(r.lParam);
+        }
+        return text;
+    }
+
+    // What the device received, once a command in flight has had time to land.
+    std::vector<std::string> commandTexts() {
+        sleepMs(150);
+        std::vector<std::string> texts;
+        for (const ScriptedDevice::Command& c : device->commands()) texts.push_back(c.line);
+        return texts;
+    }
+
+    PseudoTerminal line;
+    PrivatePortFolder ports;
+    ReportCapture reports;
+    TransferWorker worker;
+    std::unique_ptr<ScriptedDevice> device;
+    std::string outputPath;
+    RunResult result;
+};
+
+const std::string kVersionQuery = withChecksum("PZOR,V");
+const std::string kReadLog = withChecksum("PZOR,R");
+const std::string kErase = withChecksum("PZOR,C");
+
+} // namespace
+
+// Each row is a whole run against a scripted device: what the device does,
+// what the user chose, and how the run must end.
+TEST(TransferWorkerOutcomes, EveryCauseEndsWithItsReport) {
+    std::string dump = buildDump(20);
+    std::string noPositions = buildDump(20, 1);
+    struct Case {
+        const char* name;
+        DeviceScript script;
+        RunOptions options;
+        uintptr_t wParam;
+        intptr_t lParam;
+        std::vector<std::string> commands;
+        bool fileExpected;
+    } cases[] = {
+        {"KML without erase", {.versionReply = kFirstFormReply, .dump = dump}, {},
+         kReportComplete, 0, {kVersionQuery, kReadLog}, true},
+        {"second accepted reply form, NMEA", {.versionReply = kSecondFormReply, .dump = dump},
+         {.nmea = true},
+         kReportComplete, 0, {kVersionQuery, kReadLog}, true},
+        {"a reply of another form is no ZOR 7700", {.versionReply = kWrongFormReply}, {}, kReportFailed,
+         kErrorNoDevice, {kVersionQuery}, false},
+        {"a reply with a wrong checksum counts as none",
+         {.versionReply = kFirstFormReply.substr(0, kFirstFormReply.size() - 4) + "00\r\n"}, {}, kReportFailed,
+         kErrorNoDevice, {kVersionQuery}, false},
+        {"no reply at all", {.versionReply = ""}, {}, kReportFailed, kErrorNoDevice, {kVersionQuery}, false},
+        {"a reply 1300 ms late", {.versionReply = kFirstFormReply, .versionDelayMs = 1300}, {}, kReportFailed, kErrorNoDevice,
+         {kVersionQuery}, false},
+        {"the device hangs up before the read-log command", {.versionReply = kFirstFormReply, .hangUpAfterVersion = true},
+         {.goAheadDelayMs = 1500},
+         kReportFailed, kErrorWriteCommand, {kVersionQuery}, false},
+        {"the device hangs up in the dump",
+         {.versionReply = kFirstFormReply, .dump = dump, .dumpStopsAfter = dump.size() / 2,
+          .hangUpInDump = true},
+         {}, kReportFailed,
+         kErrorRead, {kVersionQuery, kReadLog}, false},
+        {"a dump without positions", {.versionReply = kFirstFormReply, .dump = noPositions},
+         {.erase = true},
+         kReportFailed, kErrorNoTracks, {kVersionQuery, kReadLog}, false},
+        {"an output folder that does not exist", {.versionReply = kFirstFormReply, .dump = dump},
+         {.erase = true, .path = "/nonexistent-zor-folder/track.kml"}, kReportFailed, kErrorCreateFile,
+         {kVersionQuery, kReadLog}, false},
+        {"a full disk fails the write and keeps the device's log", {.versionReply = kFirstFormReply, .dump = dump},
+         {.nmea = true, .erase = true, .path = "/dev/full"}, kReportFailed, kErrorWriteFile, {kVersionQuery, kReadLog},
+         false},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        struct Run : TransferWorkerRun {
+            void TestBody() override {}
+        } run;
+        run.SetUp();
+        run.startDevice(c.script);
+        RunResult result = run.runToEnd(c.options);
+        ASSERT_TRUE(result.ended) << "reports: " << run.describe(result.reports);
+        const PostedReport& last = result.reports.back();
+        EXPECT_EQ(last.wParam, c.wParam) << "reports: " << run.describe(result.reports);
+        EXPECT_EQ(last.lParam, c.lParam) << "reports: " << run.describe(result.reports);
+        EXPECT_EQ(run.worker.lastError(), c.wParam == kReportFailed ? c.lParam : 0);
+        EXPECT_EQ(run.commandTexts(), c.commands);
+        EXPECT_EQ(fs::exists(run.outputPath), c.fileExpected);
+        EXPECT_FALSE(run.worker.isRunning());
+        run.TearDown();
+    }
+}
+
+TEST_F(TransferWorkerRun, ReportsDeviceFoundOnceRisingProgressAndOneFinalReport) {
+    startDevice({.versionReply = kFirstFormReply, .dump = buildDump(86), .dumpChunkBytes = 700,
+                 .dumpChunkPauseMs = 20});
+    RunResult run = runToEnd({});
+    ASSERT_TRUE(run.ended);
+    PostedReport late;
+    EXPECT_FALSE(reports.waitNext(late, 300)) << "a report after the final one";
+    std::vector<PostedReport>& list = run.reports;
+    SCOPED_TRACE("reports: " + describe(list));
+    ASSERT_GE(list.size(), 4u);
+    EXPECT_EQ(list.front().wParam, kReportDeviceFound);
+    EXPECT_EQ(list.back().wParam, kReportComplete);
+    EXPECT_EQ(list.back().lParam, 0);
+    EXPECT_EQ(list[1].wParam, kReportProgress);
+    EXPECT_EQ(list[1].lParam, 0) << "the start sentence reports 0 percent";
+    for (size_t i = 2; i + 1 < list.size(); ++i) {
+        EXPECT_EQ(list[i].wParam, kReportProgress) << "report " << i;
+        EXPECT_GT(list[i].lParam, list[i - 1].lParam) << "report " << i;
+    }
+    EXPECT_EQ(list[list.size() - 2].lParam, 100);
+    for (const PostedReport& r : list) EXPECT_EQ(r.message, WM_TRANSFER);
+}
+
+TEST_F(TransferWorkerRun, KmlFileHoldsTheWholeTrack) {
+    startDevice({.versionReply = kFirstFormReply, .dump = buildDump(20)});
+    ASSERT_TRUE(runToEnd({}).ended);
+    std::string kml = readFile(outputPath);
+    EXPECT_EQ(kml.rfind("<?xml", 0), 0u);
+    EXPECT_NE(kml.find("</kml>"), std::string::npos);
+    EXPECT_EQ(worker.store().startIndex, 0);
+    EXPECT_EQ(worker.store().records[119].time, 1600000000u + 5u * 119u);
+}
+
+TEST_F(TransferWorkerRun, NmeaFileHoldsTwoSentencesPerPosition) {
+    startDevice({.versionReply = kFirstFormReply, .dump = buildDump(20)});
+    ASSERT_TRUE(runToEnd({.nmea = true}).ended);
+    std::string nmea = readFile(outputPath);
+    size_t gga = 0, rmc = 0;
+    for (size_t at = nmea.find("$GPGGA"); at != std::string::npos; at = nmea.find("$GPGGA", at + 1)) ++gga;
+    for (size_t at = nmea.find("$GPRMC"); at != std::string::npos; at = nmea.find("$GPRMC", at + 1)) ++rmc;
+    EXPECT_EQ(gga, 120u);
+    EXPECT_EQ(rmc, 120u);
+}
+
+// The device must never be erased while the only other copy of the track is
+// not yet whole on disk.
+TEST_F(TransferWorkerRun, EraseComesFiveSecondsAfterTheFileIsComplete) {
+    std::string fileAtErase;
+    DeviceScript script{.versionReply = kFirstFormReply, .dump = buildDump(20)};
+    script.onErase = [&] { fileAtErase = readFile(outputPath); };
+    startDevice(script);
+    RunResult run = runToEnd({.erase = true});
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.reports.back().wParam, kReportComplete);
+    EXPECT_EQ(run.reports.back().lParam, 1);
+    EXPECT_EQ(commandTexts(), (std::vector<std::string>{kVersionQuery, kReadLog, kErase}));
+    std::vector<ScriptedDevice::Command> commands = device->commands();
+    ASSERT_EQ(commands.size(), 3u);
+    uint32_t pause = ticksBetween(device->dumpSentTick(), commands[2].tick);
+    EXPECT_GE(pause, 5000u);
+    EXPECT_LT(pause, 6500u);
+    std::string finalFile = readFile(outputPath);
+    EXPECT_FALSE(finalFile.empty());
+    EXPECT_TRUE(fileAtErase == finalFile) << "the file was " << fileAtErase.size() << " of "
+                                          << finalFile.size() << " bytes when the erase came";
+}
+
+TEST_F(TransferWorkerRun, DetectionGivesUpAfterOneSecond) {
+    startDevice({});
+    RunResult run = runToEnd({});
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.reports.back().lParam, kErrorNoDevice);
+    EXPECT_GE(run.elapsedMs, 1000u);
+    EXPECT_LT(run.elapsedMs, 2000u);
+}
+
+TEST_F(TransferWorkerRun, WrongReplyFailsAtOnce) {
+    startDevice({.versionReply = kWrongFormReply});
+    RunResult run = runToEnd({});
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.reports.back().lParam, kErrorNoDevice);
+    EXPECT_LT(run.elapsedMs, 700u);
+}
+
+TEST_F(TransferWorkerRun, OtherSentencesDuringDetectionAreIgnored) {
+    DeviceScript script{.versionReply = kFirstFormReply, .versionDelayMs = 400, .dump = buildDump(5)};
+    script.chatter = kChatter;
+    script.chatterEveryMs = 50;
+    startDevice(script);
+    RunResult run = runToEnd({});
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.reports.back().wParam, kReportComplete) << describe(run.reports);
+}
+
+TEST_F(TransferWorkerRun, DumpSilenceOfThreeSecondsFails) {
+    std::string dump = buildDump(20);
+    DeviceScript script{
+        .versionReply = kFirstFormReply, .dump = dump, .dumpStopsAfter = dump.size() / 2};
+    // Ordinary sentences keep coming but are no sign of a dump.
+    script.chatter = kChatter;
+    script.chatterEveryMs = 200;
+    startDevice(script);
+    RunResult run = runToEnd({.erase = true});
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.reports.back().wParam, kReportFailed);
+    EXPECT_EQ(run.reports.back().lParam, kErrorRead);
+    uint32_t silence = ticksBetween(device->dumpSentTick(), tickCount());
+    EXPECT_GE(silence, 3000u);
+    EXPECT_LT(silence, 4500u);
+    EXPECT_FALSE(fs::exists(outputPath));
+}
+
+TEST_F(TransferWorkerRun, BytesAfterTheEndSentenceAreIgnored) {
+    // A line behind the end sentence would make an earlier record the start.
+    uint8_t bytes[96] = {};
+    for (int k = 0; k < 6; ++k) {
+        std::array<uint8_t, 16> early = encodeRecord({1000u, 3, 10.0f, 10.0f, 5});
+        std::memcpy(bytes + 16 * k, early.data(), 16);
+    }
+    std::string dump = buildDump(3) + dumpDataSentence(10, bytes, 24);
+    startDevice({.versionReply = kFirstFormReply, .dump = dump});
+    RunResult run = runToEnd({});
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.reports.back().wParam, kReportComplete);
+    EXPECT_EQ(worker.store().startIndex, 0);
+    EXPECT_EQ(worker.store().records[60].fix, 0);
+}
+
+TEST_F(TransferWorkerRun, StartWhileRunningIsRefused) {
+    startDevice({.versionReply = kFirstFormReply, .dump = buildDump(3)});
+    ASSERT_TRUE(worker.startTransfer(kPort, reports.target()));
+    EXPECT_FALSE(worker.startTransfer(kPort, reports.target()));
+    PostedReport report;
+    ASSERT_TRUE(nextReport(report));
+    EXPECT_EQ(report.wParam, kReportDeviceFound);
+    worker.stopTransfer();
+    ASSERT_TRUE(nextReport(report));
+    EXPECT_EQ(report.lParam, kErrorStopped);
+    worker.joinTransfer();
+    EXPECT_TRUE(worker.startTransfer(kPort, reports.target())) << "a finished run frees the worker";
+    ASSERT_TRUE(nextReport(report));
+    EXPECT_EQ(report.wParam, kReportDeviceFound);
+}
+
+// Stopping ends the run with code 7 wherever it is; rows name the phase.
+TEST(TransferWorkerStop, StopsInEveryPhase) {
+    std::string dump = buildDump(86);
+    struct Case {
+        const char* name;
+        DeviceScript script;
+        uintptr_t stopAfterReport; // stop once a report of this kind came (99: at once)
+        intptr_t stopAfterPercent;
+        std::vector<std::string> commands;
+        bool mayStopBeforeTheQuery;
+    } cases[] = {
+        {"right after the start", {.versionReply = kFirstFormReply, .versionDelayMs = 500}, 99, 0, {kVersionQuery}, true},
+        {"while detecting", {.versionReply = kFirstFormReply, .versionDelayMs = 800}, 98, 0, {kVersionQuery}, false},
+        {"while waiting for the go-ahead", {.versionReply = kFirstFormReply}, kReportDeviceFound, 0,
+         {kVersionQuery}, false},
+        {"while dumping", {.versionReply = kFirstFormReply, .dump = dump, .dumpChunkBytes = 500,
+          .dumpChunkPauseMs = 30}, kReportProgress, 20,
+         {kVersionQuery, kReadLog}, false},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        struct Run : TransferWorkerRun {
+            void TestBody() override {}
+        } run;
+        run.SetUp();
+        run.startDevice(c.script);
+        ASSERT_TRUE(run.worker.startTransfer(kPort, run.reports.target()));
+        if (c.stopAfterReport == 98) sleepMs(300);
+        PostedReport report{};
+        while (c.stopAfterReport < 98 && run.nextReport(report)) {
+            if (report.wParam == kReportDeviceFound && c.stopAfterReport == kReportProgress) {
+                run.worker.outputPath = widePath(run.outputPath);
+                run.worker.proceed();
+            }
+            if (report.wParam == c.stopAfterReport && report.lParam >= c.stopAfterPercent) break;
+        }
+        uint32_t stopStart = tickCount();
+        run.worker.stopTransfer();
+        EXPECT_LT(ticksBetween(stopStart, tickCount()), 1000u) << "the run noticed the stop late";
+        EXPECT_FALSE(run.worker.isRunning());
+        PostedReport last{};
+        while (run.nextReport(report, 2000)) last = report;
+        EXPECT_EQ(last.wParam, kReportFailed) << run.describe(run.result.reports);
+        EXPECT_EQ(last.lParam, kErrorStopped) << run.describe(run.result.reports);
+        std::vector<std::string> commands = run.commandTexts();
+        if (c.mayStopBeforeTheQuery && commands.empty()) commands = c.commands;
+        EXPECT_EQ(commands, c.commands);
+        EXPECT_FALSE(fs::exists(run.outputPath));
+        run.TearDown();
+    }
+}
+
+// The pause before the erase has no stop check: the command still goes out,
+// stopTransfer gives up waiting after 3000 ms, and joinTransfer lets the
+// owner wait for the end before it lets go of the worker.
+TEST_F(TransferWorkerRun, StopDuringThePauseStillErasesAndJoinWaitsForTheEnd) {
+    startDevice({.versionReply = kFirstFormReply, .dump = buildDump(5)});
+    ASSERT_TRUE(worker.startTransfer(kPort, reports.target()));
+    PostedReport report;
+    while (nextReport(report) && !(report.wParam == kReportProgress && report.lParam == 100)) {
+        if (report.wParam == kReportDeviceFound) {
+            worker.eraseAfterRead = true;
+            worker.outputPath = widePath(outputPath);
+            worker.proceed();
+        }
+    }
+    sleepMs(1000);
+    uint32_t stopStart = tickCount();
+    worker.stopTransfer();
+    uint32_t stopWait = ticksBetween(stopStart, tickCount());
+    EXPECT_GE(stopWait, 2900u);
+    EXPECT_LT(stopWait, 3500u);
+    EXPECT_TRUE(worker.isRunning()) << "the pause outlasts the bounded wait";
+    worker.joinTransfer();
+    EXPECT_FALSE(worker.isRunning());
+    ASSERT_TRUE(nextReport(report, 1000));
+    EXPECT_EQ(report.wParam, kReportFailed);
+    EXPECT_EQ(report.lParam, kErrorStopped);
+    EXPECT_EQ(commandTexts(), (std::vector<std::string>{kVersionQuery, kReadLog, kErase}));
+    EXPECT_FALSE(readFile(outputPath).empty()) << "a stop after writing keeps the whole file";
+}
+
+// A stop that found no run waiting leaves the event signalled; the next run
+// must still wait for its own go-ahead.
+TEST_F(TransferWorkerRun, StaleGoAheadDoesNotReleaseTheNextRun) {
+    startDevice({.versionReply = kFirstFormReply, .dump = buildDump(5)});
+    ASSERT_TRUE(worker.startTransfer(kPort, reports.target()));
+    worker.stopTransfer();
+    worker.joinTransfer();
+    PostedReport report;
+    while (nextReport(report, 2000) && report.wParam != kReportFailed) {}
+    sleepMs(100);
+    result.reports.clear();
+    ASSERT_TRUE(worker.startTransfer(kPort, reports.target()));
+    ASSERT_TRUE(nextReport(report));
+    ASSERT_EQ(report.wParam, kReportDeviceFound);
+    EXPECT_FALSE(nextReport(report, 1500)) << "the run went on without a go-ahead";
+    for (const std::string& command : commandTexts()) EXPECT_NE(command, kReadLog);
+    worker.outputPath = widePath(outputPath);
+    worker.proceed();
+    while (nextReport(report) && report.wParam == kReportProgress) {}
+    EXPECT_EQ(report.wParam, kReportComplete);
+}
+
+// A line that reaches the port while the user chooses the output would be
+// taken for part of the dump; the waiting run purges it.
+TEST_F(TransferWorkerRun, WaitingDiscardsWhatTheDeviceSends) {
+    startDevice({.versionReply = kFirstFormReply, .dump = buildDump(5)});
+    ASSERT_TRUE(worker.startTransfer(kPort, reports.target()));
+    PostedReport report;
+    ASSERT_TRUE(nextReport(report));
+    ASSERT_EQ(report.wParam, kReportDeviceFound);
+    uint8_t bytes[96];
+    for (int k = 0; k < 6; ++k) {
+        std::array<uint8_t, 16> early = encodeRecord({1000u, 3, 10.0f, 10.0f, 5});
+        std::memcpy(bytes + 16 * k, early.data(), 16);
+    }
+    ASSERT_TRUE(line.send(dumpDataSentence(10, bytes, 24)));
+    sleepMs(2500);
+    worker.outputPath = widePath(outputPath);
+    worker.proceed();
+    while (nextReport(report) && report.wParam == kReportProgress) {}
+    EXPECT_EQ(report.wParam, kReportComplete) << describe(result.reports);
+    EXPECT_EQ(worker.store().startIndex, 0);
+    EXPECT_EQ(worker.store().records[60].fix, 0) << "the line sent while waiting was decoded";
+}
+
+// When no thread can be made the worker must not claim a run that will
+// never clear its running flag. Memory for a thread stack is denied in a
+// child process so the test process itself keeps its limits.
+TEST(TransferWorkerStart, FailedThreadCreationLeavesTheWorkerIdle) {
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "sanitizers reserve address space beyond any small limit";
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer) || __has_feature(address_sanitizer)
+    GTEST_SKIP() << "sanitizers reserve address space beyond any small limit";
+#endif
+#endif
+    // A fresh process: a forked one could reuse a stack cached from an
+    // earlier test's thread.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            TransferWorker worker;
+            std::ifstream status("/proc/self/statm");
+            unsigned long pages = 0;
+            status >> pages;
+            rlimit limit{};
+            limit.rlim_cur = limit.rlim_max =
+                static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (1u << 20);
+            setrlimit(RLIMIT_AS, &limit);
+            bool started = worker.startTransfer(kPort, nullptr);
+            std::_Exit(!started && !worker.isRunning() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Runs the Windows worker's end-to-end tests under wine64, each against a
+# native zor7700-sim whose pseudo-terminal is mapped to a COM port through the
+# Wine prefix's dosdevices folder.
+# Usage: run_transfer_worker_wine.sh TEST_EXE SIMULATOR WINE64 DEFAULT_PREFIX
+set -u
+exe=$1 simulator=$2 wine=$3
+export WINEPREFIX=${WINEPREFIX:-$4} WINEDEBUG=${WINEDEBUG:--all}
+if [ ! -x "$simulator" ]; then
+    echo "no native simulator at $simulator: build the linux preset first"
+    exit 77
+fi
+if [ ! -d "$WINEPREFIX/dosdevices" ]; then
+    echo "no Wine prefix at $WINEPREFIX: run wineboot -i first"
+    exit 77
+fi
+
+work=$(mktemp -d)
+sim_pid=
+cleanup() {
+    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+# The simulator's own link goes to a private ports folder; Wine keeps its prefix.
+export HOME=$work/home XDG_CONFIG_HOME=$work/config
+mkdir -p "$HOME" "$XDG_CONFIG_HOME"
+
+# test name | simulator options | text the simulator's command report must hold
+rows=(
+    "CompleteKmlWithRisingProgress|--fast|PZOR,R"
+    "CompleteNmeaWithErase|--fast|PZOR,C"
+    "SilentDeviceIsNoZor7700|--reply none|PZOR,V"
+    "WrongReplyIsNoZor7700|--reply wrong|PZOR,V"
+    "SecondReplyFormIsAccepted|--reply second --fast|PZOR,R"
+    "DumpSilenceIsAReadError|--silence-after 20|PZOR,R"
+    "HangUpInTheDumpIsAReadError|--hangup-after 20|PZOR,R"
+    "EmptyLogHasNoTracks|--empty --fast|PZOR,R"
+    "MissingFolderFailsTheFile|--fast|PZOR,R"
+    "UnknownPortFailsToOpen|--fast|"
+    "StopWhileWaiting||PZOR,V"
+    "StopWhileDumping||PZOR,R"
+)
+
+port=41
+failed=0
+for row in "${rows[@]}"; do
+    IFS='|' read -r name options expected <<<"$row"
+    link="$WINEPREFIX/dosdevices/com$port"
+    # shellcheck disable=SC2086
+    "$simulator" --port "$port" --wine --report "$work/$name.report" $options \
+        >"$work/$name.out" 2>&1 &
+    sim_pid=$!
+    for _ in $(seq 100); do [ -e "$link" ] && break; sleep 0.05; done
+    if [ ! -e "$link" ]; then
+        echo "FAILED $name: the simulator did not map COM$port"; cat "$work/$name.out"
+        failed=1
+    elif ! ZOR_WINE_PORT=$port "$wine" "$exe" --gtest_filter="WineTransfer.$name" \
+            >"$work/$name.log" 2>&1; then
+        echo "FAILED $name"; cat "$work/$name.log"
+        failed=1
+    elif ! grep -q "PASSED.* 1 test" "$work/$name.log"; then
+        echo "FAILED $name: no such test ran"; cat "$work/$name.log"
+        failed=1
+    elif [ -n "$expected" ] && ! grep -q "$expected" "$work/$name.report"; then
+        echo "FAILED $name: the simulator never received $expected"; cat "$work/$name.report"
+        failed=1
+    else
+        echo "ok $name"
+    fi
+    kill "$sim_pid" 2>/dev/null; wait "$sim_pid" 2>/dev/null; sim_pid=
+    port=$((port + 1))
+done
+exit $failed
