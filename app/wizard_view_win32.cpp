@@ -11,7 +11,9 @@
 
 namespace {
 
-const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+const wchar_t* wide(const char16_t* text) {
+    return reinterpret_cast<const wchar_t*>(text);
+}
 
 // The larger plain font of the page headings and the error text.
 HFONT createHeadingFont() {
@@ -49,7 +51,9 @@ Win32WizardView::~Win32WizardView() {
     }
 }
 
-intptr_t Win32WizardView::RunModal(CTDlg& dialog) { return runModalDialog(dialog); }
+intptr_t Win32WizardView::RunModal(CTDlg& dialog) {
+    return runModalDialog(dialog);
+}
 
 void Win32WizardView::EndDialog(DialogWindow window, intptr_t endCode) {
     ::EndDialog(static_cast<HWND>(window), endCode);
@@ -128,9 +132,13 @@ bool Win32WizardView::IsControlEnabled(int32_t controlId) {
     return IsWindowEnabled(Control(controlId)) != FALSE;
 }
 
-void Win32WizardView::SetFocus(int32_t controlId) { ::SetFocus(Control(controlId)); }
+void Win32WizardView::SetFocus(int32_t controlId) {
+    ::SetFocus(Control(controlId));
+}
 
-void Win32WizardView::ClearCombo(int32_t controlId) { Send(controlId, CB_RESETCONTENT, 0, 0); }
+void Win32WizardView::ClearCombo(int32_t controlId) {
+    Send(controlId, CB_RESETCONTENT, 0, 0);
+}
 
 void Win32WizardView::AddComboItem(int32_t controlId, const char16_t* text, intptr_t data) {
     const LRESULT position = Send(controlId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(text)));
@@ -177,7 +185,9 @@ CWStr Win32WizardView::Caption() {
     return CWStr(reinterpret_cast<const char16_t*>(caption));
 }
 
-void Win32WizardView::SetCaption(const char16_t* text) { SetWindowTextW(frame, wide(text)); }
+void Win32WizardView::SetCaption(const char16_t* text) {
+    SetWindowTextW(frame, wide(text));
+}
 
 bool Win32WizardView::ProductVersion(int32_t (&parts)[4]) {
     wchar_t programPath[MAX_PATH] = {};
@@ -208,7 +218,9 @@ void Win32WizardView::StartTimer(uintptr_t timerId, uint32_t intervalMs) {
     SetTimer(frame, timerId, intervalMs, nullptr);
 }
 
-void Win32WizardView::StopTimer(uintptr_t timerId) { KillTimer(frame, timerId); }
+void Win32WizardView::StopTimer(uintptr_t timerId) {
+    KillTimer(frame, timerId);
+}
 
 bool Win32WizardView::AskSaveFile(SaveFileRequest& request) {
     wchar_t file[MAX_PATH] = {};
@@ -218,8 +230,8 @@ bool Win32WizardView::AskSaveFile(SaveFileRequest& request) {
     // Pairs of name and pattern, each NUL-terminated, the list closed by one more NUL.
     std::array<wchar_t, 64> filter{};
     wchar_t* end = filter.data();
-    for (const char16_t* part : {kKmlFilterName, kKmlFilterPattern, kNmeaFilterName,
-                                 kNmeaFilterPattern}) {
+    for (const char16_t* part :
+         {kKmlFilterName, kKmlFilterPattern, kNmeaFilterName, kNmeaFilterPattern}) {
         end = appendWithTerminator(end, part);
     }
     OPENFILENAMEW dialog{};

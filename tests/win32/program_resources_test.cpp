@@ -96,7 +96,7 @@ private:
         static const struct {
             wchar_t ordinal;
             const wchar_t* name;
-        } atoms[] = {{0x80, L"Button"}, {0x81, L"Edit"}, {0x82, L"Static"},
+        } atoms[] = {{0x80, L"Button"},  {0x81, L"Edit"},      {0x82, L"Static"},
                      {0x83, L"ListBox"}, {0x84, L"ScrollBar"}, {0x85, L"ComboBox"}};
         for (const auto& atom : atoms) {
             if (raw == std::wstring(L"#") + atom.ordinal) {
@@ -175,7 +175,17 @@ private:
 };
 
 // Expected control: the kind fixes the class and the style type bits.
-enum class Kind { Push, DefPush, CentredStatic, LeftStatic, Etched, DropList, Progress, Edit, Check };
+enum class Kind {
+    Push,
+    DefPush,
+    CentredStatic,
+    LeftStatic,
+    Etched,
+    DropList,
+    Progress,
+    Edit,
+    Check
+};
 
 struct Expected {
     Kind kind;
@@ -195,15 +205,24 @@ struct KindFacts {
 
 KindFacts factsOf(Kind kind) {
     switch (kind) {
-    case Kind::Push: return {L"Button", BS_TYPEMASK, BS_PUSHBUTTON, WS_TABSTOP};
-    case Kind::DefPush: return {L"Button", BS_TYPEMASK, BS_DEFPUSHBUTTON, WS_TABSTOP};
-    case Kind::Check: return {L"Button", BS_TYPEMASK, BS_AUTOCHECKBOX, WS_TABSTOP};
-    case Kind::CentredStatic: return {L"Static", SS_TYPEMASK, SS_CENTER, 0};
-    case Kind::LeftStatic: return {L"Static", SS_TYPEMASK, SS_LEFT, 0};
-    case Kind::Etched: return {L"Static", SS_TYPEMASK, SS_ETCHEDHORZ, 0};
-    case Kind::DropList: return {L"ComboBox", 0x3 | CBS_SORT, CBS_DROPDOWNLIST, WS_VSCROLL | WS_TABSTOP};
-    case Kind::Progress: return {PROGRESS_CLASSW, PBS_SMOOTH, PBS_SMOOTH, WS_BORDER};
-    case Kind::Edit: return {L"Edit", ES_AUTOHSCROLL, ES_AUTOHSCROLL, WS_BORDER};
+    case Kind::Push:
+        return {L"Button", BS_TYPEMASK, BS_PUSHBUTTON, WS_TABSTOP};
+    case Kind::DefPush:
+        return {L"Button", BS_TYPEMASK, BS_DEFPUSHBUTTON, WS_TABSTOP};
+    case Kind::Check:
+        return {L"Button", BS_TYPEMASK, BS_AUTOCHECKBOX, WS_TABSTOP};
+    case Kind::CentredStatic:
+        return {L"Static", SS_TYPEMASK, SS_CENTER, 0};
+    case Kind::LeftStatic:
+        return {L"Static", SS_TYPEMASK, SS_LEFT, 0};
+    case Kind::Etched:
+        return {L"Static", SS_TYPEMASK, SS_ETCHEDHORZ, 0};
+    case Kind::DropList:
+        return {L"ComboBox", 0x3 | CBS_SORT, CBS_DROPDOWNLIST, WS_VSCROLL | WS_TABSTOP};
+    case Kind::Progress:
+        return {PROGRESS_CLASSW, PBS_SMOOTH, PBS_SMOOTH, WS_BORDER};
+    case Kind::Edit:
+        return {L"Edit", ES_AUTOHSCROLL, ES_AUTOHSCROLL, WS_BORDER};
     }
     return {};
 }
@@ -220,50 +239,77 @@ const wchar_t* const kPleaseWait = L"Please Wait ...";
 
 std::vector<ExpectedDialog> expectedPages() {
     return {
-        {"WelcomePage", IDD_WELCOME_PAGE, 240, 140, {
-            {Kind::CentredStatic, IDC_WELCOME_HEADING,
-             L"ZOR7700Track\n\nCreate a KML / NMEA file\nfrom your device's track log.", 7, 11, 223, 55},
-            {Kind::CentredStatic, -1,
-             L"Please ensure that your ZOR 7700 is switched on\nand paired with your PC.", 1, 79, 239, 30},
-            {Kind::CentredStatic, -1, kPressNext, 0, 122, 239, 8}}},
-        {"PortPage", IDD_PORT_PAGE, 240, 140, {
-            {Kind::CentredStatic, IDC_PORT_HEADING,
-             L"Please select the Bluetooth serial port\nfor your device:", 7, 8, 232, 34},
-            {Kind::DropList, IDC_PORT_COMBO, L"", 27, 52, 185, 164},
-            {Kind::Push, IDC_REFRESH, L"Refresh", 86, 84, 66, 15},
-            {Kind::CentredStatic, -1, kPressNext, 0, 122, 239, 8}}},
-        {"ConnectingPage", IDD_CONNECTING_PAGE, 240, 140, {
-            {Kind::CentredStatic, IDC_CONNECTING_HEADING,
-             L"Connecting Bluetooth Device\nThis may take several seconds", 0, 29, 239, 35},
-            {Kind::Progress, IDC_CONNECT_PROGRESS, L"", 20, 77, 200, 7},
-            {Kind::CentredStatic, -1, kPleaseWait, 0, 122, 239, 8}}},
-        {"OutputPage", IDD_OUTPUT_PAGE, 240, 140, {
-            {Kind::CentredStatic, IDC_OUTPUT_HEADING, L"Please select output file:", 0, 24, 239, 20},
-            {Kind::Edit, IDC_OUTPUT_PATH, L"", 0, 55, 215, 12, true, false},
-            {Kind::DefPush, IDC_BROWSE, L"...", 218, 54, 21, 13},
-            {Kind::Check, IDC_ERASE_CHECK, L"&Erase device memory after transfer", 54, 84, 130, 10},
-            {Kind::CentredStatic, -1, kPressNext, 0, 122, 239, 8}}},
-        {"TransferPage", IDD_TRANSFER_PAGE, 240, 140, {
-            {Kind::CentredStatic, IDC_TRANSFER_HEADING, L"Transferring Data ...", 8, 38, 223, 21},
-            {Kind::Progress, IDC_TRANSFER_PROGRESS, L"", 19, 66, 200, 7},
-            {Kind::CentredStatic, -1, kPleaseWait, 0, 114, 239, 8}}},
-        {"SuccessPage", IDD_SUCCESS_PAGE, 240, 140, {
-            {Kind::CentredStatic, IDC_SUCCESS_HEADING, L"Output file successfully created.", 8, 41, 223, 38},
-            {Kind::Push, IDC_OPEN_FOLDER, L"&Open Folder", 85, 94, 68, 14}}},
-        {"ErrorPage", IDD_ERROR_PAGE, 240, 140, {
-            {Kind::CentredStatic, IDC_ERROR_HEADING, L"ERROR", 0, 0, 239, 18},
-            {Kind::CentredStatic, IDC_ERROR_TEXT, L"X", 7, 25, 223, 77},
-            {Kind::CentredStatic, -1, L"Press Previous to Resume", 0, 122, 239, 8}}},
+        {"WelcomePage",
+         IDD_WELCOME_PAGE,
+         240,
+         140,
+         {{Kind::CentredStatic, IDC_WELCOME_HEADING,
+           L"ZOR7700Track\n\nCreate a KML / NMEA file\nfrom your device's track log.", 7, 11, 223,
+           55},
+          {Kind::CentredStatic, -1,
+           L"Please ensure that your ZOR 7700 is switched on\nand paired with your PC.", 1, 79, 239,
+           30},
+          {Kind::CentredStatic, -1, kPressNext, 0, 122, 239, 8}}},
+        {"PortPage",
+         IDD_PORT_PAGE,
+         240,
+         140,
+         {{Kind::CentredStatic, IDC_PORT_HEADING,
+           L"Please select the Bluetooth serial port\nfor your device:", 7, 8, 232, 34},
+          {Kind::DropList, IDC_PORT_COMBO, L"", 27, 52, 185, 164},
+          {Kind::Push, IDC_REFRESH, L"Refresh", 86, 84, 66, 15},
+          {Kind::CentredStatic, -1, kPressNext, 0, 122, 239, 8}}},
+        {"ConnectingPage",
+         IDD_CONNECTING_PAGE,
+         240,
+         140,
+         {{Kind::CentredStatic, IDC_CONNECTING_HEADING,
+           L"Connecting Bluetooth Device\nThis may take several seconds", 0, 29, 239, 35},
+          {Kind::Progress, IDC_CONNECT_PROGRESS, L"", 20, 77, 200, 7},
+          {Kind::CentredStatic, -1, kPleaseWait, 0, 122, 239, 8}}},
+        {"OutputPage",
+         IDD_OUTPUT_PAGE,
+         240,
+         140,
+         {{Kind::CentredStatic, IDC_OUTPUT_HEADING, L"Please select output file:", 0, 24, 239, 20},
+          {Kind::Edit, IDC_OUTPUT_PATH, L"", 0, 55, 215, 12, true, false},
+          {Kind::DefPush, IDC_BROWSE, L"...", 218, 54, 21, 13},
+          {Kind::Check, IDC_ERASE_CHECK, L"&Erase device memory after transfer", 54, 84, 130, 10},
+          {Kind::CentredStatic, -1, kPressNext, 0, 122, 239, 8}}},
+        {"TransferPage",
+         IDD_TRANSFER_PAGE,
+         240,
+         140,
+         {{Kind::CentredStatic, IDC_TRANSFER_HEADING, L"Transferring Data ...", 8, 38, 223, 21},
+          {Kind::Progress, IDC_TRANSFER_PROGRESS, L"", 19, 66, 200, 7},
+          {Kind::CentredStatic, -1, kPleaseWait, 0, 114, 239, 8}}},
+        {"SuccessPage",
+         IDD_SUCCESS_PAGE,
+         240,
+         140,
+         {{Kind::CentredStatic, IDC_SUCCESS_HEADING, L"Output file successfully created.", 8, 41,
+           223, 38},
+          {Kind::Push, IDC_OPEN_FOLDER, L"&Open Folder", 85, 94, 68, 14}}},
+        {"ErrorPage",
+         IDD_ERROR_PAGE,
+         240,
+         140,
+         {{Kind::CentredStatic, IDC_ERROR_HEADING, L"ERROR", 0, 0, 239, 18},
+          {Kind::CentredStatic, IDC_ERROR_TEXT, L"X", 7, 25, 223, 77},
+          {Kind::CentredStatic, -1, L"Press Previous to Resume", 0, 122, 239, 8}}},
     };
 }
 
 ExpectedDialog expectedFrame() {
-    return {"frame", IDD_MAIN, 255, 186, {
-        {Kind::Push, IDC_CANCEL, L"&Cancel", 94, 164, 48, 15},
-        {Kind::Push, IDC_PREVIOUS, L"&Previous", 147, 164, 48, 15},
-        {Kind::DefPush, IDC_NEXT, L"&Next", 200, 164, 48, 15},
-        {Kind::Etched, -1, L"", 7, 156, 241, 4},
-        {Kind::LeftStatic, IDC_PAGE_PLACEHOLDER, L"X", 7, 7, 240, 140, false}}};
+    return {"frame",
+            IDD_MAIN,
+            255,
+            186,
+            {{Kind::Push, IDC_CANCEL, L"&Cancel", 94, 164, 48, 15},
+             {Kind::Push, IDC_PREVIOUS, L"&Previous", 147, 164, 48, 15},
+             {Kind::DefPush, IDC_NEXT, L"&Next", 200, 164, 48, 15},
+             {Kind::Etched, -1, L"", 7, 156, 241, 4},
+             {Kind::LeftStatic, IDC_PAGE_PLACEHOLDER, L"X", 7, 7, 240, 140, false}}};
 }
 
 std::string narrow(const std::wstring& text) {
@@ -283,7 +329,8 @@ std::string upper(const std::wstring& text) {
 }
 
 void checkControls(const ExpectedDialog& expected, const DialogTemplate& actual) {
-    ASSERT_EQ(actual.controls.size(), expected.controls.size()) << expected.name << ": control count";
+    ASSERT_EQ(actual.controls.size(), expected.controls.size())
+        << expected.name << ": control count";
     for (size_t i = 0; i < expected.controls.size(); ++i) {
         const Expected& want = expected.controls[i];
         const ControlItem& got = actual.controls[i];
@@ -307,7 +354,8 @@ void checkControls(const ExpectedDialog& expected, const DialogTemplate& actual)
 }
 
 DialogTemplate loadTemplate(const ProgramModule& program, int templateId) {
-    const BYTE* data = program.find(MAKEINTRESOURCEW(templateId), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
+    const BYTE* data =
+        program.find(MAKEINTRESOURCEW(templateId), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
     if (data == nullptr) {
         ADD_FAILURE() << "template " << templateId << " missing";
         return {};
@@ -342,7 +390,8 @@ TEST(ProgramResources, PageTemplates) {
         EXPECT_EQ(page.height, expected.height) << expected.name;
         EXPECT_EQ(page.pointSize, 8) << expected.name;
         EXPECT_EQ(narrow(page.face), "MS Shell Dlg") << expected.name;
-        EXPECT_EQ(page.style & (DS_CONTROL | WS_CHILD), DWORD(DS_CONTROL | WS_CHILD)) << expected.name;
+        EXPECT_EQ(page.style & (DS_CONTROL | WS_CHILD), DWORD(DS_CONTROL | WS_CHILD))
+            << expected.name;
         EXPECT_EQ(page.style & (WS_VISIBLE | WS_CAPTION | WS_POPUP), 0u)
             << expected.name << ": a page is a hidden child without caption";
         checkControls(expected, page);
@@ -352,11 +401,14 @@ TEST(ProgramResources, PageTemplates) {
 TEST(ProgramResources, IconManifestAndVersion) {
     ProgramModule program;
     ASSERT_NE(program.get(), nullptr) << "cannot load " << narrow(programPath);
-    EXPECT_NE(program.find(MAKEINTRESOURCEW(IDI_MAIN_ICON), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */),
-              nullptr) << "icon 107";
+    EXPECT_NE(
+        program.find(MAKEINTRESOURCEW(IDI_MAIN_ICON), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */),
+        nullptr)
+        << "icon 107";
 
     DWORD size = 0;
-    const BYTE* manifest = program.find(MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24) /* RT_MANIFEST */, &size);
+    const BYTE* manifest =
+        program.find(MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24) /* RT_MANIFEST */, &size);
     ASSERT_NE(manifest, nullptr) << "manifest";
     const std::string text(reinterpret_cast<const char*>(manifest), size);
     EXPECT_NE(text.find("Microsoft.Windows.Common-Controls"), std::string::npos);

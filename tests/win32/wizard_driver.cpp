@@ -29,8 +29,9 @@ constexpr int kFileNameCombo = 0x47c; // cmb13 of the save dialog
 constexpr int kFileNameEdit = 0x480;  // edt1 of the older save dialog
 constexpr int kFileTypeCombo = 0x470; // cmb1
 enum Page { Welcome, Port, Connecting, Output, Transfer, Success, Error };
-const wchar_t* const kPageNames[] = {L"WelcomePage", L"PortPage", L"ConnectingPage", L"OutputPage",
-                                     L"TransferPage", L"SuccessPage", L"ErrorPage"};
+const wchar_t* const kPageNames[] = {L"WelcomePage", L"PortPage",     L"ConnectingPage",
+                                     L"OutputPage",  L"TransferPage", L"SuccessPage",
+                                     L"ErrorPage"};
 
 std::wstring scenario;
 HANDLE programProcess = nullptr;
@@ -79,8 +80,8 @@ void waitUntil(const std::function<bool()>& condition, DWORD timeoutMs, const st
 std::wstring textOf(HWND window) {
     wchar_t buffer[1024] = {};
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_BLOCK, 5000,
-                        &ignored);
+    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_BLOCK,
+                        5000, &ignored);
     return buffer;
 }
 
@@ -181,7 +182,8 @@ void saveScreenshot(HWND window, const std::wstring& name) {
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
     file.bfSize = file.bfOffBits + imageSize;
-    std::ofstream out(std::filesystem::path(screenshotFolder + L"\\" + name + L".bmp"), std::ios::binary);
+    std::ofstream out(std::filesystem::path(screenshotFolder + L"\\" + name + L".bmp"),
+                      std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof(file));
     out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
     out.write(static_cast<const char*>(bits), imageSize);
@@ -209,7 +211,8 @@ void expectButtons(const char* where, bool previous, bool next, bool cancel) {
         int id;
         bool expected;
         const char* name;
-    } buttons[] = {{IDC_PREVIOUS, previous, "Previous"}, {IDC_NEXT, next, "Next"},
+    } buttons[] = {{IDC_PREVIOUS, previous, "Previous"},
+                   {IDC_NEXT, next, "Next"},
                    {IDC_CANCEL, cancel, "Cancel"}};
     for (const auto& b : buttons) {
         const bool enabled = IsWindowEnabled(control(b.id)) != FALSE;
@@ -228,7 +231,9 @@ void click(HWND button, const std::string& name) {
     PostMessageW(button, BM_CLICK, 0, 0);
 }
 
-void click(int id, const std::string& name) { click(control(id), name); }
+void click(int id, const std::string& name) {
+    click(control(id), name);
+}
 
 // Escape as typed on the keyboard: posted to the control with the focus, so
 // the dialog manager turns it into IDCANCEL.
@@ -348,8 +353,9 @@ void startProgram(const std::wstring& program) {
         },
         kPageTimeoutMs, "the wizard's frame");
     // The caption carries the product version of the program's version record.
-    const std::string version = std::to_string(ZOR_VERSION_MAJOR) + "." + std::to_string(ZOR_VERSION_MINOR) +
-                                "." + std::to_string(ZOR_VERSION_PATCH) + "." + std::to_string(ZOR_VERSION_TWEAK);
+    const std::string version =
+        std::to_string(ZOR_VERSION_MAJOR) + "." + std::to_string(ZOR_VERSION_MINOR) + "." +
+        std::to_string(ZOR_VERSION_PATCH) + "." + std::to_string(ZOR_VERSION_TWEAK);
     expectEqual("caption", "ZOR7700Track - v" + version, narrow(textOf(frame)));
     step("frame \"" + narrow(textOf(frame)) + "\"");
 }
@@ -406,7 +412,8 @@ void expectSettings(int comPort, int nmea, const std::wstring& folder) {
         DWORD size = sizeof(value);
         DWORD type = 0;
         RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-        return type == REG_DWORD ? std::to_string(static_cast<int>(value)) : "type " + std::to_string(type);
+        return type == REG_DWORD ? std::to_string(static_cast<int>(value))
+                                 : "type " + std::to_string(type);
     };
     wchar_t path[300] = {};
     DWORD size = sizeof(path);
@@ -465,17 +472,21 @@ void transferAndFinish(const Run& run, const std::wstring& typed, const std::wst
     chooseOutputFile(typed, expected, filterIndex);
     if (erase) {
         click(IDC_ERASE_CHECK, "Erase device memory after transfer");
-        waitUntil([] { return SendMessageW(control(IDC_ERASE_CHECK), BM_GETCHECK, 0, 0) == BST_CHECKED; },
-                  kPageTimeoutMs, "the erase box to be ticked");
+        waitUntil(
+            [] { return SendMessageW(control(IDC_ERASE_CHECK), BM_GETCHECK, 0, 0) == BST_CHECKED; },
+            kPageTimeoutMs, "the erase box to be ticked");
     }
     expectButtons("output page with a file", true, true, true);
     saveScreenshot(frame, L"win32-4-output");
     click(IDC_NEXT, "Next");
     waitForPage(Transfer);
     expectButtons("transfer page", false, false, true);
-    waitUntil([] { return SendMessageW(control(IDC_TRANSFER_PROGRESS), PBM_GETPOS, 0, 0) > 0 ||
-                          shownPage() != Transfer; },
-              kTransferTimeoutMs, "transfer progress");
+    waitUntil(
+        [] {
+            return SendMessageW(control(IDC_TRANSFER_PROGRESS), PBM_GETPOS, 0, 0) > 0 ||
+                   shownPage() != Transfer;
+        },
+        kTransferTimeoutMs, "transfer progress");
     saveScreenshot(frame, L"win32-5-transfer");
     // The erase waits five seconds after the file is complete.
     waitForPage(Success, kTransferTimeoutMs);
@@ -497,13 +508,15 @@ void kmlWithErase(const Run& run) {
     transferAndFinish(run, run.folder + L"\\track", output, 1, true,
                       "Output file successfully created.\\n\\nDevice memory erased.", false);
     const std::string kml = fileText(output);
-    if (kml.rfind("<?xml", 0) != 0 || kml.find("<kml xmlns=\"http://www.opengis.net/kml/2.2\"") == std::string::npos ||
+    if (kml.rfind("<?xml", 0) != 0 ||
+        kml.find("<kml xmlns=\"http://www.opengis.net/kml/2.2\"") == std::string::npos ||
         kml.find("<LineString>") == std::string::npos || kml.find("</kml>") == std::string::npos) {
         fail("the output is not a KML track: " + kml.substr(0, 200));
     }
     step("KML file of " + std::to_string(kml.size()) + " bytes");
     expectSettings(run.port, 0, run.folder);
-    expectEqual("commands received", "$PZOR,V $PZOR,R $PZOR,C", joined(receivedCommands(run.commands)));
+    expectEqual("commands received", "$PZOR,V $PZOR,R $PZOR,C",
+                joined(receivedCommands(run.commands)));
 }
 
 // The file type decides the format, not the name: NMEA text in a .kml file.
@@ -532,7 +545,8 @@ void noDevice(const Run& run) {
     click(IDC_NEXT, "Next");
     waitForPage(Error);
     expectButtons("error page", true, false, true);
-    expectEqual("error text", "No ZOR 7700 device detected.", narrow(textOf(control(IDC_ERROR_TEXT))));
+    expectEqual("error text", "No ZOR 7700 device detected.",
+                narrow(textOf(control(IDC_ERROR_TEXT))));
     saveScreenshot(frame, L"win32-7-error");
     pressEscape();
     if (WaitForSingleObject(programProcess, 0) == WAIT_OBJECT_0 || shownPage() != Error) {
@@ -586,7 +600,8 @@ std::wstring windowsPath(std::wstring path) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 6) {
-        std::fprintf(stderr, "usage: wizard_driver <scenario> <program> <COM number> <output folder> <commands> [<shots>]\n");
+        std::fprintf(stderr, "usage: wizard_driver <scenario> <program> <COM number> <output "
+                             "folder> <commands> [<shots>]\n");
         return 2;
     }
     scenario = argv[1];
@@ -597,8 +612,10 @@ int wmain(int argc, wchar_t** argv) {
     const struct {
         const wchar_t* name;
         void (*body)(const Run&);
-    } scenarios[] = {{L"kml-erase", kmlWithErase}, {L"nmea", nmeaWithoutErase},
-                     {L"no-device", noDevice}, {L"cancel-transfer", cancelDuringTransfer}};
+    } scenarios[] = {{L"kml-erase", kmlWithErase},
+                     {L"nmea", nmeaWithoutErase},
+                     {L"no-device", noDevice},
+                     {L"cancel-transfer", cancelDuringTransfer}};
     for (const auto& s : scenarios) {
         if (scenario == s.name) {
             std::printf("%s\n", narrow(scenario).c_str());
