@@ -41,7 +41,8 @@ bool isLink(const std::string& path) {
 bool hasUartHardware(const std::string& deviceName, const ComPortRoots& roots) {
     std::FILE* typeFile =
         std::fopen((roots.sysDir + "/class/tty/" + deviceName + "/type").c_str(), "r");
-    if (typeFile == nullptr) return false;
+    if (typeFile == nullptr)
+        return false;
     int type = 0;
     bool known = std::fscanf(typeFile, "%d", &type) == 1 && type != 0;
     std::fclose(typeFile);
@@ -50,7 +51,8 @@ bool hasUartHardware(const std::string& deviceName, const ComPortRoots& roots) {
 
 bool fixedDevicePresent(const DeviceBlock& block, const std::string& deviceName,
                         const ComPortRoots& roots) {
-    if (!exists(roots.devDir + "/" + deviceName)) return false;
+    if (!exists(roots.devDir + "/" + deviceName))
+        return false;
     return std::strcmp(block.prefix, "ttyS") != 0 || hasUartHardware(deviceName, roots);
 }
 
@@ -63,9 +65,11 @@ int32_t linkNameNumber(const char* name) {
 } // namespace
 
 std::string userPortLink(int32_t portNumber, const ComPortRoots& roots) {
-    if (portNumber < 0 || roots.userPortsDir.empty()) return {};
+    if (portNumber < 0 || roots.userPortsDir.empty())
+        return {};
     DIR* folder = opendir(roots.userPortsDir.c_str());
-    if (folder == nullptr) return {};
+    if (folder == nullptr)
+        return {};
     std::string chosen;
     while (const dirent* entry = readdir(folder)) {
         std::string name = entry->d_name;
@@ -92,12 +96,15 @@ ComPortRoots ComPortRoots::fromEnvironment() {
 // A user link claims its number outright: when its target is missing the
 // number names nothing, rather than silently meaning a fixed-block device.
 std::string comPortDevicePath(int32_t portNumber, const ComPortRoots& roots) {
-    if (portNumber < 0 || portNumber > kHighestPort) return {};
+    if (portNumber < 0 || portNumber > kHighestPort)
+        return {};
     std::string link = userPortLink(portNumber, roots);
-    if (!link.empty()) return exists(link) ? link : std::string();
+    if (!link.empty())
+        return exists(link) ? link : std::string();
     for (const DeviceBlock& block : kBlocks) {
         int32_t unit = portNumber - block.firstNumber;
-        if (unit < 0 || unit >= kUnitsPerBlock) continue;
+        if (unit < 0 || unit >= kUnitsPerBlock)
+            continue;
         std::string deviceName = block.prefix + std::to_string(unit);
         return fixedDevicePresent(block, deviceName, roots) ? roots.devDir + "/" + deviceName
                                                             : std::string();
@@ -108,13 +115,18 @@ std::string comPortDevicePath(int32_t portNumber, const ComPortRoots& roots) {
 int32_t comPortNumberForDevice(const std::string& deviceName) {
     for (const DeviceBlock& block : kBlocks) {
         size_t prefixLength = std::strlen(block.prefix);
-        if (deviceName.compare(0, prefixLength, block.prefix) != 0) continue;
+        if (deviceName.compare(0, prefixLength, block.prefix) != 0)
+            continue;
         std::string unitText = deviceName.substr(prefixLength);
-        if (unitText.empty() || unitText.size() > 2) continue;
-        if (unitText.find_first_not_of("0123456789") != std::string::npos) continue;
-        if (unitText.size() == 2 && unitText[0] == '0') continue;
+        if (unitText.empty() || unitText.size() > 2)
+            continue;
+        if (unitText.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        if (unitText.size() == 2 && unitText[0] == '0')
+            continue;
         int32_t unit = std::atoi(unitText.c_str());
-        if (unit < kUnitsPerBlock) return block.firstNumber + unit;
+        if (unit < kUnitsPerBlock)
+            return block.firstNumber + unit;
     }
     return -1;
 }

@@ -23,21 +23,24 @@ constexpr uint32_t kWriteTimeoutPerByteMs = 10;
 // the line hung up.
 bool applyLineSettings(int fd) {
     termios settings{};
-    if (tcgetattr(fd, &settings) != 0) return false;
+    if (tcgetattr(fd, &settings) != 0)
+        return false;
     cfmakeraw(&settings);
     settings.c_cflag |= CLOCAL | CREAD;
     settings.c_cflag &= ~(CRTSCTS | CSTOPB | PARENB);
     settings.c_iflag &= ~(IXON | IXOFF | IXANY);
     settings.c_cc[VMIN] = 1;
     settings.c_cc[VTIME] = 0;
-    if (cfsetispeed(&settings, B57600) != 0 || cfsetospeed(&settings, B57600) != 0) return false;
+    if (cfsetispeed(&settings, B57600) != 0 || cfsetospeed(&settings, B57600) != 0)
+        return false;
     return tcsetattr(fd, TCSANOW, &settings) == 0;
 }
 
 // A pseudo-terminal or a Bluetooth link has no modem lines to clear.
 bool clearDtrAndRts(int fd) {
     int lines = TIOCM_DTR | TIOCM_RTS;
-    if (ioctl(fd, TIOCMBIC, &lines) == 0) return true;
+    if (ioctl(fd, TIOCMBIC, &lines) == 0)
+        return true;
     return errno == ENOTTY || errno == EINVAL;
 }
 
@@ -55,10 +58,12 @@ void releaseExclusiveUse(int fd) {
 
 bool waitWritable(int fd, uint32_t deadline) {
     int32_t remaining = static_cast<int32_t>(deadline - tickCount());
-    if (remaining <= 0) return false;
+    if (remaining <= 0)
+        return false;
     pollfd request{fd, POLLOUT, 0};
     int ready = poll(&request, 1, remaining);
-    if (ready < 0) return errno == EINTR;
+    if (ready < 0)
+        return errno == EINTR;
     return ready > 0 && (request.revents & (POLLERR | POLLHUP | POLLNVAL)) == 0;
 }
 
@@ -67,9 +72,11 @@ bool waitWritable(int fd, uint32_t deadline) {
 bool SerialPort::open(int32_t portNumber) {
     close();
     std::string path = comPortDevicePath(portNumber, ComPortRoots::fromEnvironment());
-    if (path.empty()) return false;
+    if (path.empty())
+        return false;
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0)
+        return false;
     if (!takeExclusiveUse(fd)) {
         ::close(fd);
         return false;
@@ -115,7 +122,8 @@ bool SerialPort::write(const void* data, uint32_t size) {
         } else if (sent < 0 && errno == EINTR) {
             continue;
         } else if (sent < 0 && errno == EAGAIN) {
-            if (!waitWritable(static_cast<int>(handle), deadline)) return false;
+            if (!waitWritable(static_cast<int>(handle), deadline))
+                return false;
         } else {
             return false;
         }
@@ -128,7 +136,8 @@ void SerialPort::purgeReceive() {
 }
 
 void SerialPort::close() {
-    if (handle == kInvalid) return;
+    if (handle == kInvalid)
+        return;
     releaseExclusiveUse(static_cast<int>(handle));
     ::close(static_cast<int>(handle));
     handle = kInvalid;

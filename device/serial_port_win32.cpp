@@ -6,7 +6,9 @@
 
 namespace {
 
-HANDLE asHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+HANDLE asHandle(intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
 
 // Built from zero rather than read from the port, so nothing a previous user
 // of the port left behind (flow control, error characters) survives.
@@ -46,7 +48,8 @@ bool SerialPort::open(int32_t portNumber) {
     name.Format(u"\\\\.\\COM%i", portNumber);
     HANDLE port = CreateFileW(reinterpret_cast<const wchar_t*>(name.c_str()),
                               GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (port == INVALID_HANDLE_VALUE) return false;
+    if (port == INVALID_HANDLE_VALUE)
+        return false;
     DCB settings = lineSettings();
     COMMTIMEOUTS timeouts = lineTimeouts();
     if (!SetCommState(port, &settings) || !SetCommTimeouts(port, &timeouts)) {
@@ -74,7 +77,8 @@ void SerialPort::purgeReceive() {
 }
 
 void SerialPort::close() {
-    if (handle == kInvalid) return;
+    if (handle == kInvalid)
+        return;
     CloseHandle(asHandle(handle));
     handle = kInvalid;
 }

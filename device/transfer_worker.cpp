@@ -28,7 +28,8 @@ constexpr Command makeCommand(const char (&text)[8]) {
     uint8_t checksum = 0;
     for (int i = 0; i < 7; ++i) {
         command.bytes[i] = text[i];
-        if (i > 0) checksum ^= static_cast<uint8_t>(text[i]);
+        if (i > 0)
+            checksum ^= static_cast<uint8_t>(text[i]);
     }
     command.bytes[7] = '*';
     command.bytes[8] = kHex[checksum >> 4];
@@ -52,7 +53,8 @@ enum class VersionReply { None, Accepted, Rejected };
 // The second accepted form is compared through its "*": it must have exactly
 // these fields.
 VersionReply classifyVersionReply(const char* text) {
-    if (!startsWith(text, "$ZOR00,V,")) return VersionReply::None;
+    if (!startsWith(text, "$ZOR00,V,"))
+        return VersionReply::None;
     if (startsWith(text, "$ZOR00,V,ZOR 7700,02,") ||
         startsWith(text, "$ZOR00,V,02,01,01,03,00,00,10,0D,00*")) {
         return VersionReply::Accepted;
@@ -67,7 +69,8 @@ TransferWorker::TransferWorker() = default;
 // A run still going would use this object after its end, so it is stopped
 // and waited for here whatever the owner did before.
 TransferWorker::~TransferWorker() {
-    if (!thread.exists()) return;
+    if (!thread.exists())
+        return;
     stopRequested = true;
     proceedEvent.set();
     thread.join();
@@ -78,7 +81,8 @@ uint32_t TransferWorker::threadEntry(void* worker) {
 }
 
 bool TransferWorker::startTransfer(int32_t number, WindowHandle window) {
-    if (running.load()) return false;
+    if (running.load())
+        return false;
     portNumber = number;
     notifyWindow = window;
     eraseAfterRead = false;
@@ -98,12 +102,15 @@ bool TransferWorker::startTransfer(int32_t number, WindowHandle window) {
 
 void TransferWorker::stopTransfer() {
     stopRequested = true;
-    if (!thread.exists()) return;
+    if (!thread.exists())
+        return;
     proceedEvent.set();
     thread.wait(kStopWaitMs);
 }
 
-void TransferWorker::joinTransfer() { thread.join(); }
+void TransferWorker::joinTransfer() {
+    thread.join();
+}
 
 uint32_t TransferWorker::runTransfer() {
     port.close();
@@ -117,35 +124,56 @@ uint32_t TransferWorker::runTransfer() {
 
 // Each phase returns 0 to go on or the code the run ends with.
 int32_t TransferWorker::runPhases() {
-    if (stopHit()) return kErrorStopped;
-    if (!port.open(portNumber)) return kErrorOpenPort;
-    if (stopHit()) return kErrorStopped;
-    if (!sendCommand(kVersionQuery.bytes)) return kErrorWriteCommand;
-    if (stopHit()) return kErrorStopped;
-    if (int32_t outcome = detectDevice()) return outcome;
-    if (stopHit()) return kErrorStopped;
+    if (stopHit())
+        return kErrorStopped;
+    if (!port.open(portNumber))
+        return kErrorOpenPort;
+    if (stopHit())
+        return kErrorStopped;
+    if (!sendCommand(kVersionQuery.bytes))
+        return kErrorWriteCommand;
+    if (stopHit())
+        return kErrorStopped;
+    if (int32_t outcome = detectDevice())
+        return outcome;
+    if (stopHit())
+        return kErrorStopped;
     postReport(notifyWindow, notifyMessage, kReportDeviceFound, 0);
     waitForGoAhead();
-    if (stopHit()) return kErrorStopped;
-    if (!sendCommand(kReadLogCommand.bytes)) return kErrorWriteCommand;
-    if (stopHit()) return kErrorStopped;
-    if (int32_t outcome = readDump()) return outcome;
-    if (stopHit()) return kErrorStopped;
-    if (trackStore.startIndex < 0) return kErrorNoTracks;
-    if (stopHit()) return kErrorStopped;
-    if (!outputFile.create(outputPath)) return kErrorCreateFile;
-    if (stopHit()) return kErrorStopped;
-    if (int32_t outcome = writeOutputFile()) return outcome;
-    if (stopHit()) return kErrorStopped;
-    if (int32_t outcome = eraseDevice()) return outcome;
-    if (stopHit()) return kErrorStopped;
+    if (stopHit())
+        return kErrorStopped;
+    if (!sendCommand(kReadLogCommand.bytes))
+        return kErrorWriteCommand;
+    if (stopHit())
+        return kErrorStopped;
+    if (int32_t outcome = readDump())
+        return outcome;
+    if (stopHit())
+        return kErrorStopped;
+    if (trackStore.startIndex < 0)
+        return kErrorNoTracks;
+    if (stopHit())
+        return kErrorStopped;
+    if (!outputFile.create(outputPath))
+        return kErrorCreateFile;
+    if (stopHit())
+        return kErrorStopped;
+    if (int32_t outcome = writeOutputFile())
+        return outcome;
+    if (stopHit())
+        return kErrorStopped;
+    if (int32_t outcome = eraseDevice())
+        return outcome;
+    if (stopHit())
+        return kErrorStopped;
     return kErrorNone;
 }
 
 // Sets lastActivity as the moment the command went out: the time limits of
 // the reply count from there.
 bool TransferWorker::sendCommand(const char* command) {
-    if (!port.write(command, kCommandLength)) return false;
+    if (!port.write(command, kCommandLength))
+        return false;
     lastActivity = tickCount();
     return true;
 }
@@ -154,35 +182,48 @@ int32_t TransferWorker::detectDevice() {
     std::array<uint8_t, kReadCapacity> buffer;
     for (;;) {
         uint32_t count = 0;
-        if (!port.read(buffer.data(), kReadCapacity, count)) return kErrorRead;
-        if (stopHit()) return kErrorStopped;
+        if (!port.read(buffer.data(), kReadCapacity, count))
+            return kErrorRead;
+        if (stopHit())
+            return kErrorStopped;
         VersionReply reply = VersionReply::None;
         for (uint32_t i = 0; i < count && reply == VersionReply::None; ++i) {
-            if (assembler.feedByte(buffer[i])) reply = classifyVersionReply(assembler.text());
+            if (assembler.feedByte(buffer[i]))
+                reply = classifyVersionReply(assembler.text());
         }
-        if (reply == VersionReply::Rejected) return kErrorNoDevice;
-        if (stopHit()) return kErrorStopped;
-        if (reply == VersionReply::None && count < kReadCapacity) sleepMs(kShortReadPauseMs);
-        if (stopHit()) return kErrorStopped;
+        if (reply == VersionReply::Rejected)
+            return kErrorNoDevice;
+        if (stopHit())
+            return kErrorStopped;
+        if (reply == VersionReply::None && count < kReadCapacity)
+            sleepMs(kShortReadPauseMs);
+        if (stopHit())
+            return kErrorStopped;
         // Also after an accepted reply: one read too late counts as none.
-        if (ticksBetween(lastActivity, tickCount()) >= kDetectionLimitMs) return kErrorNoDevice;
-        if (reply == VersionReply::Accepted) return kErrorNone;
+        if (ticksBetween(lastActivity, tickCount()) >= kDetectionLimitMs)
+            return kErrorNoDevice;
+        if (reply == VersionReply::Accepted)
+            return kErrorNone;
     }
 }
 
 // The device keeps talking while the user chooses the output; what it says
 // meanwhile is thrown away so the dump starts on a clean line.
 void TransferWorker::waitForGoAhead() {
-    while (proceedEvent.wait(kWaitSliceMs) == WaitResult::TimedOut) port.purgeReceive();
+    while (proceedEvent.wait(kWaitSliceMs) == WaitResult::TimedOut)
+        port.purgeReceive();
 }
 
 int32_t TransferWorker::readDump() {
     std::array<uint8_t, kReadCapacity> buffer;
     for (;;) {
         uint32_t count = 0;
-        if (!port.read(buffer.data(), kReadCapacity, count)) return kErrorRead;
-        if (stopHit()) return kErrorStopped;
-        if (rawDumpSink != nullptr && count > 0) rawDumpSink->write(buffer.data(), count);
+        if (!port.read(buffer.data(), kReadCapacity, count))
+            return kErrorRead;
+        if (stopHit())
+            return kErrorStopped;
+        if (rawDumpSink != nullptr && count > 0)
+            rawDumpSink->write(buffer.data(), count);
         bool ended = false;
         for (uint32_t i = 0; i < count && !ended; ++i) {
             if (!assembler.feedByte(buffer[i]) || !startsWith(assembler.text(), "$PMTKLOX,")) {
@@ -192,25 +233,30 @@ int32_t TransferWorker::readDump() {
             ended = !handleLogSentence(assembler.text(), trackStore, dumpProgress, notifyWindow,
                                        notifyMessage);
         }
-        if (!stopHit() && !ended && count < kReadCapacity) sleepMs(kShortReadPauseMs);
-        if (ticksBetween(lastActivity, tickCount()) >= kDumpSilenceLimitMs) return kErrorRead;
-        if (ended) return kErrorNone;
+        if (!stopHit() && !ended && count < kReadCapacity)
+            sleepMs(kShortReadPauseMs);
+        if (ticksBetween(lastActivity, tickCount()) >= kDumpSilenceLimitMs)
+            return kErrorRead;
+        if (ended)
+            return kErrorNone;
     }
 }
 
 // The file must be whole on disk before anything may erase the device's
 // copy, so a flush or close that fails is a failed write.
 int32_t TransferWorker::writeOutputFile() {
-    bool written = nmeaOutput ? writeNmeaTrack(trackStore, outputFile)
-                              : writeKmlTrack(trackStore, outputFile);
-    if (!written || !outputFile.commit()) return kErrorWriteFile;
+    bool written =
+        nmeaOutput ? writeNmeaTrack(trackStore, outputFile) : writeKmlTrack(trackStore, outputFile);
+    if (!written || !outputFile.commit())
+        return kErrorWriteFile;
     return kErrorNone;
 }
 
 // The pause gives the device time to finish its dump output before it is
 // told to erase; a stop does not hold the command back once the pause began.
 int32_t TransferWorker::eraseDevice() {
-    if (!eraseAfterRead) return kErrorNone;
+    if (!eraseAfterRead)
+        return kErrorNone;
     sleepMs(kPauseBeforeEraseMs);
     return sendCommand(kEraseCommand.bytes) ? kErrorNone : kErrorWriteCommand;
 }

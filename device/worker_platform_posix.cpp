@@ -50,8 +50,8 @@ std::shared_ptr<ThreadState>& threadState(void* state) {
 uint32_t tickCount() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    uint64_t milliseconds = static_cast<uint64_t>(now.tv_sec) * 1000u +
-                            static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+    uint64_t milliseconds =
+        static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
     return static_cast<uint32_t>(milliseconds);
 }
 
@@ -61,7 +61,9 @@ void sleepMs(uint32_t milliseconds) {
 
 AutoResetEvent::AutoResetEvent() : state(new EventState) {}
 
-AutoResetEvent::~AutoResetEvent() { delete static_cast<EventState*>(state); }
+AutoResetEvent::~AutoResetEvent() {
+    delete static_cast<EventState*>(state);
+}
 
 // Notifies under the lock: a released waiter may destroy the event as soon
 // as it runs, and must not find this call still touching it.
@@ -108,27 +110,34 @@ bool WorkerThread::start(Entry entry, void* argument) {
 }
 
 bool WorkerThread::wait(uint32_t timeoutMs) {
-    if (state == nullptr) return true;
+    if (state == nullptr)
+        return true;
     ThreadState& thread = *threadState(state);
     std::unique_lock<std::mutex> lock(thread.mutex);
     return waitUntil(thread.ended, lock, timeoutMs, [&] { return thread.finished; });
 }
 
 void WorkerThread::join() {
-    if (state == nullptr) return;
+    if (state == nullptr)
+        return;
     ThreadState& thread = *threadState(state);
-    if (thread.thread.joinable()) thread.thread.join();
+    if (thread.thread.joinable())
+        thread.thread.join();
     close();
 }
 
 // A thread that still runs goes on alone; its state lives as long as it does.
 void WorkerThread::close() {
-    if (state == nullptr) return;
+    if (state == nullptr)
+        return;
     ThreadState& thread = *threadState(state);
     if (thread.thread.joinable()) {
-        if (thread.thread.get_id() == std::this_thread::get_id()) thread.thread.detach();
-        else if (wait(0)) thread.thread.join();
-        else thread.thread.detach();
+        if (thread.thread.get_id() == std::this_thread::get_id())
+            thread.thread.detach();
+        else if (wait(0))
+            thread.thread.join();
+        else
+            thread.thread.detach();
     }
     delete &threadState(state);
     state = nullptr;

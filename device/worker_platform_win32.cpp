@@ -17,25 +17,37 @@ DWORD WINAPI threadEntry(LPVOID parameter) {
 
 } // namespace
 
-uint32_t tickCount() { return GetTickCount(); }
+uint32_t tickCount() {
+    return GetTickCount();
+}
 
-void sleepMs(uint32_t milliseconds) { Sleep(milliseconds); }
+void sleepMs(uint32_t milliseconds) {
+    Sleep(milliseconds);
+}
 
 AutoResetEvent::AutoResetEvent() : state(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
 AutoResetEvent::~AutoResetEvent() {
-    if (state != nullptr) CloseHandle(state);
+    if (state != nullptr)
+        CloseHandle(state);
 }
 
-void AutoResetEvent::set() { SetEvent(state); }
+void AutoResetEvent::set() {
+    SetEvent(state);
+}
 
-void AutoResetEvent::reset() { ResetEvent(state); }
+void AutoResetEvent::reset() {
+    ResetEvent(state);
+}
 
 WaitResult AutoResetEvent::wait(uint32_t timeoutMs) {
     switch (WaitForSingleObject(state, timeoutMs)) {
-    case WAIT_OBJECT_0: return WaitResult::Signalled;
-    case WAIT_TIMEOUT: return WaitResult::TimedOut;
-    default: return WaitResult::Failed;
+    case WAIT_OBJECT_0:
+        return WaitResult::Signalled;
+    case WAIT_TIMEOUT:
+        return WaitResult::TimedOut;
+    default:
+        return WaitResult::Failed;
     }
 }
 
@@ -54,18 +66,21 @@ bool WorkerThread::start(Entry entry, void* argument) {
 }
 
 bool WorkerThread::wait(uint32_t timeoutMs) {
-    if (state == nullptr) return true;
+    if (state == nullptr)
+        return true;
     return WaitForSingleObject(state, timeoutMs) == WAIT_OBJECT_0;
 }
 
 void WorkerThread::join() {
-    if (state == nullptr) return;
+    if (state == nullptr)
+        return;
     WaitForSingleObject(state, INFINITE);
     close();
 }
 
 void WorkerThread::close() {
-    if (state == nullptr) return;
+    if (state == nullptr)
+        return;
     CloseHandle(state);
     state = nullptr;
     threadId = 0;

@@ -97,6 +97,22 @@ size_t decodeEscape(std::string_view raw, size_t pos, std::string& out)
     }
 }
 
+// Qt marks typed values as "@Type(...)" and doubles the '@' of a text that
+// starts with one.
+bool untypedText(std::string& text)
+{
+    static const std::string_view kTypes[] = {"@ByteArray(", "@String(", "@Variant(", "@DateTime(",
+                                              "@Rect(", "@Size(", "@Point(", "@Invalid("};
+    if (text.compare(0, 2, "@@") == 0) {
+        text.erase(0, 1);
+        return true;
+    }
+    for (const std::string_view type : kTypes)
+        if (text.compare(0, type.size(), type) == 0 && text.back() == ')')
+            return false;
+    return true;
+}
+
 } // namespace
 
 void IniDocument::parse(std::string_view text)
@@ -183,8 +199,6 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
 bool decodeIniText(std::string_view raw, std::string& text)
 {
     text.clear();
-    if (!raw.empty() && raw.front() == '@')
-        return false;
     // Blanks before a ';' comment are trimmed, but never quoted or escaped ones.
     size_t keep = 0;
     bool quoted = false;
@@ -211,7 +225,7 @@ bool decodeIniText(std::string_view raw, std::string& text)
         }
     }
     text.resize(keep);
-    return true;
+    return untypedText(text);
 }
 
 std::string encodeIniText(std::string_view text)
@@ -252,5 +266,7 @@ std::string encodeIniText(std::string_view text)
             }
         }
     }
+    if (!out.empty() && out.front() == '@')
+        out.insert(out.begin(), '@');
     return needsQuotes ? "\"" + out + "\"" : out;
 }

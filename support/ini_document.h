@@ -24,7 +24,7 @@ private:
 };
 
 // Decodes a raw value into its text. False for what is not a single text:
-// a list (an unquoted comma) or a typed "@..." value.
+// a list (an unquoted comma) or a typed value such as "@Variant(...)".
 bool decodeIniText(std::string_view raw, std::string& text);
 // The raw form of a text: escaped, and quoted where the reader would
 // otherwise cut or split it.

@@ -128,14 +128,18 @@ TEST(ComPortMap, UserFolderFollowsTheEnvironment) {
     const char* savedConfig = std::getenv("XDG_CONFIG_HOME");
     std::string savedConfigText = savedConfig ? savedConfig : "";
     for (const Case& c : cases) {
-        if (c.configHome) setenv("XDG_CONFIG_HOME", c.configHome, 1);
-        else unsetenv("XDG_CONFIG_HOME");
+        if (c.configHome)
+            setenv("XDG_CONFIG_HOME", c.configHome, 1);
+        else
+            unsetenv("XDG_CONFIG_HOME");
         setenv("HOME", c.home, 1);
         ComPortRoots roots = ComPortRoots::fromEnvironment();
         EXPECT_EQ(roots.userPortsDir, c.expected) << c.name;
         EXPECT_EQ(roots.devDir, "/dev") << c.name;
     }
     setenv("HOME", savedHome.c_str(), 1);
-    if (savedConfig) setenv("XDG_CONFIG_HOME", savedConfigText.c_str(), 1);
-    else unsetenv("XDG_CONFIG_HOME");
+    if (savedConfig)
+        setenv("XDG_CONFIG_HOME", savedConfigText.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
 }

@@ -29,6 +29,8 @@ TEST(IniDocument, DecodesValuesAsQtWritesAndReadsThem)
         {"raw UTF-8 passes", "D\xc3\xb6k", true, "D\xc3\xb6k"},
         {"an unquoted comma makes a list", "a,b", false, ""},
         {"a typed value is no text", "@Variant(\\0\\0\\0\\x7f)", false, ""},
+        {"a doubled @ stands for one", "@@home", true, "@home"},
+        {"an @ text of no known type is a text", "@x(y)", true, "@x(y)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -55,6 +57,7 @@ TEST(IniDocument, EncodesTextsSoTheyReadBackUnchanged)
         {"control characters are escaped", "a\tb\x01" "c", "a\\tb\\x01\\x63"},
         {"UTF-8 is written as it is", "D\xc3\xb6k", "D\xc3\xb6k"},
         {"an embedded NUL survives", std::string("a\0" "1", 3), "a\\x00\\x31"},
+        {"a leading @ is doubled", "@home", "@@home"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -31,9 +31,11 @@ protected:
         std::array<uint8_t, 4096> buffer;
         while (got.size() < count && tickCount() - start < 1000) {
             uint32_t n = 0;
-            if (!port.read(buffer.data(), buffer.size(), n)) break;
+            if (!port.read(buffer.data(), buffer.size(), n))
+                break;
             got.append(reinterpret_cast<char*>(buffer.data()), n);
-            if (n == 0) sleepMs(5);
+            if (n == 0)
+                sleepMs(5);
         }
         return got;
     }
@@ -56,7 +58,8 @@ TEST_F(SerialPortOnPty, ReadReturnsAtOnceWhenNothingArrived) {
 
 TEST_F(SerialPortOnPty, ReadHandsOverAtMostTheCapacity) {
     std::string sent(5000, 'x');
-    for (size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<char>('A' + i % 26);
+    for (size_t i = 0; i < sent.size(); ++i)
+        sent[i] = static_cast<char>('A' + i % 26);
     ASSERT_TRUE(device.send(sent));
     sleepMs(100);
     std::array<uint8_t, 4096> buffer;
@@ -72,7 +75,8 @@ TEST_F(SerialPortOnPty, ReadHandsOverAtMostTheCapacity) {
 
 TEST_F(SerialPortOnPty, BytesPassUnchangedBothWays) {
     std::string everyByte;
-    for (int b = 0; b < 256; ++b) everyByte += static_cast<char>(b);
+    for (int b = 0; b < 256; ++b)
+        everyByte += static_cast<char>(b);
     ASSERT_TRUE(device.send(everyByte));
     EXPECT_EQ(readAtLeast(256), everyByte);
     ASSERT_TRUE(port.write(everyByte.data(), static_cast<uint32_t>(everyByte.size())));

@@ -59,7 +59,7 @@ TEST(SettingsPosix, ReadsWhatTheFileSaysOrTheDefault)
 {
     struct Case {
         const char* name;
-        const char* file;
+        std::string file;
         int32_t comPort;
         bool nmeaOutput;
         const char* folder; // nullptr: the home folder
@@ -75,7 +75,7 @@ TEST(SettingsPosix, ReadsWhatTheFileSaysOrTheDefault)
         {"a list is not a path", "[General]\nPath=/a,/b\n", -1, false, nullptr},
         {"a path that is not UTF-8", "[General]\nPath=/caf\xe9\n", -1, false, nullptr},
         {"values outside [General] do not count", "[Other]\nComPort=5\n", -1, false, nullptr},
-        {"binary junk", std::string("\x7f" "ELF\0\0\x01\x02=\xff\n[General\n=\n", 17).c_str(), -1, false, nullptr},
+        {"binary junk", std::string("\x7f" "ELF\0\0\x01\x02=\xff\n[General\n=\n", 22), -1, false, nullptr},
         {"CR LF line ends", "[General]\r\nComPort=3\r\nPath=/x\r\n", 3, false, "/x"},
     };
     for (const Case& c : cases) {

@@ -33,7 +33,8 @@ constexpr uint32_t kRunLimitMs = 20000;
 const std::string kFirstFormReply = withChecksum("ZOR00,V,ZOR 7700,02,1.07");
 const std::string kSecondFormReply = withChecksum("ZOR00,V,02,01,01,03,00,00,10,0D,00");
 const std::string kWrongFormReply = withChecksum("ZOR00,V,02,01,01,03,00,00,10,0D,01");
-const std::string kChatter = withChecksum("GPGGA,120000.000,4830.0000,N,01115.0000,E,1,8,1.0,520.0,M,47.0,M,,");
+const std::string kChatter =
+    withChecksum("GPGGA,120000.000,4830.0000,N,01115.0000,E,1,8,1.0,520.0,M,47.0,M,,");
 
 // A dump of `lines` data lines whose records move north five seconds apart.
 std::string buildDump(int32_t lines, uint8_t fix = 3) {
@@ -74,7 +75,7 @@ struct RunResult {
 struct RunOptions {
     bool nmea = false;
     bool erase = false;
-    std::string path; // empty: a fresh file in the test's folder
+    std::string path;            // empty: a fresh file in the test's folder
     uint32_t goAheadDelayMs = 0; // how long the user takes to choose
 };
 
@@ -96,7 +97,8 @@ public:
 
     // Waits for the next report of the run; false when none came in time.
     bool nextReport(PostedReport& report, uint32_t timeoutMs = kRunLimitMs) {
-        if (!reports.waitNext(report, timeoutMs)) return false;
+        if (!reports.waitNext(report, timeoutMs))
+            return false;
         result.reports.push_back(report);
         return true;
     }
@@ -130,7 +132,8 @@ public:
         std::string text;
         for (const PostedReport& r : list) {
             text += (text.empty() ? "" : " ") + std::to_string(r.wParam);
-            if (r.wParam != kReportDeviceFound) text += ":" + std::to_string(r.lParam);
+            if (r.wParam != kReportDeviceFound)
+                text += ":" + std::to_string(r.lParam);
         }
         return text;
     }
@@ -139,7 +142,8 @@ public:
     std::vector<std::string> commandTexts() {
         sleepMs(150);
         std::vector<std::string> texts;
-        for (const ScriptedDevice::Command& c : device->commands()) texts.push_back(c.line);
+        for (const ScriptedDevice::Command& c : device->commands())
+            texts.push_back(c.line);
         return texts;
     }
 
@@ -172,35 +176,85 @@ TEST(TransferWorkerOutcomes, EveryCauseEndsWithItsReport) {
         std::vector<std::string> commands;
         bool fileExpected;
     } cases[] = {
-        {"KML without erase", {.versionReply = kFirstFormReply, .dump = dump}, {},
-         kReportComplete, 0, {kVersionQuery, kReadLog}, true},
-        {"second accepted reply form, NMEA", {.versionReply = kSecondFormReply, .dump = dump},
+        {"KML without erase",
+         {.versionReply = kFirstFormReply, .dump = dump},
+         {},
+         kReportComplete,
+         0,
+         {kVersionQuery, kReadLog},
+         true},
+        {"second accepted reply form, NMEA",
+         {.versionReply = kSecondFormReply, .dump = dump},
          {.nmea = true},
-         kReportComplete, 0, {kVersionQuery, kReadLog}, true},
-        {"a reply of another form is no ZOR 7700", {.versionReply = kWrongFormReply}, {}, kReportFailed,
-         kErrorNoDevice, {kVersionQuery}, false},
+         kReportComplete,
+         0,
+         {kVersionQuery, kReadLog},
+         true},
+        {"a reply of another form is no ZOR 7700",
+         {.versionReply = kWrongFormReply},
+         {},
+         kReportFailed,
+         kErrorNoDevice,
+         {kVersionQuery},
+         false},
         {"a reply with a wrong checksum counts as none",
-         {.versionReply = kFirstFormReply.substr(0, kFirstFormReply.size() - 4) + "00\r\n"}, {}, kReportFailed,
-         kErrorNoDevice, {kVersionQuery}, false},
-        {"no reply at all", {.versionReply = ""}, {}, kReportFailed, kErrorNoDevice, {kVersionQuery}, false},
-        {"a reply 1300 ms late", {.versionReply = kFirstFormReply, .versionDelayMs = 1300}, {}, kReportFailed, kErrorNoDevice,
-         {kVersionQuery}, false},
-        {"the device hangs up before the read-log command", {.versionReply = kFirstFormReply, .hangUpAfterVersion = true},
+         {.versionReply = kFirstFormReply.substr(0, kFirstFormReply.size() - 4) + "00\r\n"},
+         {},
+         kReportFailed,
+         kErrorNoDevice,
+         {kVersionQuery},
+         false},
+        {"no reply at all",
+         {.versionReply = ""},
+         {},
+         kReportFailed,
+         kErrorNoDevice,
+         {kVersionQuery},
+         false},
+        {"a reply 1300 ms late",
+         {.versionReply = kFirstFormReply, .versionDelayMs = 1300},
+         {},
+         kReportFailed,
+         kErrorNoDevice,
+         {kVersionQuery},
+         false},
+        {"the device hangs up before the read-log command",
+         {.versionReply = kFirstFormReply, .hangUpAfterVersion = true},
          {.goAheadDelayMs = 1500},
-         kReportFailed, kErrorWriteCommand, {kVersionQuery}, false},
+         kReportFailed,
+         kErrorWriteCommand,
+         {kVersionQuery},
+         false},
         {"the device hangs up in the dump",
-         {.versionReply = kFirstFormReply, .dump = dump, .dumpStopsAfter = dump.size() / 2,
+         {.versionReply = kFirstFormReply,
+          .dump = dump,
+          .dumpStopsAfter = dump.size() / 2,
           .hangUpInDump = true},
-         {}, kReportFailed,
-         kErrorRead, {kVersionQuery, kReadLog}, false},
-        {"a dump without positions", {.versionReply = kFirstFormReply, .dump = noPositions},
+         {},
+         kReportFailed,
+         kErrorRead,
+         {kVersionQuery, kReadLog},
+         false},
+        {"a dump without positions",
+         {.versionReply = kFirstFormReply, .dump = noPositions},
          {.erase = true},
-         kReportFailed, kErrorNoTracks, {kVersionQuery, kReadLog}, false},
-        {"an output folder that does not exist", {.versionReply = kFirstFormReply, .dump = dump},
-         {.erase = true, .path = "/nonexistent-zor-folder/track.kml"}, kReportFailed, kErrorCreateFile,
-         {kVersionQuery, kReadLog}, false},
-        {"a full disk fails the write and keeps the device's log", {.versionReply = kFirstFormReply, .dump = dump},
-         {.nmea = true, .erase = true, .path = "/dev/full"}, kReportFailed, kErrorWriteFile, {kVersionQuery, kReadLog},
+         kReportFailed,
+         kErrorNoTracks,
+         {kVersionQuery, kReadLog},
+         false},
+        {"an output folder that does not exist",
+         {.versionReply = kFirstFormReply, .dump = dump},
+         {.erase = true, .path = "/nonexistent-zor-folder/track.kml"},
+         kReportFailed,
+         kErrorCreateFile,
+         {kVersionQuery, kReadLog},
+         false},
+        {"a full disk fails the write and keeps the device's log",
+         {.versionReply = kFirstFormReply, .dump = dump},
+         {.nmea = true, .erase = true, .path = "/dev/full"},
+         kReportFailed,
+         kErrorWriteFile,
+         {kVersionQuery, kReadLog},
          false},
     };
     for (Case& c : cases) {
@@ -224,7 +278,9 @@ TEST(TransferWorkerOutcomes, EveryCauseEndsWithItsReport) {
 }
 
 TEST_F(TransferWorkerRun, ReportsDeviceFoundOnceRisingProgressAndOneFinalReport) {
-    startDevice({.versionReply = kFirstFormReply, .dump = buildDump(86), .dumpChunkBytes = 700,
+    startDevice({.versionReply = kFirstFormReply,
+                 .dump = buildDump(86),
+                 .dumpChunkBytes = 700,
                  .dumpChunkPauseMs = 20});
     RunResult run = runToEnd({});
     ASSERT_TRUE(run.ended);
@@ -243,7 +299,8 @@ TEST_F(TransferWorkerRun, ReportsDeviceFoundOnceRisingProgressAndOneFinalReport)
         EXPECT_GT(list[i].lParam, list[i - 1].lParam) << "report " << i;
     }
     EXPECT_EQ(list[list.size() - 2].lParam, 100);
-    for (const PostedReport& r : list) EXPECT_EQ(r.message, WM_TRANSFER);
+    for (const PostedReport& r : list)
+        EXPECT_EQ(r.message, WM_TRANSFER);
 }
 
 TEST_F(TransferWorkerRun, KmlFileHoldsTheWholeTrack) {
@@ -261,8 +318,10 @@ TEST_F(TransferWorkerRun, NmeaFileHoldsTwoSentencesPerPosition) {
     ASSERT_TRUE(runToEnd({.nmea = true}).ended);
     std::string nmea = readFile(outputPath);
     size_t gga = 0, rmc = 0;
-    for (size_t at = nmea.find("$GPGGA"); at != std::string::npos; at = nmea.find("$GPGGA", at + 1)) ++gga;
-    for (size_t at = nmea.find("$GPRMC"); at != std::string::npos; at = nmea.find("$GPRMC", at + 1)) ++rmc;
+    for (size_t at = nmea.find("$GPGGA"); at != std::string::npos; at = nmea.find("$GPGGA", at + 1))
+        ++gga;
+    for (size_t at = nmea.find("$GPRMC"); at != std::string::npos; at = nmea.find("$GPRMC", at + 1))
+        ++rmc;
     EXPECT_EQ(gga, 120u);
     EXPECT_EQ(rmc, 120u);
 }
@@ -308,7 +367,8 @@ TEST_F(TransferWorkerRun, WrongReplyFailsAtOnce) {
 }
 
 TEST_F(TransferWorkerRun, OtherSentencesDuringDetectionAreIgnored) {
-    DeviceScript script{.versionReply = kFirstFormReply, .versionDelayMs = 400, .dump = buildDump(5)};
+    DeviceScript script{
+        .versionReply = kFirstFormReply, .versionDelayMs = 400, .dump = buildDump(5)};
     script.chatter = kChatter;
     script.chatterEveryMs = 50;
     startDevice(script);
@@ -378,13 +438,33 @@ TEST(TransferWorkerStop, StopsInEveryPhase) {
         std::vector<std::string> commands;
         bool mayStopBeforeTheQuery;
     } cases[] = {
-        {"right after the start", {.versionReply = kFirstFormReply, .versionDelayMs = 500}, 99, 0, {kVersionQuery}, true},
-        {"while detecting", {.versionReply = kFirstFormReply, .versionDelayMs = 800}, 98, 0, {kVersionQuery}, false},
-        {"while waiting for the go-ahead", {.versionReply = kFirstFormReply}, kReportDeviceFound, 0,
-         {kVersionQuery}, false},
-        {"while dumping", {.versionReply = kFirstFormReply, .dump = dump, .dumpChunkBytes = 500,
-          .dumpChunkPauseMs = 30}, kReportProgress, 20,
-         {kVersionQuery, kReadLog}, false},
+        {"right after the start",
+         {.versionReply = kFirstFormReply, .versionDelayMs = 500},
+         99,
+         0,
+         {kVersionQuery},
+         true},
+        {"while detecting",
+         {.versionReply = kFirstFormReply, .versionDelayMs = 800},
+         98,
+         0,
+         {kVersionQuery},
+         false},
+        {"while waiting for the go-ahead",
+         {.versionReply = kFirstFormReply},
+         kReportDeviceFound,
+         0,
+         {kVersionQuery},
+         false},
+        {"while dumping",
+         {.versionReply = kFirstFormReply,
+          .dump = dump,
+          .dumpChunkBytes = 500,
+          .dumpChunkPauseMs = 30},
+         kReportProgress,
+         20,
+         {kVersionQuery, kReadLog},
+         false},
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -394,25 +474,29 @@ TEST(TransferWorkerStop, StopsInEveryPhase) {
         run.SetUp();
         run.startDevice(c.script);
         ASSERT_TRUE(run.worker.startTransfer(kPort, run.reports.target()));
-        if (c.stopAfterReport == 98) sleepMs(300);
+        if (c.stopAfterReport == 98)
+            sleepMs(300);
         PostedReport report{};
         while (c.stopAfterReport < 98 && run.nextReport(report)) {
             if (report.wParam == kReportDeviceFound && c.stopAfterReport == kReportProgress) {
                 run.worker.outputPath = widePath(run.outputPath);
                 run.worker.proceed();
             }
-            if (report.wParam == c.stopAfterReport && report.lParam >= c.stopAfterPercent) break;
+            if (report.wParam == c.stopAfterReport && report.lParam >= c.stopAfterPercent)
+                break;
         }
         uint32_t stopStart = tickCount();
         run.worker.stopTransfer();
         EXPECT_LT(ticksBetween(stopStart, tickCount()), 1000u) << "the run noticed the stop late";
         EXPECT_FALSE(run.worker.isRunning());
         PostedReport last{};
-        while (run.nextReport(report, 2000)) last = report;
+        while (run.nextReport(report, 2000))
+            last = report;
         EXPECT_EQ(last.wParam, kReportFailed) << run.describe(run.result.reports);
         EXPECT_EQ(last.lParam, kErrorStopped) << run.describe(run.result.reports);
         std::vector<std::string> commands = run.commandTexts();
-        if (c.mayStopBeforeTheQuery && commands.empty()) commands = c.commands;
+        if (c.mayStopBeforeTheQuery && commands.empty())
+            commands = c.commands;
         EXPECT_EQ(commands, c.commands);
         EXPECT_FALSE(fs::exists(run.outputPath));
         run.TearDown();
@@ -457,17 +541,20 @@ TEST_F(TransferWorkerRun, StaleGoAheadDoesNotReleaseTheNextRun) {
     worker.stopTransfer();
     worker.joinTransfer();
     PostedReport report;
-    while (nextReport(report, 2000) && report.wParam != kReportFailed) {}
+    while (nextReport(report, 2000) && report.wParam != kReportFailed) {
+    }
     sleepMs(100);
     result.reports.clear();
     ASSERT_TRUE(worker.startTransfer(kPort, reports.target()));
     ASSERT_TRUE(nextReport(report));
     ASSERT_EQ(report.wParam, kReportDeviceFound);
     EXPECT_FALSE(nextReport(report, 1500)) << "the run went on without a go-ahead";
-    for (const std::string& command : commandTexts()) EXPECT_NE(command, kReadLog);
+    for (const std::string& command : commandTexts())
+        EXPECT_NE(command, kReadLog);
     worker.outputPath = widePath(outputPath);
     worker.proceed();
-    while (nextReport(report) && report.wParam == kReportProgress) {}
+    while (nextReport(report) && report.wParam == kReportProgress) {
+    }
     EXPECT_EQ(report.wParam, kReportComplete);
 }
 
@@ -488,7 +575,8 @@ TEST_F(TransferWorkerRun, WaitingDiscardsWhatTheDeviceSends) {
     sleepMs(2500);
     worker.outputPath = widePath(outputPath);
     worker.proceed();
-    while (nextReport(report) && report.wParam == kReportProgress) {}
+    while (nextReport(report) && report.wParam == kReportProgress) {
+    }
     EXPECT_EQ(report.wParam, kReportComplete) << describe(result.reports);
     EXPECT_EQ(worker.store().startIndex, 0);
     EXPECT_EQ(worker.store().records[60].fix, 0) << "the line sent while waiting was decoded";
@@ -516,7 +604,8 @@ TEST(TransferWorkerStart, FailedThreadCreationLeavesTheWorkerIdle) {
             status >> pages;
             rlimit limit{};
             limit.rlim_cur = limit.rlim_max =
-                static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (1u << 20);
+                static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) +
+                (1u << 20);
             setrlimit(RLIMIT_AS, &limit);
             bool started = worker.startTransfer(kPort, nullptr);
             std::_Exit(!started && !worker.isRunning() ? 0 : 1);

@@ -67,12 +67,15 @@ public:
         started = simulator.start(arguments, error);
         EXPECT_TRUE(started) << error;
         const char* previous = std::getenv("XDG_CONFIG_HOME");
-        if (previous != nullptr) savedConfigHome = previous;
+        if (previous != nullptr)
+            savedConfigHome = previous;
         setenv("XDG_CONFIG_HOME", simulator.configHome().c_str(), 1);
     }
     ~SimulatedDevice() {
-        if (savedConfigHome.empty()) unsetenv("XDG_CONFIG_HOME");
-        else setenv("XDG_CONFIG_HOME", savedConfigHome.c_str(), 1);
+        if (savedConfigHome.empty())
+            unsetenv("XDG_CONFIG_HOME");
+        else
+            setenv("XDG_CONFIG_HOME", savedConfigHome.c_str(), 1);
     }
 
     RunResult transfer(const RunOptions& options) {
@@ -124,32 +127,85 @@ TEST(TransferWorkerWithSimulator, EveryOutcomeTheDeviceCanCause) {
         bool fileExpected;
     } cases[] = {
         {"KML at full speed", {"--fast"}, {}, kReportComplete, 0, kQueryAndRead, true},
-        {"NMEA, second reply form", {"--fast", "--reply", "second"}, {true, false, ""},
-         kReportComplete, 0, kQueryAndRead, true},
+        {"NMEA, second reply form",
+         {"--fast", "--reply", "second"},
+         {true, false, ""},
+         kReportComplete,
+         0,
+         kQueryAndRead,
+         true},
         {"no reply", {"--reply", "none"}, {}, kReportFailed, kErrorNoDevice, kQueryOnly, false},
-        {"a reply of another form", {"--reply", "wrong"}, {}, kReportFailed, kErrorNoDevice,
-         kQueryOnly, false},
-        {"a reply with a bad checksum", {"--reply", "bad-checksum"}, {}, kReportFailed,
-         kErrorNoDevice, kQueryOnly, false},
-        {"a reply 1300 ms late", {"--reply-delay", "1300"}, {}, kReportFailed, kErrorNoDevice,
-         kQueryOnly, false},
-        {"a reply 300 ms late is in time", {"--fast", "--reply-delay", "300"}, {},
-         kReportComplete, 0, kQueryAndRead, true},
-        {"silence in the dump", {"--fast", "--silence-after", "5"}, {false, true, ""},
-         kReportFailed, kErrorRead, kQueryAndRead, false},
-        {"hang-up in the dump", {"--fast", "--hangup-after", "5"}, {false, true, ""},
-         kReportFailed, kErrorRead, kQueryAndRead, false},
-        {"an empty log", {"--fast", "--empty"}, {false, true, ""}, kReportFailed, kErrorNoTracks,
-         kQueryAndRead, false},
+        {"a reply of another form",
+         {"--reply", "wrong"},
+         {},
+         kReportFailed,
+         kErrorNoDevice,
+         kQueryOnly,
+         false},
+        {"a reply with a bad checksum",
+         {"--reply", "bad-checksum"},
+         {},
+         kReportFailed,
+         kErrorNoDevice,
+         kQueryOnly,
+         false},
+        {"a reply 1300 ms late",
+         {"--reply-delay", "1300"},
+         {},
+         kReportFailed,
+         kErrorNoDevice,
+         kQueryOnly,
+         false},
+        {"a reply 300 ms late is in time",
+         {"--fast", "--reply-delay", "300"},
+         {},
+         kReportComplete,
+         0,
+         kQueryAndRead,
+         true},
+        {"silence in the dump",
+         {"--fast", "--silence-after", "5"},
+         {false, true, ""},
+         kReportFailed,
+         kErrorRead,
+         kQueryAndRead,
+         false},
+        {"hang-up in the dump",
+         {"--fast", "--hangup-after", "5"},
+         {false, true, ""},
+         kReportFailed,
+         kErrorRead,
+         kQueryAndRead,
+         false},
+        {"an empty log",
+         {"--fast", "--empty"},
+         {false, true, ""},
+         kReportFailed,
+         kErrorNoTracks,
+         kQueryAndRead,
+         false},
         {"corrupt, dropped, repeated and swapped lines still give a track",
-         {"--fast", "--corrupt-every", "4", "--drop-line", "2", "--repeat-line", "5",
-          "--swap-line", "7", "--short-final-line"},
-         {}, kReportComplete, 0, kQueryAndRead, true},
-        {"an output folder that does not exist", {"--fast"},
-         {false, true, "/nonexistent-zor-folder/t.kml"}, kReportFailed, kErrorCreateFile,
-         kQueryAndRead, false},
-        {"a full disk: error 5 and no erase", {"--fast"}, {false, true, "/dev/full"},
-         kReportFailed, kErrorWriteFile, kQueryAndRead, false},
+         {"--fast", "--corrupt-every", "4", "--drop-line", "2", "--repeat-line", "5", "--swap-line",
+          "7", "--short-final-line"},
+         {},
+         kReportComplete,
+         0,
+         kQueryAndRead,
+         true},
+        {"an output folder that does not exist",
+         {"--fast"},
+         {false, true, "/nonexistent-zor-folder/t.kml"},
+         kReportFailed,
+         kErrorCreateFile,
+         kQueryAndRead,
+         false},
+        {"a full disk: error 5 and no erase",
+         {"--fast"},
+         {false, true, "/dev/full"},
+         kReportFailed,
+         kErrorWriteFile,
+         kQueryAndRead,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -188,7 +244,8 @@ TEST(TransferWorkerWithSimulator, EraseEmptiesTheDeviceFiveSecondsAfterTheFile) 
 TEST(TransferWorkerWithSimulator, SecondOpenOfTheBusyPortFails) {
     SimulatedDevice device({});
     ASSERT_TRUE(device.started);
-    ASSERT_TRUE(device.worker.startTransfer(device.simulator.portNumber(), device.reports.target()));
+    ASSERT_TRUE(
+        device.worker.startTransfer(device.simulator.portNumber(), device.reports.target()));
     PostedReport report;
     ASSERT_TRUE(device.reports.waitNext(report, 5000));
     ASSERT_EQ(report.wParam, kReportDeviceFound);

@@ -46,8 +46,10 @@ TEST(WorkerPlatform, OneSignalReleasesOneWait) {
         {"reset drops a pending signal", 1, true, WaitResult::TimedOut},
     };
     for (const Step& s : steps) {
-        for (int i = 0; i < s.sets; ++i) event.set();
-        if (s.resetFirst) event.reset();
+        for (int i = 0; i < s.sets; ++i)
+            event.set();
+        if (s.resetFirst)
+            event.reset();
         EXPECT_EQ(event.wait(30), s.expected) << s.name;
     }
 }
@@ -71,7 +73,8 @@ struct Rendezvous {
 
 uint32_t waitForGo(void* argument) {
     Rendezvous& r = *static_cast<Rendezvous*>(argument);
-    if (r.go.wait(5000) == WaitResult::Signalled) ++r.runs;
+    if (r.go.wait(5000) == WaitResult::Signalled)
+        ++r.runs;
     r.done.set();
     return 0;
 }

@@ -10,3 +10,11 @@ if(NOT WIN32)
     add_executable(zor7700-sim ${CMAKE_SOURCE_DIR}/tools/zor7700-sim/main.cpp)
     target_link_libraries(zor7700-sim PRIVATE zor_sim)
 endif()
+
+# The transfer without a window: the same TransferWorker, assembler, dump
+# handler and writers as the wizard, and the wizard's error texts.
+file(GLOB ZOR_TRANSFER_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/zor7700-transfer/*.cpp)
+list(FILTER ZOR_TRANSFER_TOOL_SOURCES EXCLUDE REGEX "_${ZOR_OTHER_PLATFORM}\\.cpp$")
+add_executable(zor7700-transfer ${ZOR_TRANSFER_TOOL_SOURCES})
+target_include_directories(zor7700-transfer PRIVATE ${CMAKE_SOURCE_DIR}/tools/zor7700-transfer)
+target_link_libraries(zor7700-transfer PRIVATE zor_wizard zor_tools_common zor_core)

@@ -12,13 +12,15 @@
 #include <unistd.h>
 
 PtyClient::~PtyClient() {
-    if (fd >= 0) close(fd);
+    if (fd >= 0)
+        close(fd);
 }
 
 bool PtyClient::open(const std::string& devicePath) {
     fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     termios settings{};
-    if (fd < 0 || tcgetattr(fd, &settings) != 0) return false;
+    if (fd < 0 || tcgetattr(fd, &settings) != 0)
+        return false;
     cfmakeraw(&settings);
     return tcsetattr(fd, TCSANOW, &settings) == 0 && tcflush(fd, TCIFLUSH) == 0;
 }
@@ -39,13 +41,15 @@ std::string PtyClient::readUntil(const std::string& marker, uint32_t timeoutMs) 
     char buffer[4096];
     while (Clock::now() < deadline && received.find(marker) == std::string::npos) {
         pollfd input{fd, POLLIN, 0};
-        if (poll(&input, 1, 5) <= 0) continue;
+        if (poll(&input, 1, 5) <= 0)
+            continue;
         ssize_t got = read(fd, buffer, sizeof buffer);
         if (got == 0 || (got < 0 && errno == EIO)) {
             lineCut = true;
             break;
         }
-        if (got < 0) continue;
+        if (got < 0)
+            continue;
         received.append(buffer, static_cast<size_t>(got));
         pieces.emplace_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count(),
                             received.size());
@@ -71,10 +75,12 @@ bool hasValidChecksum(const std::string& sentence) {
     return withChecksum(sentence.substr(1, star - 1)) == sentence + "\r\n";
 }
 
-std::vector<std::string> withPrefix(const std::vector<std::string>& sentences, const std::string& prefix) {
+std::vector<std::string> withPrefix(const std::vector<std::string>& sentences,
+                                    const std::string& prefix) {
     std::vector<std::string> found;
     for (const std::string& sentence : sentences) {
-        if (sentence.rfind(prefix, 0) == 0) found.push_back(sentence);
+        if (sentence.rfind(prefix, 0) == 0)
+            found.push_back(sentence);
     }
     return found;
 }

@@ -37,4 +37,5 @@ std::vector<std::string> sentencesOf(const std::string& stream);
 // True when "$...*HH" carries the right checksum.
 bool hasValidChecksum(const std::string& sentence);
 // The sentences whose text begins with `prefix`.
-std::vector<std::string> withPrefix(const std::vector<std::string>& sentences, const std::string& prefix);
+std::vector<std::string> withPrefix(const std::vector<std::string>& sentences,
+                                    const std::string& prefix);

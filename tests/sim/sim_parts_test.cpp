@@ -20,7 +20,8 @@ namespace {
 bool parse(std::vector<std::string> arguments, SimOptions& options, std::string& error) {
     arguments.insert(arguments.begin(), "zor7700-sim");
     std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
     return parseSimOptions(static_cast<int>(argv.size()), argv.data(), options, error);
 }
 
@@ -31,24 +32,37 @@ TEST(SimParts, OptionsTakeTheirValues) {
         bool (*holds)(const SimOptions& options);
     };
     const Row rows[] = {
-        {"defaults", {}, [](const SimOptions& o) {
+        {"defaults",
+         {},
+         [](const SimOptions& o) {
              return o.portNumber == -1 && o.reply == VersionReply::FirstForm && o.chatter &&
                     !o.fast && o.logSource == LogSource::BuiltIn && !o.wine;
          }},
-        {"port 0 and 255 are numbers", {"--port", "0", "--port", "255"},
+        {"port 0 and 255 are numbers",
+         {"--port", "0", "--port", "255"},
          [](const SimOptions& o) { return o.portNumber == 255; }},
-        {"late second form", {"--reply", "second", "--reply-delay", "1200"},
-         [](const SimOptions& o) { return o.reply == VersionReply::SecondForm && o.replyDelayMs == 1200; }},
-        {"generated log", {"--generate", "42"},
-         [](const SimOptions& o) { return o.logSource == LogSource::Generated && o.generateRecords == 42; }},
-        {"the last log option wins", {"--generate", "42", "--empty"},
-         [](const SimOptions& o) { return o.logSource == LogSource::Empty; }},
-        {"wine prefix turns Wine on", {"--wine-prefix", "/p"},
-         [](const SimOptions& o) { return o.wine && o.winePrefix == "/p"; }},
-        {"faults", {"--corrupt-every", "5", "--drop-line", "0", "--short-final-line"},
+        {"late second form",
+         {"--reply", "second", "--reply-delay", "1200"},
          [](const SimOptions& o) {
-             return o.faults.corruptEvery == 5 && o.faults.dropLine == 0 && o.faults.shortFinalLine &&
-                    o.faults.hangUpAfter == -1 && o.faults.silenceAfter == -1;
+             return o.reply == VersionReply::SecondForm && o.replyDelayMs == 1200;
+         }},
+        {"generated log",
+         {"--generate", "42"},
+         [](const SimOptions& o) {
+             return o.logSource == LogSource::Generated && o.generateRecords == 42;
+         }},
+        {"the last log option wins",
+         {"--generate", "42", "--empty"},
+         [](const SimOptions& o) { return o.logSource == LogSource::Empty; }},
+        {"wine prefix turns Wine on",
+         {"--wine-prefix", "/p"},
+         [](const SimOptions& o) { return o.wine && o.winePrefix == "/p"; }},
+        {"faults",
+         {"--corrupt-every", "5", "--drop-line", "0", "--short-final-line"},
+         [](const SimOptions& o) {
+             return o.faults.corruptEvery == 5 && o.faults.dropLine == 0 &&
+                    o.faults.shortFinalLine && o.faults.hangUpAfter == -1 &&
+                    o.faults.silenceAfter == -1;
          }},
     };
     for (const Row& row : rows) {
@@ -59,7 +73,7 @@ TEST(SimParts, OptionsTakeTheirValues) {
     }
 
     const std::vector<std::string> refused[] = {
-        {"--port", "-1"}, {"--port", "7x"}, {"--generate", "0"}, {"--corrupt-every", "0"},
+        {"--port", "-1"},      {"--port", "7x"}, {"--generate", "0"},   {"--corrupt-every", "0"},
         {"--reply-delay", ""}, {"--report", ""}, {"--wine-prefix", ""}, {"port"},
     };
     for (const auto& arguments : refused) {
@@ -72,7 +86,8 @@ TEST(SimParts, OptionsTakeTheirValues) {
 
 TEST(SimParts, ShortLineAndWrongChecksum) {
     uint8_t bytes[96];
-    for (int i = 0; i < 96; ++i) bytes[i] = static_cast<uint8_t>(i);
+    for (int i = 0; i < 96; ++i)
+        bytes[i] = static_cast<uint8_t>(i);
     struct Row {
         const char* name;
         std::string actual;
@@ -88,7 +103,8 @@ TEST(SimParts, ShortLineAndWrongChecksum) {
         {"a last digit 0 becomes 1", withWrongChecksum("$PMTKLOX,0,0*59\r\n").substr(0, 15),
          "$PMTKLOX,0,0*50"},
     };
-    for (const Row& row : rows) EXPECT_EQ(row.expected, row.actual) << row.name;
+    for (const Row& row : rows)
+        EXPECT_EQ(row.expected, row.actual) << row.name;
 }
 
 TEST(SimParts, ReadsGpxTolerantly) {
@@ -101,25 +117,30 @@ TEST(SimParts, ReadsGpxTolerantly) {
         int16_t firstHeight;
     };
     const Row rows[] = {
-        {"attributes in either order and quote", "<trkpt lon='11.25' lat=\"48.5\"><ele>520.4</ele>"
-                                                 "<time>2020-09-13T12:26:40Z</time></trkpt>",
+        {"attributes in either order and quote",
+         "<trkpt lon='11.25' lat=\"48.5\"><ele>520.4</ele>"
+         "<time>2020-09-13T12:26:40Z</time></trkpt>",
          1, 1600000000u, 3, 520},
-        {"no height gives a 2D fix", "<trkpt lat=\"1\" lon=\"2\"><time>2020-09-13T12:26:40.250Z</time></trkpt>",
-         1, 1600000000u, 2, 0},
-        {"offset is taken off", "<trkpt lat=\"1\" lon=\"2\"><time>2020-09-13T14:26:40+02:00</time></trkpt>",
-         1, 1600000000u, 2, 0},
+        {"no height gives a 2D fix",
+         "<trkpt lat=\"1\" lon=\"2\"><time>2020-09-13T12:26:40.250Z</time></trkpt>", 1, 1600000000u,
+         2, 0},
+        {"offset is taken off",
+         "<trkpt lat=\"1\" lon=\"2\"><time>2020-09-13T14:26:40+02:00</time></trkpt>", 1,
+         1600000000u, 2, 0},
         {"points without time or position are skipped",
-         "<trkpt lat=\"1\" lon=\"2\"></trkpt><trkpt lat=\"x\" lon=\"2\"><time>2020-09-13T12:26:40Z</time>"
+         "<trkpt lat=\"1\" lon=\"2\"></trkpt><trkpt lat=\"x\" "
+         "lon=\"2\"><time>2020-09-13T12:26:40Z</time>"
          "</trkpt><trkpt lat=\"91\" lon=\"2\"><time>2020-09-13T12:26:40Z</time></trkpt>"
          "<trkpt lat=\"1\" lon=\"2\"><time>2020-09-13T12:26:41Z</time><ele>-3</ele></trkpt>",
          1, 1600000001u, 3, -3},
-        {"a namespace-free wpt is not a track point",
+        {"waypoints are not track points",
          "<wpt lat=\"1\" lon=\"2\"><time>2020-09-13T12:26:40Z</time></wpt>", 0, 0, 0, 0},
     };
     for (const Row& row : rows) {
         std::vector<RawRecord> records = parseGpxTrack(row.text);
         ASSERT_EQ(row.count, records.size()) << row.name;
-        if (row.count == 0) continue;
+        if (row.count == 0)
+            continue;
         EXPECT_EQ(row.firstTime, records[0].time) << row.name;
         EXPECT_EQ(row.firstFix, records[0].fix) << row.name;
         EXPECT_EQ(row.firstHeight, records[0].height) << row.name;
@@ -155,7 +176,8 @@ std::unique_ptr<TrackStore> decoded(const LogLines& lines) {
     auto store = std::make_unique<TrackStore>();
     store->clear();
     for (size_t i = 0; i < lines.size(); ++i) {
-        decodeLogLine(static_cast<int32_t>(i), lines[i].substr(0, lines[i].size() - 2).c_str(), *store);
+        decodeLogLine(static_cast<int32_t>(i), lines[i].substr(0, lines[i].size() - 2).c_str(),
+                      *store);
     }
     return store;
 }
@@ -165,8 +187,8 @@ TEST(SimParts, LaysRecordsOutLikeTheDevicesRing) {
         const char* name;
         int32_t records;
         size_t lines;
-        int32_t startIndex;       // slot of the earliest record
-        int32_t firstErasedSlot;  // -1: every slot holds a record
+        int32_t startIndex;      // slot of the earliest record
+        int32_t firstErasedSlot; // -1: every slot holds a record
     };
     const Row rows[] = {
         {"a partly filled last line is erased behind", 100, 17, 0, 100},
@@ -191,8 +213,10 @@ TEST(SimParts, GeneratedTripHasStopsAndLostFixes) {
     int stops = 0;
     int lostFixes = 0;
     for (size_t i = 0; i < trip.size(); ++i) {
-        if (trip[i].fix < 2) ++lostFixes;
-        if (i > 0 && trip[i].time - trip[i - 1].time > 300) ++stops;
+        if (trip[i].fix < 2)
+            ++lostFixes;
+        if (i > 0 && trip[i].time - trip[i - 1].time > 300)
+            ++stops;
     }
     EXPECT_EQ(2, stops) << "three segments";
     EXPECT_EQ(22, lostFixes);

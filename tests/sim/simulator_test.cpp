@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -21,7 +22,8 @@ namespace {
 ::testing::AssertionResult startWith(SimulatorProcess& sim, PtyClient& client,
                                      const std::vector<std::string>& arguments) {
     std::string error;
-    if (!sim.start(arguments, error)) return ::testing::AssertionFailure() << error;
+    if (!sim.start(arguments, error))
+        return ::testing::AssertionFailure() << error;
     if (!client.open(sim.devicePath())) {
         return ::testing::AssertionFailure() << "cannot open " << sim.devicePath();
     }
@@ -44,7 +46,8 @@ std::string field(const std::string& sentence, int n) {
     size_t start = 0;
     for (int i = 0; i < n; ++i) {
         start = sentence.find(',', start);
-        if (start == std::string::npos) return {};
+        if (start == std::string::npos)
+            return {};
         ++start;
     }
     return sentence.substr(start, sentence.find_first_of(",*", start) - start);
@@ -52,7 +55,8 @@ std::string field(const std::string& sentence, int n) {
 
 int wordCount(const std::string& dataLine) {
     int commas = 0;
-    for (char c : dataLine.substr(0, dataLine.find('*'))) commas += c == ',' ? 1 : 0;
+    for (char c : dataLine.substr(0, dataLine.find('*')))
+        commas += c == ',' ? 1 : 0;
     return commas - 2;
 }
 
@@ -113,17 +117,27 @@ TEST(Simulator, DumpsTheWholeMemoryAtTheBaudRatesPace) {
         EXPECT_TRUE(hasValidChecksum(sentence)) << sentence;
     }
 
-    // Bytes leave at 5760 a second, evenly: no piece is more than about
-    // 70 ms of line time ahead of or behind the straight line.
+    // Bytes leave at 5760 a second, evenly: the reader, polling every 5 ms,
+    // gets small pieces rather than whole 235-byte lines, and no piece is
+    // far ahead of or behind the straight line (the margin allows for the
+    // scheduler's stalls on a busy machine).
     const auto& pieces = client.arrivals();
     double firstMs = pieces.front().first;
     size_t firstBytes = pieces.front().second;
-    double rate = static_cast<double>(stream.size() - firstBytes) / (pieces.back().first - firstMs) * 1000;
+    double rate =
+        static_cast<double>(stream.size() - firstBytes) / (pieces.back().first - firstMs) * 1000;
     EXPECT_NEAR(5760.0, rate, 5760.0 * 0.05);
+    std::vector<size_t> pieceSizes;
+    size_t previous = 0;
     for (const auto& [ms, bytes] : pieces) {
+        pieceSizes.push_back(bytes - previous);
+        previous = bytes;
         double expected = static_cast<double>(firstBytes) + (ms - firstMs) * 5.76;
-        EXPECT_NEAR(expected, static_cast<double>(bytes), 400.0) << "at " << ms << " ms";
+        EXPECT_NEAR(expected, static_cast<double>(bytes), 1500.0) << "at " << ms << " ms";
     }
+    std::nth_element(pieceSizes.begin(), pieceSizes.begin() + pieceSizes.size() / 2,
+                     pieceSizes.end());
+    EXPECT_LT(pieceSizes[pieceSizes.size() / 2], 100u) << "median piece";
 }
 
 TEST(Simulator, FastDumpIsNotPaced) {
@@ -171,7 +185,7 @@ TEST(Simulator, ChattersBetweenCommandsUnlessTold) {
         size_t maximumPerKind;
     };
     const Row rows[] = {
-        {"a GGA and an RMC every second", {}, 2, 4},
+        {"a GGA and an RMC every second", {}, 2, 5},
         {"quiet with --no-chatter", {"--no-chatter"}, 0, 0},
     };
     for (const Row& row : rows) {
@@ -179,12 +193,13 @@ TEST(Simulator, ChattersBetweenCommandsUnlessTold) {
         SimulatorProcess sim;
         PtyClient client;
         ASSERT_TRUE(startWith(sim, client, row.arguments));
-        std::vector<std::string> sentences = sentencesOf(client.readUntil("never", 2600));
+        std::vector<std::string> sentences = sentencesOf(client.readUntil("never", 3500));
         for (const char* kind : {"$GPGGA,", "$GPRMC,"}) {
             std::vector<std::string> found = withPrefix(sentences, kind);
             EXPECT_GE(found.size(), row.minimumPerKind) << kind;
             EXPECT_LE(found.size(), row.maximumPerKind) << kind;
-            for (const std::string& sentence : found) EXPECT_TRUE(hasValidChecksum(sentence)) << sentence;
+            for (const std::string& sentence : found)
+                EXPECT_TRUE(hasValidChecksum(sentence)) << sentence;
         }
     }
 }
@@ -194,7 +209,7 @@ TEST(Simulator, InjectsEachFaultIntoTheDump) {
         const char* name;
         std::vector<std::string> arguments;
         std::vector<int> expectedIndexes; // data lines in arrival order
-        std::vector<size_t> corrupted;     // positions in arrival order
+        std::vector<size_t> corrupted;    // positions in arrival order
         bool endSentence;
         int finalWords;
         bool hangUp;
@@ -205,8 +220,20 @@ TEST(Simulator, InjectsEachFaultIntoTheDump) {
         {"silence after 4 lines", {"--silence-after", "4"}, {0, 1, 2, 3}, {}, false, 24, false},
         {"every third checksum wrong", {"--corrupt-every", "3"}, all, {2, 5, 8}, true, 24, false},
         {"line 4 dropped", {"--drop-line", "4"}, {0, 1, 2, 3, 5, 6, 7, 8, 9}, {}, true, 24, false},
-        {"line 4 repeated", {"--repeat-line", "4"}, {0, 1, 2, 3, 4, 4, 5, 6, 7, 8, 9}, {}, true, 24, false},
-        {"line 4 after line 5", {"--swap-line", "4"}, {0, 1, 2, 3, 5, 4, 6, 7, 8, 9}, {}, true, 24, false},
+        {"line 4 repeated",
+         {"--repeat-line", "4"},
+         {0, 1, 2, 3, 4, 4, 5, 6, 7, 8, 9},
+         {},
+         true,
+         24,
+         false},
+        {"line 4 after line 5",
+         {"--swap-line", "4"},
+         {0, 1, 2, 3, 5, 4, 6, 7, 8, 9},
+         {},
+         true,
+         24,
+         false},
         {"short final line", {"--short-final-line"}, all, {}, true, 16, false},
         {"hang-up after 4 lines", {"--hangup-after", "4"}, {0, 1, 2, 3}, {}, false, 24, true},
     };
@@ -224,7 +251,8 @@ TEST(Simulator, InjectsEachFaultIntoTheDump) {
         std::vector<size_t> corrupted;
         for (size_t i = 0; i < data.size(); ++i) {
             indexes.push_back(std::atoi(field(data[i], 2).c_str()));
-            if (!hasValidChecksum(data[i])) corrupted.push_back(i);
+            if (!hasValidChecksum(data[i]))
+                corrupted.push_back(i);
         }
         EXPECT_EQ(row.expectedIndexes, indexes);
         EXPECT_EQ(row.corrupted, corrupted);
@@ -251,7 +279,8 @@ TEST(Simulator, RegistersItsLinkAndRemovesItOnEveryWayOut) {
         std::string wineDevices = sim.folder() + "/wine/dosdevices";
         ASSERT_EQ(0, system(("mkdir -p " + wineDevices).c_str()));
         std::string error;
-        ASSERT_TRUE(sim.start({"--port", "7", "--wine-prefix", sim.folder() + "/wine"}, error)) << error;
+        ASSERT_TRUE(sim.start({"--port", "7", "--wine-prefix", sim.folder() + "/wine"}, error))
+            << error;
         EXPECT_EQ(7, sim.portNumber());
         EXPECT_EQ(sim.configHome() + "/ZOR/ports/com7", sim.linkPath());
         EXPECT_EQ(sim.devicePath(), readLink(sim.linkPath()));
@@ -265,22 +294,31 @@ TEST(Simulator, RegistersItsLinkAndRemovesItOnEveryWayOut) {
 TEST(Simulator, ReplacesAStaleLinkButRefusesATakenNumber) {
     struct Row {
         const char* name;
+        std::string existingLink;
         std::string existingTarget;
         bool starts;
     };
     const Row rows[] = {
-        {"link to a device that is gone", "/dev/zor-no-such-device", true},
-        {"link to a present device", "/dev/null", false},
+        {"link to a device that is gone", "com9", "/dev/zor-no-such-device", true},
+        {"other spelling, device gone", "COM09", "/dev/zor-no-such-device", true},
+        {"link to a present device", "com9", "/dev/null", false},
+        {"other spelling, present device", "Com9", "/dev/null", false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         SimulatorProcess sim;
         std::string folder = sim.configHome() + "/ZOR/ports";
         ASSERT_EQ(0, system(("mkdir -p " + folder).c_str()));
-        ASSERT_EQ(0, symlink(row.existingTarget.c_str(), (folder + "/com9").c_str()));
+        ASSERT_EQ(0,
+                  symlink(row.existingTarget.c_str(), (folder + "/" + row.existingLink).c_str()));
         std::string error;
         EXPECT_EQ(row.starts, sim.start({"--port", "9"}, error)) << error;
-        EXPECT_EQ(row.starts ? sim.devicePath() : row.existingTarget, readLink(folder + "/com9"));
+        if (row.starts) {
+            EXPECT_EQ(sim.devicePath(), readLink(folder + "/com9"));
+        } else {
+            EXPECT_FALSE(exists(folder + "/com9") && row.existingLink != "com9");
+            EXPECT_NE(std::string::npos, error.find("COM9 is taken")) << error;
+        }
     }
 }
 
@@ -297,7 +335,8 @@ TEST(Simulator, TakesItsMemoryFromACaptureOrAGpxFile) {
     };
     const Row rows[] = {
         {"capture with noise around the sentences", "--capture",
-         "garbage\n$GPGGA,1*00\r\n" + dumpStartSentence(2) + "xx" + line0 + line1 + dumpEndSentence(),
+         "garbage\n$GPGGA,1*00\r\n" + dumpStartSentence(2) + "xx" + line0 + line1 +
+             dumpEndSentence(),
          2, line0.substr(0, line0.size() - 2)},
         {"GPX with seven points", "--gpx",
          "<gpx><trk><trkseg>"
@@ -319,7 +358,8 @@ TEST(Simulator, TakesItsMemoryFromACaptureOrAGpxFile) {
         PtyClient client;
         ASSERT_TRUE(startWith(sim, client, {row.option, path, "--fast", "--no-chatter"}));
         client.sendCommand("PZOR,R");
-        std::vector<std::string> data = withPrefix(sentencesOf(client.readUntil(kEnd, 3000)), "$PMTKLOX,1,");
+        std::vector<std::string> data =
+            withPrefix(sentencesOf(client.readUntil(kEnd, 3000)), "$PMTKLOX,1,");
         ASSERT_EQ(row.expectedLines, data.size());
         EXPECT_EQ(row.expectedFirst, data[0].substr(0, row.expectedFirst.size()));
     }
@@ -339,7 +379,10 @@ TEST(Simulator, RefusesBadOptionsAndExplainsItself) {
         {"port out of range", {"--port", "256"}, 2, "bad value for --port: 256"},
         {"unknown reply form", {"--reply", "third"}, 2, "bad value for --reply"},
         {"capture that does not exist", {"--capture", "/nonexistent/dump"}, 1, "cannot read"},
-        {"Wine prefix that does not exist", {"--wine-prefix", "/nonexistent/prefix"}, 1, "no Wine prefix"},
+        {"Wine prefix that does not exist",
+         {"--wine-prefix", "/nonexistent/prefix"},
+         1,
+         "no Wine prefix"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -40,13 +40,15 @@ PseudoTerminal::PseudoTerminal() {
 
 PseudoTerminal::~PseudoTerminal() {
     hangUp();
-    if (slave >= 0) close(slave);
+    if (slave >= 0)
+        close(slave);
 }
 
 bool PseudoTerminal::send(const std::string& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
-        if (master < 0) return false;
+        if (master < 0)
+            return false;
         ssize_t sent = write(master, bytes.data() + done, bytes.size() - done);
         if (sent > 0) {
             done += static_cast<size_t>(sent);
@@ -68,11 +70,13 @@ std::string PseudoTerminal::receive(uint32_t timeoutMs, const std::string& until
         ssize_t got = read(master, buffer, sizeof buffer);
         if (got > 0) {
             received.append(buffer, static_cast<size_t>(got));
-            if (!until.empty() && received.find(until) != std::string::npos) break;
+            if (!until.empty() && received.find(until) != std::string::npos)
+                break;
             continue;
         }
         int64_t left = deadline - nowMs();
-        if (left <= 0) break;
+        if (left <= 0)
+            break;
         pollfd request{master, POLLIN, 0};
         poll(&request, 1, static_cast<int>(left < 20 ? left : 20));
     }
@@ -80,7 +84,8 @@ std::string PseudoTerminal::receive(uint32_t timeoutMs, const std::string& until
 }
 
 void PseudoTerminal::hangUp() {
-    if (master < 0) return;
+    if (master < 0)
+        return;
     close(master);
     master = -1;
 }
@@ -91,13 +96,16 @@ PrivatePortFolder::PrivatePortFolder() {
     fs::create_directories(root + "/ZOR/ports");
     const char* current = std::getenv("XDG_CONFIG_HOME");
     hadConfigHome = current != nullptr;
-    if (hadConfigHome) savedConfigHome = current;
+    if (hadConfigHome)
+        savedConfigHome = current;
     setenv("XDG_CONFIG_HOME", root.c_str(), 1);
 }
 
 PrivatePortFolder::~PrivatePortFolder() {
-    if (hadConfigHome) setenv("XDG_CONFIG_HOME", savedConfigHome.c_str(), 1);
-    else unsetenv("XDG_CONFIG_HOME");
+    if (hadConfigHome)
+        setenv("XDG_CONFIG_HOME", savedConfigHome.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
     std::error_code ignored;
     fs::remove_all(root, ignored);
 }

@@ -18,7 +18,8 @@ std::vector<ScriptedDevice::Command> ScriptedDevice::commands() {
 // Sleeps in short steps so the destructor never waits long.
 bool ScriptedDevice::pause(uint32_t milliseconds) {
     uint32_t start = tickCount();
-    while (!quit && ticksBetween(start, tickCount()) < milliseconds) sleepMs(5);
+    while (!quit && ticksBetween(start, tickCount()) < milliseconds)
+        sleepMs(5);
     return !quit;
 }
 
@@ -36,7 +37,8 @@ void ScriptedDevice::serve() {
                 // what onErase recorded.
                 std::lock_guard<std::mutex> lock(mutex);
                 received.push_back({command, tickCount()});
-                if (command.rfind("$PZOR,C*", 0) == 0 && script.onErase) script.onErase();
+                if (command.rfind("$PZOR,C*", 0) == 0 && script.onErase)
+                    script.onErase();
             }
             answer(command);
         }
@@ -50,11 +52,13 @@ void ScriptedDevice::serve() {
 
 void ScriptedDevice::answer(const std::string& command) {
     if (command.rfind("$PZOR,V*", 0) == 0 && !script.versionReply.empty()) {
-        if (!pause(script.versionDelayMs)) return;
+        if (!pause(script.versionDelayMs))
+            return;
         line.send(script.versionReply);
         if (script.hangUpAfterVersion) {
             // Late enough that the reply has surely been read.
-            if (!pause(300)) return;
+            if (!pause(300))
+                return;
             line.hangUp();
             hungUp = true;
         }
@@ -67,7 +71,8 @@ void ScriptedDevice::sendDump() {
     std::string dump = script.dump.substr(0, script.dumpStopsAfter);
     size_t chunk = script.dumpChunkBytes == 0 ? dump.size() : script.dumpChunkBytes;
     for (size_t at = 0; at < dump.size(); at += chunk) {
-        if (at > 0 && !pause(script.dumpChunkPauseMs)) return;
+        if (at > 0 && !pause(script.dumpChunkPauseMs))
+            return;
         line.send(dump.substr(at, chunk));
     }
     dumpSent = tickCount();

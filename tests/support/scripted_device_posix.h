@@ -13,15 +13,15 @@
 // What a scripted device does on each command. Enough of a ZOR 7700 to drive
 // the worker through every path from the test itself.
 struct DeviceScript {
-    std::string versionReply;     // sent on "$PZOR,V"; empty: no answer
+    std::string versionReply; // sent on "$PZOR,V"; empty: no answer
     uint32_t versionDelayMs = 0;
     bool hangUpAfterVersion = false; // 300 ms after the reply
-    std::string dump;             // sent on "$PMTKLOX" request "$PZOR,R"
-    uint32_t dumpChunkBytes = 0;  // 0: the whole dump in one write
+    std::string dump;                // sent on "$PMTKLOX" request "$PZOR,R"
+    uint32_t dumpChunkBytes = 0;     // 0: the whole dump in one write
     uint32_t dumpChunkPauseMs = 0;
     size_t dumpStopsAfter = std::string::npos; // falls silent after this many bytes
-    bool hangUpInDump = false;    // ... and hangs up there instead
-    std::string chatter;          // sent every chatterEveryMs when idle
+    bool hangUpInDump = false;                 // ... and hangs up there instead
+    std::string chatter;                       // sent every chatterEveryMs when idle
     uint32_t chatterEveryMs = 0;
     std::function<void()> onErase; // runs when "$PZOR,C" has arrived
 };

@@ -23,15 +23,16 @@ using Clock = std::chrono::steady_clock;
 
 std::vector<char*> pointers(std::vector<std::string>& texts) {
     std::vector<char*> result;
-    for (std::string& text : texts) result.push_back(text.data());
+    for (std::string& text : texts)
+        result.push_back(text.data());
     result.push_back(nullptr);
     return result;
 }
 
 // Spawns with stdout into `outputFd` and stderr into `errorFile`, or into
 // `outputFd` as well when no file is named.
-pid_t spawn(std::vector<std::string> arguments, std::vector<std::string> environment,
-            int outputFd, const std::string& errorFile) {
+pid_t spawn(std::vector<std::string> arguments, std::vector<std::string> environment, int outputFd,
+            const std::string& errorFile) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, outputFd, STDOUT_FILENO);
@@ -44,7 +45,8 @@ pid_t spawn(std::vector<std::string> arguments, std::vector<std::string> environ
     pid_t child = -1;
     std::vector<char*> argv = pointers(arguments);
     std::vector<char*> envp = pointers(environment);
-    if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) child = -1;
+    if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
+        child = -1;
     posix_spawn_file_actions_destroy(&actions);
     return child;
 }
@@ -52,7 +54,8 @@ pid_t spawn(std::vector<std::string> arguments, std::vector<std::string> environ
 // The exit status once the child has ended, -1 while it runs.
 int reap(pid_t child, bool wait) {
     int status = 0;
-    if (waitpid(child, &status, wait ? 0 : WNOHANG) != child) return -1;
+    if (waitpid(child, &status, wait ? 0 : WNOHANG) != child)
+        return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
@@ -60,7 +63,8 @@ int waitFor(pid_t child, uint32_t timeoutMs) {
     auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         int status = reap(child, false);
-        if (status >= 0 || Clock::now() >= deadline) return status;
+        if (status >= 0 || Clock::now() >= deadline)
+            return status;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
@@ -72,8 +76,10 @@ std::string readLine(int fd, uint32_t timeoutMs) {
     char byte = 0;
     while (Clock::now() < deadline) {
         pollfd input{fd, POLLIN, 0};
-        if (poll(&input, 1, 20) <= 0) continue;
-        if (read(fd, &byte, 1) != 1 || byte == '\n') break;
+        if (poll(&input, 1, 20) <= 0)
+            continue;
+        if (read(fd, &byte, 1) != 1 || byte == '\n')
+            break;
         line += byte;
     }
     return line;
@@ -81,23 +87,29 @@ std::string readLine(int fd, uint32_t timeoutMs) {
 
 } // namespace
 
-const char* simulatorPath() { return ZOR_SIM_PATH; }
+const char* simulatorPath() {
+    return ZOR_SIM_PATH;
+}
 
 SimulatorProcess::SimulatorProcess() {
     char pattern[] = "/tmp/zor-sim-XXXXXX";
-    if (mkdtemp(pattern) != nullptr) root = pattern;
+    if (mkdtemp(pattern) != nullptr)
+        root = pattern;
 }
 
 SimulatorProcess::~SimulatorProcess() {
-    if (pid > 0) stop(SIGKILL);
+    if (pid > 0)
+        stop(SIGKILL);
     std::error_code ignored;
-    if (!root.empty()) std::filesystem::remove_all(root, ignored);
+    if (!root.empty())
+        std::filesystem::remove_all(root, ignored);
 }
 
 std::vector<std::string> SimulatorProcess::environment() const {
     std::vector<std::string> result;
     for (char** entry = environ; *entry != nullptr; ++entry) {
-        if (std::strncmp(*entry, "HOME=", 5) != 0 && std::strncmp(*entry, "XDG_CONFIG_HOME=", 16) != 0) {
+        if (std::strncmp(*entry, "HOME=", 5) != 0 &&
+            std::strncmp(*entry, "XDG_CONFIG_HOME=", 16) != 0) {
             result.push_back(*entry);
         }
     }
@@ -134,7 +146,8 @@ bool SimulatorProcess::start(const std::vector<std::string>& arguments, std::str
 }
 
 int SimulatorProcess::stop(int signal, uint32_t timeoutMs) {
-    if (pid <= 0) return -1;
+    if (pid <= 0)
+        return -1;
     kill(pid, signal);
     int status = waitFor(pid, timeoutMs);
     if (status < 0) {
@@ -146,9 +159,11 @@ int SimulatorProcess::stop(int signal, uint32_t timeoutMs) {
 }
 
 int SimulatorProcess::waitExit(uint32_t timeoutMs) {
-    if (pid <= 0) return -1;
+    if (pid <= 0)
+        return -1;
     int status = waitFor(pid, timeoutMs);
-    if (status >= 0) pid = -1;
+    if (status >= 0)
+        pid = -1;
     return status;
 }
 
@@ -159,15 +174,18 @@ std::string SimulatorProcess::linkPath() const {
 std::vector<std::string> SimulatorProcess::commands() const {
     std::vector<std::string> lines;
     std::ifstream report(root + "/report.txt");
-    for (std::string line; std::getline(report, line);) lines.push_back(line);
+    for (std::string line; std::getline(report, line);)
+        lines.push_back(line);
     return lines;
 }
 
-int runProgram(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-               uint32_t timeoutMs, std::string& output) {
+int runProgram(const std::vector<std::string>& arguments,
+               const std::vector<std::string>& environment, uint32_t timeoutMs,
+               std::string& output) {
     char pattern[] = "/tmp/zor-run-XXXXXX";
     int outputFd = mkstemp(pattern);
-    if (outputFd < 0) return -1;
+    if (outputFd < 0)
+        return -1;
     pid_t child = spawn(arguments, environment, outputFd, "");
     int status = child > 0 ? waitFor(child, timeoutMs) : -1;
     if (child > 0 && status < 0) {

@@ -47,8 +47,9 @@ private:
 // Runs a program to its end (at most `timeoutMs`, then it is killed) with the
 // given environment; its standard output and error land in `output`. Returns the exit
 // status, or -1 when it could not start or ran out of time.
-int runProgram(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-               uint32_t timeoutMs, std::string& output);
+int runProgram(const std::vector<std::string>& arguments,
+               const std::vector<std::string>& environment, uint32_t timeoutMs,
+               std::string& output);
 
 // The simulator's executable, from the build.
 const char* simulatorPath();

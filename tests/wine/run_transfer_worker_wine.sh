@@ -26,7 +26,8 @@ trap cleanup EXIT
 export HOME=$work/home XDG_CONFIG_HOME=$work/config
 mkdir -p "$HOME" "$XDG_CONFIG_HOME"
 
-# test name | simulator options | text the simulator's command report must hold
+# test name | simulator options | text the simulator's command report must
+# hold | text it must not hold
 rows=(
     "CompleteKmlWithRisingProgress|--fast|PZOR,R"
     "CompleteNmeaWithErase|--fast|PZOR,C"
@@ -37,6 +38,7 @@ rows=(
     "HangUpInTheDumpIsAReadError|--hangup-after 20|PZOR,R"
     "EmptyLogHasNoTracks|--empty --fast|PZOR,R"
     "MissingFolderFailsTheFile|--fast|PZOR,R"
+    "FullDiskFailsTheWriteAndKeepsTheLog|--fast|PZOR,R|PZOR,C"
     "UnknownPortFailsToOpen|--fast|"
     "StopWhileWaiting||PZOR,V"
     "StopWhileDumping||PZOR,R"
@@ -45,7 +47,7 @@ rows=(
 port=41
 failed=0
 for row in "${rows[@]}"; do
-    IFS='|' read -r name options expected <<<"$row"
+    IFS='|' read -r name options expected forbidden <<<"$row"
     link="$WINEPREFIX/dosdevices/com$port"
     # shellcheck disable=SC2086
     "$simulator" --port "$port" --wine --report "$work/$name.report" $options \
@@ -64,6 +66,9 @@ for row in "${rows[@]}"; do
         failed=1
     elif [ -n "$expected" ] && ! grep -q "$expected" "$work/$name.report"; then
         echo "FAILED $name: the simulator never received $expected"; cat "$work/$name.report"
+        failed=1
+    elif [ -n "$forbidden" ] && grep -q "$forbidden" "$work/$name.report"; then
+        echo "FAILED $name: the simulator received $forbidden"; cat "$work/$name.report"
         failed=1
     else
         echo "ok $name"

@@ -141,8 +141,12 @@ TEST_F(WineTransfer, EmptyLogHasNoTracks) {
 
 // Simulator: default.
 TEST_F(WineTransfer, MissingFolderFailsTheFile) {
-    expectEnd(run(false, true, folder.pathOf(u"missing\\x.kml")), kReportFailed,
-              kErrorCreateFile);
+    expectEnd(run(false, true, folder.pathOf(u"missing\\x.kml")), kReportFailed, kErrorCreateFile);
+}
+
+// Simulator: default; the script checks that no "$PZOR,C" arrived.
+TEST_F(WineTransfer, FullDiskFailsTheWriteAndKeepsTheLog) {
+    expectEnd(run(true, true, CWStr(u"Z:\\dev\\full")), kReportFailed, kErrorWriteFile);
 }
 
 // Simulator: none needed; the number names no port.
@@ -174,12 +178,14 @@ TEST_F(WineTransfer, StopWhileDumping) {
             worker.outputPath = folder.pathOf(u"x.kml");
             worker.proceed();
         }
-        if (report.wParam == kReportProgress && report.lParam > 10) break;
+        if (report.wParam == kReportProgress && report.lParam > 10)
+            break;
         ASSERT_NE(report.wParam, kReportFailed) << report.lParam;
     }
     worker.stopTransfer();
     PostedReport last{};
-    while (reports.waitNext(report, 2000)) last = report;
+    while (reports.waitNext(report, 2000))
+        last = report;
     EXPECT_EQ(last.wParam, kReportFailed);
     EXPECT_EQ(last.lParam, kErrorStopped);
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "x.kml"));

@@ -10,13 +10,16 @@ namespace {
 std::vector<int32_t> sendOrder(int32_t count, const FaultPlan& faults) {
     std::vector<int32_t> order;
     for (int32_t i = 0; i < count; ++i) {
-        if (i == faults.dropLine) continue;
+        if (i == faults.dropLine)
+            continue;
         order.push_back(i);
-        if (i == faults.repeatLine) order.push_back(i);
+        if (i == faults.repeatLine)
+            order.push_back(i);
     }
     // The swapped line goes out right behind its successor.
     auto swapped = std::find(order.begin(), order.end(), faults.swapLine);
-    if (swapped != order.end() && swapped + 1 != order.end()) std::iter_swap(swapped, swapped + 1);
+    if (swapped != order.end() && swapped + 1 != order.end())
+        std::iter_swap(swapped, swapped + 1);
     return order;
 }
 
@@ -37,9 +40,11 @@ std::string withWords(const std::string& sentence, int32_t words) {
     size_t end = 0;
     for (int32_t comma = 0; comma < words + 3 && end != std::string::npos; ++comma) {
         end = sentence.find_first_of(",*", end + 1);
-        if (end != std::string::npos && sentence[end] == '*') return sentence;
+        if (end != std::string::npos && sentence[end] == '*')
+            return sentence;
     }
-    if (end == std::string::npos) return sentence;
+    if (end == std::string::npos)
+        return sentence;
     return withChecksum(sentence.substr(1, end - 1));
 }
 
@@ -49,14 +54,18 @@ DumpPlan planDump(const LogLines& memory, const FaultPlan& faults) {
     plan.sentences.push_back(dumpStartSentence(count));
     int32_t sent = 0;
     for (int32_t index : sendOrder(count, faults)) {
-        if (sent == faults.silenceAfter || sent == faults.hangUpAfter) break;
+        if (sent == faults.silenceAfter || sent == faults.hangUpAfter)
+            break;
         std::string line = memory[static_cast<size_t>(index)];
-        if (faults.shortFinalLine && index == count - 1) line = withWords(line, 16);
+        if (faults.shortFinalLine && index == count - 1)
+            line = withWords(line, 16);
         ++sent;
-        if (faults.corruptEvery > 0 && sent % faults.corruptEvery == 0) line = withWrongChecksum(line);
+        if (faults.corruptEvery > 0 && sent % faults.corruptEvery == 0)
+            line = withWrongChecksum(line);
         plan.sentences.push_back(line);
     }
     plan.hangUp = sent == faults.hangUpAfter;
-    if (!plan.hangUp && sent != faults.silenceAfter) plan.sentences.push_back(dumpEndSentence());
+    if (!plan.hangUp && sent != faults.silenceAfter)
+        plan.sentences.push_back(dumpEndSentence());
     return plan;
 }

@@ -26,7 +26,8 @@ bool readAttribute(const std::string& tag, const char* name, double& value) {
         bool wordStart = at > 0 && std::isspace(static_cast<unsigned char>(tag[at - 1]));
         size_t quote = at + key.size();
         at = quote;
-        if (!wordStart || quote >= tag.size() || (tag[quote] != '"' && tag[quote] != '\'')) continue;
+        if (!wordStart || quote >= tag.size() || (tag[quote] != '"' && tag[quote] != '\''))
+            continue;
         char* end = nullptr;
         value = std::strtod(tag.c_str() + quote + 1, &end);
         return end != tag.c_str() + quote + 1 && *end == tag[quote];
@@ -37,10 +38,12 @@ bool readAttribute(const std::string& tag, const char* name, double& value) {
 bool readElement(const std::string& body, const char* name, std::string& content) {
     std::string open = std::string("<") + name + ">";
     size_t start = body.find(open);
-    if (start == std::string::npos) return false;
+    if (start == std::string::npos)
+        return false;
     start += open.size();
     size_t end = body.find('<', start);
-    if (end == std::string::npos) return false;
+    if (end == std::string::npos)
+        return false;
     content = body.substr(start, end - start);
     return true;
 }
@@ -53,7 +56,8 @@ bool recordFromPoint(const std::string& tag, const std::string& body, RawRecord&
         !readElement(body, "time", timeText) || !parseIsoTime(timeText, record.time)) {
         return false;
     }
-    if (std::fabs(latitude) > 90 || std::fabs(longitude) > 180) return false;
+    if (std::fabs(latitude) > 90 || std::fabs(longitude) > 180)
+        return false;
     record.latitude = static_cast<float>(latitude);
     record.longitude = static_cast<float>(longitude);
     record.fix = 2;
@@ -64,7 +68,8 @@ bool recordFromPoint(const std::string& tag, const std::string& body, RawRecord&
         double height = std::strtod(heightText.c_str(), &end);
         if (end != heightText.c_str()) {
             record.fix = 3;
-            record.height = static_cast<int16_t>(std::lround(std::fmax(-32768, std::fmin(32767, height))));
+            record.height =
+                static_cast<int16_t>(std::lround(std::fmax(-32768, std::fmin(32767, height))));
         }
     }
     return true;
@@ -75,7 +80,8 @@ bool recordFromPoint(const std::string& tag, const std::string& body, RawRecord&
 bool parseIsoTime(const std::string& text, uint32_t& seconds) {
     int year, month, day, hour, minute, second, consumed = 0;
     size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return false;
+    if (first == std::string::npos)
+        return false;
     const char* start = text.c_str() + first;
     if (std::sscanf(start, "%4d-%2d-%2dT%2d:%2d:%2d%n", &year, &month, &day, &hour, &minute,
                     &second, &consumed) != 6) {
@@ -87,7 +93,8 @@ bool parseIsoTime(const std::string& text, uint32_t& seconds) {
     const char* rest = start + consumed;
     if (*rest == '.') {
         ++rest;
-        while (std::isdigit(static_cast<unsigned char>(*rest))) ++rest;
+        while (std::isdigit(static_cast<unsigned char>(*rest)))
+            ++rest;
     }
     int64_t offset = 0;
     int offsetHours = 0, offsetMinutes = 0;
@@ -95,9 +102,10 @@ bool parseIsoTime(const std::string& text, uint32_t& seconds) {
         std::sscanf(rest + 1, "%2d:%2d", &offsetHours, &offsetMinutes) == 2) {
         offset = (*rest == '+' ? 1 : -1) * (offsetHours * 3600 + offsetMinutes * 60);
     }
-    int64_t value = daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second -
-                    offset;
-    if (value < 0 || value > 0xFFFFFFFFll) return false;
+    int64_t value =
+        daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second - offset;
+    if (value < 0 || value > 0xFFFFFFFFll)
+        return false;
     seconds = static_cast<uint32_t>(value);
     return true;
 }
@@ -107,13 +115,17 @@ std::vector<RawRecord> parseGpxTrack(const std::string& text) {
     size_t at = 0;
     while ((at = text.find("<trkpt", at)) != std::string::npos) {
         size_t tagEnd = text.find('>', at);
-        if (tagEnd == std::string::npos) break;
+        if (tagEnd == std::string::npos)
+            break;
         std::string tag = text.substr(at, tagEnd - at);
         size_t bodyEnd = text.find("trkpt", tagEnd);
-        if (bodyEnd == std::string::npos) bodyEnd = text.size();
-        std::string body = text[tagEnd - 1] == '/' ? std::string() : text.substr(tagEnd, bodyEnd - tagEnd);
+        if (bodyEnd == std::string::npos)
+            bodyEnd = text.size();
+        std::string body =
+            text[tagEnd - 1] == '/' ? std::string() : text.substr(tagEnd, bodyEnd - tagEnd);
         RawRecord record{};
-        if (recordFromPoint(tag, body, record)) records.push_back(record);
+        if (recordFromPoint(tag, body, record))
+            records.push_back(record);
         at = tagEnd;
     }
     return records;

@@ -21,7 +21,8 @@ constexpr int32_t kBuiltInRecords = 1200;
 
 bool fromGpx(const std::string& path, LogLines& lines, std::string& error) {
     std::vector<RawRecord> records;
-    if (!readGpxTrack(path, records, error)) return false;
+    if (!readGpxTrack(path, records, error))
+        return false;
     lines = linesFromRecords(records);
     return true;
 }
@@ -39,8 +40,8 @@ LogLines linesFromRecords(const std::vector<RawRecord>& records) {
     }
     LogLines lines;
     for (int32_t line = 0; line < usedLines; ++line) {
-        lines.push_back(dumpDataSentence(line, &flash[static_cast<size_t>(line) * kLineBytes],
-                                         kLineBytes / 4));
+        lines.push_back(
+            dumpDataSentence(line, &flash[static_cast<size_t>(line) * kLineBytes], kLineBytes / 4));
     }
     return lines;
 }
@@ -56,9 +57,11 @@ bool readCaptureLines(const std::string& path, LogLines& lines, std::string& err
     while (std::getline(file, text)) {
         // Sentences may sit anywhere on a line, behind noise or other output.
         size_t start = text.find("$PMTKLOX,1,");
-        if (start == std::string::npos) continue;
+        if (start == std::string::npos)
+            continue;
         text.erase(0, start);
-        while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
+        while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
+            text.pop_back();
         lines.push_back(text + "\r\n");
     }
     return true;

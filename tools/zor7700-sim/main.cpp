@@ -19,13 +19,18 @@ namespace {
 volatile std::sig_atomic_t stopSignal = 0;
 volatile std::sig_atomic_t reportSignal = 0;
 
-void onStop(int) { stopSignal = 1; }
-void onReport(int) { reportSignal = 1; }
+void onStop(int) {
+    stopSignal = 1;
+}
+void onReport(int) {
+    reportSignal = 1;
+}
 
 void installSignals() {
     struct sigaction action {};
     action.sa_handler = onStop;
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
     action.sa_handler = onReport;
     sigaction(SIGUSR1, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
@@ -38,21 +43,32 @@ int fail(const std::string& message) {
 
 void printReport(const CommandReport& report) {
     std::fprintf(stderr, "commands received (ms since start):\n");
-    for (const std::string& entry : report.lines()) std::fprintf(stderr, "  %s\n", entry.c_str());
+    for (const std::string& entry : report.lines())
+        std::fprintf(stderr, "  %s\n", entry.c_str());
 }
 
 bool registerPort(const SimOptions& options, const std::string& device, int32_t& number,
                   PortRegistration& registration, std::string& error) {
     ComPortRoots roots = ComPortRoots::fromEnvironment();
-    number = options.portNumber >= 0 ? options.portNumber
-                                     : PortRegistration::lowestFreeNumber(roots);
+    number =
+        options.portNumber >= 0 ? options.portNumber : PortRegistration::lowestFreeNumber(roots);
     if (number < 0) {
         error = "no free COM number";
         return false;
     }
+    // Another user link may claim the number under a different spelling.
+    std::string claimed = userPortLink(number, roots);
+    if (!claimed.empty() && !comPortDevicePath(number, roots).empty()) {
+        error = "COM" + std::to_string(number) + " is taken by " + claimed;
+        return false;
+    }
+    // Lower case without leading zeros sorts last, so this link wins over
+    // dead links of other spellings.
     std::string name = "com" + std::to_string(number);
-    if (!registration.addLink(roots.userPortsDir, name, device, error)) return false;
-    if (!options.wine) return true;
+    if (!registration.addLink(roots.userPortsDir, name, device, error))
+        return false;
+    if (!options.wine)
+        return true;
     std::string dosDevices = wineDosDevices(options.winePrefix);
     struct stat folder {};
     if (stat(dosDevices.c_str(), &folder) != 0) {
@@ -71,7 +87,8 @@ void run(PtyPort& port, PacedLine& line, SimDevice& device, const CommandReport&
             std::chrono::duration_cast<std::chrono::milliseconds>(now - start).count());
         device.tick(nowMs);
         auto next = line.pump(now);
-        if (line.hasHungUp()) break;
+        if (line.hasHungUp())
+            break;
         // Late replies and chatter are checked at least this often.
         auto wait = std::clamp(next - now, PacedLine::Clock::duration::zero(),
                                PacedLine::Clock::duration(std::chrono::milliseconds(10)));
@@ -102,13 +119,16 @@ int main(int argc, char** argv) {
     }
     LogLines memory;
     CommandReport report(options.reportPath);
-    if (!loadLogMemory(options, memory, error)) return fail(error);
-    if (!report.isWritable()) return fail("cannot write " + options.reportPath);
+    if (!loadLogMemory(options, memory, error))
+        return fail(error);
+    if (!report.isWritable())
+        return fail("cannot write " + options.reportPath);
     installSignals();
     PtyPort port;
     PortRegistration registration;
     int32_t number = -1;
-    if (!port.open(error) || !registerPort(options, port.devicePath(), number, registration, error)) {
+    if (!port.open(error) ||
+        !registerPort(options, port.devicePath(), number, registration, error)) {
         return fail(error);
     }
     std::printf("COM%d %s\n", number, port.devicePath().c_str());

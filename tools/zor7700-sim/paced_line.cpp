@@ -18,13 +18,14 @@ constexpr auto kDrainedFor = std::chrono::milliseconds(100);
 } // namespace
 
 void PacedLine::send(const std::string& bytes) {
-    if (queue.empty()) startClock(Clock::now());
+    if (queue.empty())
+        startClock(Clock::now());
     queue.insert(queue.end(), bytes.begin(), bytes.end());
 }
 
 void PacedLine::hangUpAfterQueued() {
     hangUpPending = true;
-    hangUpDeadline = Clock::time_point::max();
+    draining = false;
 }
 
 void PacedLine::startClock(Clock::time_point now) {
@@ -35,9 +36,11 @@ void PacedLine::startClock(Clock::time_point now) {
 PacedLine::Clock::time_point PacedLine::pump(Clock::time_point now) {
     while (!queue.empty()) {
         size_t size = std::min(fast ? kFastChunk : kPacedChunk, queue.size());
-        auto due = clockStart + std::chrono::duration_cast<Clock::duration>(
-                                    std::chrono::duration<double>((paced + size) / kBytesPerSecond));
-        if (!fast && due > now) return due;
+        auto due =
+            clockStart + std::chrono::duration_cast<Clock::duration>(
+                             std::chrono::duration<double>((paced + size) / kBytesPerSecond));
+        if (!fast && due > now)
+            return due;
         std::string chunk(queue.begin(), queue.begin() + static_cast<long>(size));
         size_t written = port.write(chunk.data(), chunk.size());
         queue.erase(queue.begin(), queue.begin() + static_cast<long>(written));
@@ -57,13 +60,16 @@ PacedLine::Clock::time_point PacedLine::pump(Clock::time_point now) {
 }
 
 void PacedLine::hangUpWhenRead(Clock::time_point now) {
-    if (hangUpDeadline == Clock::time_point::max()) {
+    if (!draining) {
+        draining = true;
         hangUpDeadline = now + kHangUpGrace;
         drainedSince = now;
     }
     int unread = 0;
-    if (port.unreadBytes(unread) && unread > 0) drainedSince = now;
-    if (now - drainedSince < kDrainedFor && now < hangUpDeadline) return;
+    if (port.unreadBytes(unread) && unread > 0)
+        drainedSince = now;
+    if (now - drainedSince < kDrainedFor && now < hangUpDeadline)
+        return;
     port.hangUp();
     hangUpPending = false;
     hungUp = true;

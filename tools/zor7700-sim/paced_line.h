@@ -35,6 +35,8 @@ private:
     std::deque<char> queue;
     bool hangUpPending = false;
     bool hungUp = false;
+    // Waiting, after the last byte of a hang-up, for the reader to take it.
+    bool draining = false;
     Clock::time_point hangUpDeadline{};
     Clock::time_point drainedSince{};
     // Wire clock: `paced` bytes have left since `clockStart`.

@@ -14,7 +14,8 @@ bool makeFolders(const std::string& folder) {
     do {
         slash = folder.find('/', slash + 1);
         std::string part = folder.substr(0, slash);
-        if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
+        if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST)
+            return false;
     } while (slash != std::string::npos);
     return true;
 }
@@ -23,7 +24,8 @@ bool makeFolders(const std::string& folder) {
 
 int32_t PortRegistration::lowestFreeNumber(const ComPortRoots& roots) {
     for (int32_t number = 1; number <= 255; ++number) {
-        if (comPortDevicePath(number, roots).empty()) return number;
+        if (comPortDevicePath(number, roots).empty())
+            return number;
     }
     return -1;
 }
@@ -50,12 +52,14 @@ bool PortRegistration::addLink(const std::string& folder, const std::string& nam
 }
 
 void PortRegistration::remove() {
-    for (const std::string& link : links) unlink(link.c_str());
+    for (const std::string& link : links)
+        unlink(link.c_str());
     links.clear();
 }
 
 std::string wineDosDevices(const std::string& prefix) {
-    if (!prefix.empty()) return prefix + "/dosdevices";
+    if (!prefix.empty())
+        return prefix + "/dosdevices";
     const char* fromEnvironment = std::getenv("WINEPREFIX");
     if (fromEnvironment != nullptr && *fromEnvironment != 0) {
         return std::string(fromEnvironment) + "/dosdevices";

@@ -10,8 +10,7 @@
 
 bool PtyPort::open(std::string& error) {
     master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 ||
-        ptsname(master) == nullptr) {
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 || ptsname(master) == nullptr) {
         error = std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);
         hangUp();
         return false;
@@ -32,13 +31,15 @@ bool PtyPort::open(std::string& error) {
 }
 
 size_t PtyPort::write(const char* data, size_t size) {
-    if (master < 0) return 0;
+    if (master < 0)
+        return 0;
     ssize_t written = ::write(master, data, size);
     return written > 0 ? static_cast<size_t>(written) : 0;
 }
 
 size_t PtyPort::read(char* buffer, size_t capacity) {
-    if (master < 0) return 0;
+    if (master < 0)
+        return 0;
     ssize_t got = ::read(master, buffer, capacity);
     return got > 0 ? static_cast<size_t>(got) : 0;
 }
@@ -48,8 +49,10 @@ bool PtyPort::unreadBytes(int& count) const {
 }
 
 void PtyPort::hangUp() {
-    if (slave >= 0) ::close(slave);
-    if (master >= 0) ::close(master);
+    if (slave >= 0)
+        ::close(slave);
+    if (master >= 0)
+        ::close(master);
     slave = -1;
     master = -1;
 }

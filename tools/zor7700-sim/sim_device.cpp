@@ -16,13 +16,16 @@ constexpr size_t kMaxSentence = 255;
 // The text up to the "*" when the sentence's checksum is right, else empty.
 std::string checkedText(const std::string& sentence) {
     size_t star = sentence.find('*');
-    if (star == std::string::npos || star + 3 > sentence.size()) return {};
+    if (star == std::string::npos || star + 3 > sentence.size())
+        return {};
     uint8_t sum = 0;
-    for (size_t i = 1; i < star; ++i) sum ^= static_cast<uint8_t>(sentence[i]);
+    for (size_t i = 1; i < star; ++i)
+        sum ^= static_cast<uint8_t>(sentence[i]);
     std::string digits = sentence.substr(star + 1, 2);
     char* end = nullptr;
     unsigned long stated = std::strtoul(digits.c_str(), &end, 16);
-    if (end != digits.c_str() + 2 || stated != sum) return {};
+    if (end != digits.c_str() + 2 || stated != sum)
+        return {};
     return sentence.substr(0, star);
 }
 
@@ -31,11 +34,16 @@ std::string checkedText(const std::string& sentence) {
 std::string versionReply(VersionReply form) {
     const std::string first = withChecksum("ZOR00,V,ZOR 7700,02,01,05");
     switch (form) {
-    case VersionReply::FirstForm: return first;
-    case VersionReply::SecondForm: return withChecksum("ZOR00,V,02,01,01,03,00,00,10,0D,00");
-    case VersionReply::WrongForm: return withChecksum("ZOR00,V,02,01,01,03,00,00,10,0D,01");
-    case VersionReply::BadChecksum: return withWrongChecksum(first);
-    case VersionReply::None: return {};
+    case VersionReply::FirstForm:
+        return first;
+    case VersionReply::SecondForm:
+        return withChecksum("ZOR00,V,02,01,01,03,00,00,10,0D,00");
+    case VersionReply::WrongForm:
+        return withChecksum("ZOR00,V,02,01,01,03,00,00,10,0D,01");
+    case VersionReply::BadChecksum:
+        return withWrongChecksum(first);
+    case VersionReply::None:
+        return {};
     }
     return {};
 }
@@ -51,7 +59,8 @@ void SimDevice::receive(const char* bytes, size_t size, uint32_t nowMs) {
             incoming.clear();
             assembling = true;
         }
-        if (!assembling) continue;
+        if (!assembling)
+            continue;
         if (byte == '\n') {
             handleSentence(incoming, nowMs);
             assembling = false;
@@ -65,14 +74,17 @@ void SimDevice::receive(const char* bytes, size_t size, uint32_t nowMs) {
 
 void SimDevice::handleSentence(const std::string& sentence, uint32_t nowMs) {
     std::string text = checkedText(sentence);
-    if (text.empty()) return;
+    if (text.empty())
+        return;
     report.add(nowMs, text);
     if (text == "$PZOR,V") {
         answerVersion(nowMs);
     } else if (text == "$PZOR,R") {
         DumpPlan plan = planDump(memory, options.faults);
-        for (const std::string& sentenceOut : plan.sentences) line.send(sentenceOut);
-        if (plan.hangUp) line.hangUpAfterQueued();
+        for (const std::string& sentenceOut : plan.sentences)
+            line.send(sentenceOut);
+        if (plan.hangUp)
+            line.hangUpAfterQueued();
     } else if (text == "$PZOR,C") {
         memory.clear();
     }
@@ -80,7 +92,8 @@ void SimDevice::handleSentence(const std::string& sentence, uint32_t nowMs) {
 
 void SimDevice::answerVersion(uint32_t nowMs) {
     std::string reply = versionReply(options.reply);
-    if (reply.empty()) return;
+    if (reply.empty())
+        return;
     if (options.replyDelayMs == 0) {
         line.send(reply);
     } else {

@@ -22,8 +22,8 @@ bool readReply(const char* text, VersionReply& reply) {
         const char* name;
         VersionReply reply;
     } kForms[] = {
-        {"first", VersionReply::FirstForm},     {"second", VersionReply::SecondForm},
-        {"wrong", VersionReply::WrongForm},     {"bad-checksum", VersionReply::BadChecksum},
+        {"first", VersionReply::FirstForm}, {"second", VersionReply::SecondForm},
+        {"wrong", VersionReply::WrongForm}, {"bad-checksum", VersionReply::BadChecksum},
         {"none", VersionReply::None},
     };
     for (const auto& form : kForms) {
@@ -53,8 +53,7 @@ struct OptionRow {
 const OptionRow kOptions[] = {
     {"--port", "N", "register as COM port N (default: the lowest free number)",
      [](SimOptions& o, const char* v) { return readNumber(v, 0, 255, o.portNumber); }},
-    {"--reply", "FORM",
-     "version reply: first (default), second, wrong, bad-checksum or none",
+    {"--reply", "FORM", "version reply: first (default), second, wrong, bad-checksum or none",
      [](SimOptions& o, const char* v) { return readReply(v, o.reply); }},
     {"--reply-delay", "MS", "answer the version query MS milliseconds late",
      [](SimOptions& o, const char* v) {
@@ -101,11 +100,15 @@ const OptionRow kOptions[] = {
          return !o.winePrefix.empty();
      }},
     {"--silence-after", "N", "fault: fall silent after N data lines of a dump",
-     [](SimOptions& o, const char* v) { return readNumber(v, 0, kMaxLine, o.faults.silenceAfter); }},
+     [](SimOptions& o, const char* v) {
+         return readNumber(v, 0, kMaxLine, o.faults.silenceAfter);
+     }},
     {"--hangup-after", "N", "fault: close the line after N data lines of a dump",
      [](SimOptions& o, const char* v) { return readNumber(v, 0, kMaxLine, o.faults.hangUpAfter); }},
     {"--corrupt-every", "K", "fault: every K-th data line carries a wrong checksum",
-     [](SimOptions& o, const char* v) { return readNumber(v, 1, kMaxLine, o.faults.corruptEvery); }},
+     [](SimOptions& o, const char* v) {
+         return readNumber(v, 1, kMaxLine, o.faults.corruptEvery);
+     }},
     {"--drop-line", "N", "fault: data line N is not sent",
      [](SimOptions& o, const char* v) { return readNumber(v, 0, kMaxLine, o.faults.dropLine); }},
     {"--repeat-line", "N", "fault: data line N is sent twice",
@@ -130,7 +133,8 @@ bool parseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
     for (int i = 1; i < argc; ++i) {
         const OptionRow* row = nullptr;
         for (const OptionRow& candidate : kOptions) {
-            if (std::strcmp(argv[i], candidate.name) == 0) row = &candidate;
+            if (std::strcmp(argv[i], candidate.name) == 0)
+                row = &candidate;
         }
         if (row == nullptr) {
             error = std::string("unknown option ") + argv[i];
@@ -158,13 +162,17 @@ std::string simUsage() {
         "A ZOR 7700 GPS logger on a pseudo-terminal, registered as a COM port\n"
         "(a link comN in $XDG_CONFIG_HOME/ZOR/ports, by default ~/.config/ZOR/ports).\n"
         "The first line of output is \"COMn DEVICE\". It answers $PZOR,V (version),\n"
-        "$PZOR,R (log dump) and $PZOR,C (erase) and runs until interrupted.\n"
+        "$PZOR,R (log dump) and $PZOR,C (erase) and runs until interrupted;\n"
+        "SIGUSR1 prints the commands received so far.\n"
         "Without a log option the memory holds a built-in trip of three segments.\n\n";
     for (const OptionRow& row : kOptions) {
         std::string left = std::string("  ") + row.name;
-        if (row.valueName != nullptr) left += std::string(" ") + row.valueName;
-        if (left.size() < 24) left.resize(24, ' ');
-        else left += "\n" + std::string(24, ' ');
+        if (row.valueName != nullptr)
+            left += std::string(" ") + row.valueName;
+        if (left.size() < 24)
+            left.resize(24, ' ');
+        else
+            left += "\n" + std::string(24, ' ');
         text += left + row.help + "\n";
     }
     return text;

@@ -12,12 +12,12 @@ enum class LogSource { BuiltIn, Capture, Gpx, Generated, Empty };
 // Faults the dump can suffer on its way out; line numbers count data lines
 // from 0 in the order the memory holds them, -1 or 0 turns a fault off.
 struct FaultPlan {
-    int32_t silenceAfter = -1;  // data lines sent before the device falls silent
-    int32_t hangUpAfter = -1;   // data lines sent before the line is cut
-    int32_t corruptEvery = 0;   // every k-th data line carries a wrong checksum
+    int32_t silenceAfter = -1; // data lines sent before the device falls silent
+    int32_t hangUpAfter = -1;  // data lines sent before the line is cut
+    int32_t corruptEvery = 0;  // every k-th data line carries a wrong checksum
     int32_t dropLine = -1;
     int32_t repeatLine = -1;
-    int32_t swapLine = -1;      // this line goes out after the next one
+    int32_t swapLine = -1;       // this line goes out after the next one
     bool shortFinalLine = false; // the last data line carries 16 words only
 };
 

@@ -19,7 +19,8 @@ std::vector<RawRecord> generateTrip(int32_t count) {
     double longitude = 11.5756;
     uint32_t time = kStartTime;
     for (int32_t i = 0; i < count; ++i) {
-        if (i > 0) time += (i % kSegmentRecords == 0) ? kStopSeconds : kRecordInterval;
+        if (i > 0)
+            time += (i % kSegmentRecords == 0) ? kStopSeconds : kRecordInterval;
         double heading = 0.01 * i + std::sin(0.05 * i);
         latitude += kStepDegrees * std::cos(heading);
         longitude += kStepDegrees * std::sin(heading) / std::cos(latitude * M_PI / 180.0);

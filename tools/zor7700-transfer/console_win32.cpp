@@ -1,0 +1,32 @@
+#include "console.h"
+
+#include <atomic>
+
+#include <io.h>
+#include <stdio.h>
+#include <windows.h>
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+BOOL WINAPI onControl(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+        return FALSE;
+    interrupted = true;
+    return TRUE;
+}
+
+} // namespace
+
+bool outputIsTerminal() {
+    return _isatty(_fileno(stdout)) != 0;
+}
+
+void watchInterrupt() {
+    SetConsoleCtrlHandler(onControl, TRUE);
+}
+
+bool interruptRequested() {
+    return interrupted.load();
+}

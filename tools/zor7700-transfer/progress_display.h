@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+// Shows how a transfer goes: a bar that redraws itself on a terminal, plain
+// lines ("progress 42%") when the output goes to a file or a pipe.
+class ProgressDisplay {
+public:
+    ProgressDisplay(FILE* out, bool terminal) : out(out), terminal(terminal) {}
+
+    void deviceFound(int32_t portNumber);
+    void progress(int32_t percent);
+    // Ends the bar's line before anything else is printed.
+    void finish();
+
+private:
+    FILE* out;
+    bool terminal;
+    bool barShown = false;
+};

@@ -1,0 +1,138 @@
+#include "transfer_options.h"
+
+#include <cstdlib>
+
+namespace {
+
+bool readPort(const std::string& text, int32_t& port) {
+    char* end = nullptr;
+    long number = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != 0 || number < 0 || number > 255)
+        return false;
+    port = static_cast<int32_t>(number);
+    return true;
+}
+
+bool setOutput(TransferOptions& options, const std::string& path, bool nmea) {
+    if (!options.outputPath.empty() || path.empty())
+        return false;
+    options.outputPath = path;
+    options.nmeaOutput = nmea;
+    return true;
+}
+
+struct OptionRow {
+    const char* name;
+    const char* valueName; // nullptr: a flag without a value
+    const char* help;
+    bool (*apply)(TransferOptions& options, const std::string& value);
+};
+
+const OptionRow kOptions[] = {
+    {"--port", "N", "read the logger on COM port N (0 to 255)",
+     [](TransferOptions& o, const std::string& v) { return readPort(v, o.portNumber); }},
+    {"--capture", "FILE",
+     "convert a saved dump instead (a --raw file or any text holding the\n"
+     "                        logger's $PMTKLOX sentences)",
+     [](TransferOptions& o, const std::string& v) {
+         o.capturePath = v;
+         return !v.empty();
+     }},
+    {"--kml", "FILE", "write the track as a KML document",
+     [](TransferOptions& o, const std::string& v) { return setOutput(o, v, false); }},
+    {"--nmea", "FILE", "write the track as NMEA text ($GPGGA and $GPRMC)",
+     [](TransferOptions& o, const std::string& v) { return setOutput(o, v, true); }},
+    {"--erase", nullptr, "erase the logger's memory once the file is safely written",
+     [](TransferOptions& o, const std::string&) {
+         o.erase = true;
+         return true;
+     }},
+    {"--raw", "FILE", "also keep every byte of the dump, for a later --capture",
+     [](TransferOptions& o, const std::string& v) {
+         o.rawPath = v;
+         return !v.empty();
+     }},
+    {"--list-ports", nullptr, "list the present COM ports as the wizard's port page shows them",
+     [](TransferOptions& o, const std::string&) {
+         o.listPorts = true;
+         return true;
+     }},
+    {"--help", nullptr, "show this help",
+     [](TransferOptions& o, const std::string&) {
+         o.help = true;
+         return true;
+     }},
+};
+
+// The combinations that make a job; empty when the options are consistent.
+std::string inconsistency(const TransferOptions& options) {
+    bool fromDevice = options.portNumber >= 0;
+    bool fromCapture = !options.capturePath.empty();
+    if (fromDevice == fromCapture)
+        return "give either --port or --capture";
+    if (options.outputPath.empty())
+        return "give --kml FILE or --nmea FILE";
+    if (fromCapture && (options.erase || !options.rawPath.empty())) {
+        return "--erase and --raw need a device (--port)";
+    }
+    return {};
+}
+
+} // namespace
+
+bool parseTransferOptions(const std::vector<std::string>& arguments, TransferOptions& options,
+                          std::string& error) {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const OptionRow* row = nullptr;
+        for (const OptionRow& candidate : kOptions) {
+            if (arguments[i] == candidate.name)
+                row = &candidate;
+        }
+        if (row == nullptr) {
+            error = "unknown option " + arguments[i];
+            return false;
+        }
+        std::string value;
+        if (row->valueName != nullptr) {
+            if (i + 1 >= arguments.size()) {
+                error = std::string(row->name) + " needs " + row->valueName;
+                return false;
+            }
+            value = arguments[++i];
+        }
+        if (!row->apply(options, value)) {
+            error =
+                std::string("bad or repeated ") + row->name + (value.empty() ? "" : " " + value);
+            return false;
+        }
+    }
+    if (options.help || options.listPorts)
+        return true;
+    error = inconsistency(options);
+    return error.empty();
+}
+
+std::string transferUsage() {
+    std::string text =
+        "Usage: zor7700-transfer --port N (--kml FILE | --nmea FILE) [--erase] [--raw FILE]\n"
+        "       zor7700-transfer --capture FILE (--kml FILE | --nmea FILE)\n"
+        "       zor7700-transfer --list-ports\n"
+        "Reads the track log of a ZOR 7700 logger (or a saved dump of it) and writes it\n"
+        "as KML or NMEA text, the same way the wizard does.\n\n";
+    for (const OptionRow& row : kOptions) {
+        std::string left = std::string("  ") + row.name;
+        if (row.valueName != nullptr)
+            left += std::string(" ") + row.valueName;
+        left.resize(24, ' ');
+        text += left + row.help + "\n";
+    }
+    text += "\nOn Linux, COM numbers name serial devices: links comN in\n"
+            "$XDG_CONFIG_HOME/ZOR/ports (default ~/.config/ZOR/ports) first, then /dev/ttyS<n>\n"
+            "as COM<n+1>, ttyUSB<n> as COM<33+n>, ttyACM<n> as COM<65+n>, rfcomm<n> as COM<97+n>.\n"
+            "\nExit status: 0 success; 1 the port cannot be opened; 2 a command cannot be\n"
+            "sent; 3 reading failed or the logger fell silent; 4 the output file cannot be\n"
+            "created; 5 it cannot be written; 6 the transfer could not start; 7 stopped\n"
+            "(Ctrl+C); 8 no ZOR 7700 answered; 9 the log holds no position; 64 wrong\n"
+            "command line; 66 the capture cannot be read.\n";
+    return text;
+}

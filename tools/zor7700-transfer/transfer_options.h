@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What the command line asks for: a transfer from a device (--port) or the
+// conversion of a saved dump (--capture), into one KML or NMEA file.
+struct TransferOptions {
+    int32_t portNumber = -1;
+    std::string capturePath;
+    std::string outputPath;
+    bool nmeaOutput = false;
+    bool erase = false;
+    std::string rawPath;
+    bool listPorts = false;
+    bool help = false;
+};
+
+// Exit codes of our own, beside the run's error codes 0 to 9.
+constexpr int kExitUsage = 64;     // the command line is wrong
+constexpr int kExitNoCapture = 66; // the capture file cannot be read
+
+// `arguments` without the program name; false with a message in `error`.
+bool parseTransferOptions(const std::vector<std::string>& arguments, TransferOptions& options,
+                          std::string& error);
+std::string transferUsage();
