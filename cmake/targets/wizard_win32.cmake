@@ -26,12 +26,12 @@ add_library(zor_win32_resources INTERFACE)
 target_link_libraries(zor_win32_resources INTERFACE ${ZOR_RESOURCE_OBJECT})
 add_dependencies(zor_win32_resources zor_resources_object)
 
-# The dialog base, the wizard logic and its Win32 view; the program and the
-# tests link what they use of it.
-file(GLOB ZOR_WIZARD_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/app/*.cpp)
-list(FILTER ZOR_WIZARD_WIN32_SOURCES EXCLUDE REGEX "_(qt|posix)\\.cpp$|/main_win32\\.cpp$")
+# The Win32 dialog base and wizard view on the shared logic (zor_wizard); the
+# program and the tests link what they use of it.
+file(GLOB ZOR_WIZARD_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/app/*_win32.cpp)
+list(FILTER ZOR_WIZARD_WIN32_SOURCES EXCLUDE REGEX "/main_win32\\.cpp$")
 add_library(zor_wizard_win32 STATIC ${ZOR_WIZARD_WIN32_SOURCES})
-target_link_libraries(zor_wizard_win32 PUBLIC zor_core comctl32 comdlg32 shlwapi version gdi32
+target_link_libraries(zor_wizard_win32 PUBLIC zor_wizard comctl32 comdlg32 version gdi32
                       user32 shell32)
 
 add_executable(zor7700track WIN32 ${CMAKE_SOURCE_DIR}/app/main_win32.cpp)
