@@ -43,6 +43,7 @@ void makeFolder(const std::string& path)
     }
 }
 
+// A file that shrinks while being read gives what was there; a read error gives nothing.
 bool readAll(int fd, off_t size, std::string& text)
 {
     text.resize(static_cast<size_t>(size));
@@ -51,7 +52,9 @@ bool readAll(int fd, off_t size, std::string& text)
         const ssize_t got = read(fd, text.data() + done, text.size() - done);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0)
+        if (got < 0)
+            return false;
+        if (got == 0)
             break;
         done += static_cast<size_t>(got);
     }

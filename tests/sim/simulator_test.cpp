@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -174,6 +177,83 @@ TEST(Simulator, EraseEmptiesTheMemoryAndTheReportListsEveryCommand) {
         EXPECT_EQ(std::string(" ") + expected[i], text) << commands[i];
         EXPECT_GE(ms, previousMs) << commands[i];
         previousMs = ms;
+    }
+}
+
+size_t occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+TEST(Simulator, PrintsTheCommandsOnRequestAndOnExit) {
+    SimulatorProcess sim;
+    PtyClient client;
+    ASSERT_TRUE(startWith(sim, client, {"--no-chatter", "--reply", "none"}));
+    client.sendCommand("PZOR,V");
+    client.readUntil("never", 300);
+    struct Row {
+        const char* name;
+        void (*trigger)(SimulatorProcess& sim);
+        size_t listings; // of the command on standard error so far
+    };
+    const Row rows[] = {
+        {"SIGUSR1 prints the report so far", [](SimulatorProcess& sim) { sim.sendSignal(SIGUSR1); },
+         1},
+        {"the exit prints it again", [](SimulatorProcess& sim) { sim.stop(); }, 2},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.trigger(sim);
+        size_t listings = 0;
+        for (int wait = 0; wait < 100 && listings != row.listings; ++wait) {
+            usleep(20000);
+            listings = occurrences(sim.errorOutput(), " $PZOR,V\n");
+        }
+        EXPECT_EQ(row.listings, listings) << sim.errorOutput();
+    }
+}
+
+// The terminal's exclusive-use flag as a fresh open sees it (root opens anyway).
+int exclusiveFlag(const std::string& device) {
+    int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    int exclusive = -1;
+    if (fd >= 0 && ioctl(fd, TIOCGEXCL, &exclusive) != 0)
+        exclusive = -1;
+    if (fd >= 0)
+        close(fd);
+    return exclusive;
+}
+
+TEST(Simulator, ForgetsTheExclusiveUseOfAProgramThatIsGone) {
+    struct Row {
+        const char* name;
+        bool holdsLock;
+        bool staysOpen;
+        int flagAfter;
+    };
+    const Row rows[] = {
+        {"a program killed while it held the port", false, false, 0},
+        {"a program that holds its lock keeps the port", true, true, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SimulatorProcess sim;
+        std::string error;
+        ASSERT_TRUE(sim.start({"--no-chatter"}, error)) << error;
+        int fd = open(sim.devicePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(0, ioctl(fd, TIOCEXCL));
+        if (row.holdsLock) {
+            ASSERT_EQ(0, flock(fd, LOCK_EX | LOCK_NB));
+        }
+        if (!row.staysOpen)
+            close(fd);
+        usleep(1500 * 1000);
+        EXPECT_EQ(row.flagAfter, exclusiveFlag(sim.devicePath()));
+        if (row.staysOpen)
+            close(fd);
     }
 }
 

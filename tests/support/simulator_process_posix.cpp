@@ -136,9 +136,7 @@ bool SimulatorProcess::start(const std::vector<std::string>& arguments, std::str
     close(output[0]);
     char path[256] = {};
     if (std::sscanf(first.c_str(), "COM%d %255s", &port, path) != 2) {
-        std::ifstream log(root + "/sim.log");
-        error = "simulator did not start: \"" + first + "\" " +
-                std::string(std::istreambuf_iterator<char>(log), {});
+        error = "simulator did not start: \"" + first + "\" " + errorOutput();
         return false;
     }
     device = path;
@@ -165,6 +163,16 @@ int SimulatorProcess::waitExit(uint32_t timeoutMs) {
     if (status >= 0)
         pid = -1;
     return status;
+}
+
+void SimulatorProcess::sendSignal(int signal) const {
+    if (pid > 0)
+        kill(pid, signal);
+}
+
+std::string SimulatorProcess::errorOutput() const {
+    std::ifstream log(root + "/sim.log");
+    return std::string(std::istreambuf_iterator<char>(log), {});
 }
 
 std::string SimulatorProcess::linkPath() const {

@@ -22,6 +22,9 @@ public:
     // Sends `signal` and waits up to `timeoutMs` for the exit; the exit
     // status (or 128 + signal when killed), -1 when it did not end in time.
     int stop(int signal = 15, uint32_t timeoutMs = 5000);
+    void sendSignal(int signal) const;
+    // What the simulator wrote to its standard error so far.
+    std::string errorOutput() const;
     // Waits up to `timeoutMs` for the simulator to end by itself.
     int waitExit(uint32_t timeoutMs);
 

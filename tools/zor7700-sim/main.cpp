@@ -16,6 +16,8 @@
 
 namespace {
 
+constexpr uint32_t kExclusiveCheckMs = 500;
+
 volatile std::sig_atomic_t stopSignal = 0;
 volatile std::sig_atomic_t reportSignal = 0;
 
@@ -80,12 +82,17 @@ bool registerPort(const SimOptions& options, const std::string& device, int32_t&
 
 void run(PtyPort& port, PacedLine& line, SimDevice& device, const CommandReport& report) {
     auto start = PacedLine::Clock::now();
+    uint32_t lastExclusiveCheckMs = 0;
     char buffer[4096];
     while (stopSignal == 0 && !line.hasHungUp()) {
         auto now = PacedLine::Clock::now();
         uint32_t nowMs = static_cast<uint32_t>(
             std::chrono::duration_cast<std::chrono::milliseconds>(now - start).count());
         device.tick(nowMs);
+        if (nowMs - lastExclusiveCheckMs >= kExclusiveCheckMs) {
+            lastExclusiveCheckMs = nowMs;
+            port.clearAbandonedExclusiveUse();
+        }
         auto next = line.pump(now);
         if (line.hasHungUp())
             break;

@@ -1,10 +1,15 @@
 #include "pty_port.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -46,6 +51,30 @@ size_t PtyPort::read(char* buffer, size_t capacity) {
 
 bool PtyPort::unreadBytes(int& count) const {
     return slave >= 0 && ioctl(slave, FIONREAD, &count) == 0;
+}
+
+void PtyPort::clearAbandonedExclusiveUse() {
+    int exclusive = 0;
+    if (slave < 0 || ioctl(slave, TIOCGEXCL, &exclusive) != 0 || exclusive == 0)
+        return;
+    if (!isLockedByAProgram())
+        ioctl(slave, TIOCNXCL);
+}
+
+// The kernel lists every lock as "... MAJ:MIN:INODE ..." (device numbers in hex).
+bool PtyPort::isLockedByAProgram() const {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0)
+        return true;
+    char key[64];
+    std::snprintf(key, sizeof key, " %02x:%02x:%lu ", major(info.st_dev), minor(info.st_dev),
+                  static_cast<unsigned long>(info.st_ino));
+    std::ifstream locks("/proc/locks");
+    for (std::string line; std::getline(locks, line);) {
+        if (line.find(key) != std::string::npos)
+            return true;
+    }
+    return false;
 }
 
 void PtyPort::hangUp() {

@@ -23,10 +23,17 @@ public:
     size_t read(char* buffer, size_t capacity);
     // Bytes sent that the program on the other side has not read yet.
     bool unreadBytes(int& count) const;
+    // A program that ended without giving up its exclusive use (killed, say)
+    // leaves the flag on the terminal, where a real port forgets it with the
+    // last close; without a lock on the device nobody is using the port, so
+    // the flag goes.
+    void clearAbandonedExclusiveUse();
     // Cuts the line: a program that has the port open reads no more.
     void hangUp();
 
 private:
+    bool isLockedByAProgram() const;
+
     int master = -1;
     // Our own open slave keeps the line alive and raw between programs, so
     // nothing we send is echoed back while no program has the port open.
