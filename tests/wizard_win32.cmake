@@ -36,11 +36,14 @@ add_test(NAME program_imports_win32
                  -DSKIP_IF_MISSING=ON -P ${CMAKE_SOURCE_DIR}/cmake/check_imports.cmake)
 set_tests_properties(program_imports_win32 PROPERTIES SKIP_REGULAR_EXPRESSION "not built, skipped")
 
-# The program driven like a person would, against the Linux-built simulator
-# (build the linux preset first; without it these tests are skipped). All
+# The program driven like a person would, against the Linux-built simulator,
+# its files compared with the Linux transfer tool's (build the linux preset
+# first; without it these tests are skipped). All
 # scenarios share one private Wine prefix and run one after the other.
 set(ZOR_LINUX_SIMULATOR ${CMAKE_SOURCE_DIR}/build/linux/zor7700-sim CACHE FILEPATH
     "The Linux build of zor7700-sim the Wine end-to-end tests talk to")
+set(ZOR_LINUX_TRANSFER_TOOL ${CMAKE_SOURCE_DIR}/build/linux/zor7700-transfer CACHE FILEPATH
+    "The Linux build of zor7700-transfer whose files the wizard's must equal")
 set(ZOR_E2E_PREFIX ${CMAKE_BINARY_DIR}/wizard-e2e-wineprefix)
 set(ZOR_SCREENSHOT_DIR ${CMAKE_BINARY_DIR}/screenshots)
 
@@ -66,7 +69,7 @@ foreach(_scenario kml-erase nmea no-device cancel-transfer)
     endif()
     add_test(NAME ${_name}
              COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/win32/wizard_e2e.sh ${_scenario}
-                     ${ZOR_LINUX_SIMULATOR} $<TARGET_FILE:wizard_driver>
+                     ${ZOR_LINUX_SIMULATOR} ${ZOR_LINUX_TRANSFER_TOOL} $<TARGET_FILE:wizard_driver>
                      $<TARGET_FILE:zor7700track> ${ZOR_E2E_PREFIX} ${_shots})
     set_tests_properties(${_name} PROPERTIES
         FIXTURES_REQUIRED wizard_e2e_prefix RESOURCE_LOCK wizard_e2e_prefix
