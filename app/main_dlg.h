@@ -5,6 +5,7 @@
 #include "device/transfer_worker.h"
 #include "support/cwstr.h"
 #include "support/port_list.h"
+#include "support/settings.h"
 
 #include <cstdint>
 
@@ -50,22 +51,26 @@ public:
     int32_t CurrentPage() const { return currentPage; }
     int32_t State() const { return transferState; }
     const CWStr& SelectedFile() const { return selectedFile; }
-    int32_t ComPort() const { return comPort; }
-    bool NmeaOutput() const { return nmeaOutput; }
-    const char16_t* OutputFolder() const { return outputFolder; }
+    int32_t ComPort() const { return settings.comPort; }
+    bool NmeaOutput() const { return settings.nmeaOutput; }
+    const char16_t* OutputFolder() const { return settings.outputFolder; }
+    bool WorkerRunning() const { return worker.isRunning(); }
 
 private:
     void AppendVersionToCaption();
-    void StartRun();
+    // Starts the worker for comPort; false (error page shown) when it cannot.
+    bool StartRun();
     void ShowError(int32_t code);
+    // The item data of the port list's selection; -1 for none.
+    int32_t SelectedPortData();
 
     WizardView& view;
     int32_t transferState = Idle;
     PortList portList;
     TransferWorker worker;
-    int32_t comPort = -1;
-    bool nmeaOutput = false;
-    char16_t outputFolder[260] = {};
+    // comPort, nmeaOutput and outputFolder: loaded at construction, saved at
+    // destruction.
+    Settings settings;
     CWStr selectedFile;
     int32_t currentPage = WelcomePage;
     int32_t errorReturnPage = PortPage;

@@ -6,6 +6,7 @@
 #include "device/serial_port.h"
 #include "device/track_store.h"
 #include "device/worker_platform.h"
+#include "output/byte_sink.h"
 #include "output/output_file.h"
 #include "support/cwstr.h"
 
@@ -32,6 +33,8 @@ public:
     TransferWorker();
     TransferWorker(const TransferWorker&) = delete;
     TransferWorker& operator=(const TransferWorker&) = delete;
+    // Stops a run that may still be going and waits for its thread to end,
+    // so the run never outlives the object it works in.
     ~TransferWorker();
 
     // Called on the user-interface thread. False when a run is still going or

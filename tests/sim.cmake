@@ -18,3 +18,16 @@ if(NOT WIN32)
     add_dependencies(transfer_tool_test zor7700-transfer)
     add_test(NAME transfer_tool_test COMMAND transfer_tool_test)
 endif()
+
+# The Windows build of the transfer tool under wine64, against the simulator
+# and compared with the transfer tool of the linux preset's build.
+if(WIN32)
+    set(ZOR_NATIVE_BUILD "${CMAKE_SOURCE_DIR}/build/linux" CACHE PATH
+        "The linux preset's build, whose simulator and transfer tool the Wine test uses")
+    add_test(NAME transfer_tool_wine_e2e
+             COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/sim/run_transfer_tool_wine.sh
+                     $<TARGET_FILE:zor7700-transfer> ${ZOR_NATIVE_BUILD}/zor7700-sim
+                     ${ZOR_NATIVE_BUILD}/zor7700-transfer /usr/lib/wine/wine64
+                     ${CMAKE_SOURCE_DIR}/build/wineprefix)
+    set_tests_properties(transfer_tool_wine_e2e PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
+endif()

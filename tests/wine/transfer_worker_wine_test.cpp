@@ -108,7 +108,7 @@ TEST_F(WineTransfer, CompleteNmeaWithErase) {
 TEST_F(WineTransfer, SilentDeviceIsNoZor7700) {
     Outcome outcome = run(false, false, folder.pathOf(u"x.kml"));
     expectEnd(outcome, kReportFailed, kErrorNoDevice);
-    EXPECT_GE(outcome.elapsedMs, 1000u);
+    EXPECT_GE(outcome.elapsedMs, 1000u - 16u) << "one tick step of slack";
     EXPECT_LT(outcome.elapsedMs, 3000u);
 }
 

@@ -1,0 +1,337 @@
+#include "app/main_dlg.h"
+
+#include "app/error_text.h"
+#include "app/file_path.h"
+#include "resources/resource_ids.h"
+
+#include <memory>
+
+namespace {
+
+constexpr int32_t kMainTemplate = IDD_MAIN;
+constexpr int32_t kMaxPortNumber = 255;
+constexpr int32_t kBusyBarRange = 100;
+// The caption read back is cut to what a 32-character buffer holds.
+constexpr int32_t kCaptionKeep = 31;
+
+constexpr const char16_t* kNextText = u"&Next";
+constexpr const char16_t* kFinishText = u"&Finish";
+constexpr const char16_t* kErasedText = u"Output file successfully created.\n\nDevice memory erased.";
+constexpr const char16_t* kLeaveQuestion = u"Log-Data is currently read from the device.\nExit anyway?";
+constexpr const char16_t* kPowerCycleText =
+    u"Please Power-Cycle your device to resume normal operation.";
+
+} // namespace
+
+CMainDlg::CMainDlg(WizardView& view) : CTDlg(view), view(view) {
+    templateId = kMainTemplate;
+    owner = nullptr;
+    ExchangeSettings(false);
+}
+
+CMainDlg::~CMainDlg() {
+    ExchangeSettings(true);
+    // The worker's thread may outlive a stop that timed out; it still uses the
+    // worker's fields, so the object must not go before the thread has ended.
+    // A run that is somehow still waiting for the go-ahead is told to stop
+    // first, else it would wait forever.
+    if (worker.isRunning()) {
+        worker.stopTransfer();
+    }
+    worker.joinTransfer();
+}
+
+bool CMainDlg::OnInit() {
+    view.CreatePages(hwnd);
+    AppendVersionToCaption();
+    currentPage = WelcomePage;
+    ShowPage(WelcomePage);
+    UpdateButtons();
+    FillPortCombo();
+    view.StartTimer(kBusyTimerId, kBusyTimerMs);
+    view.SetFocus(IDC_NEXT);
+    return false;
+}
+
+void CMainDlg::AppendVersionToCaption() {
+    int32_t parts[4] = {};
+    if (!view.ProductVersion(parts)) {
+        return;
+    }
+    CWStr suffix;
+    suffix.Format(u" - v%i.%i.%i.%i", parts[0], parts[1], parts[2], parts[3]);
+    CWStr caption = view.Caption();
+    if (caption.Length() > kCaptionKeep) {
+        caption.Reserve(caption.Length(), true);
+        caption.Buffer()[kCaptionKeep] = 0;
+    }
+    caption.Append(suffix);
+    view.SetCaption(caption);
+}
+
+void CMainDlg::OnEnd(intptr_t) {
+    view.StopTimer(kBusyTimerId);
+    if (transferState == Connecting || transferState == Transferring) {
+        const bool wasTransferring = transferState == Transferring;
+        transferState = Closing;
+        worker.stopTransfer();
+        if (wasTransferring) {
+            view.ShowMessage(kPowerCycleText);
+        }
+    }
+    view.DestroyPages();
+}
+
+bool CMainDlg::OnCommand(intptr_t, uintptr_t wParam, uint16_t code) {
+    const uint16_t id = commandId(wParam);
+    if (code == kCbnSelChange) {
+        if (id == IDC_PORT_COMBO) {
+            UpdateButtons();
+        }
+        return true;
+    }
+    if (code != kBnClicked) {
+        return false;
+    }
+    switch (id) {
+    case kIdOk:
+    case kIdCancel:
+        // Reported as handled so Escape and Enter never end the wizard.
+        return true;
+    case IDC_NEXT:
+        OnNext();
+        return true;
+    case IDC_CANCEL:
+        RequestClose(IDC_CANCEL);
+        return true;
+    case IDC_REFRESH:
+        FillPortCombo();
+        UpdateButtons();
+        return true;
+    case IDC_PREVIOUS:
+        OnPrevious();
+        return true;
+    case IDC_BROWSE:
+        OnBrowse();
+        return true;
+    case IDC_OPEN_FOLDER:
+        view.OpenFolder(settings.outputFolder);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainDlg::PreHandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (message == kWmSysCommand && wParam == kScClose) {
+        RequestClose(0);
+        return true;
+    }
+    if (message == WM_TRANSFER) {
+        return OnTransferReport(wParam, lParam);
+    }
+    return false;
+}
+
+bool CMainDlg::RequestClose(intptr_t endCode) {
+    if (transferState == Transferring && !view.AskYesNo(kLeaveQuestion)) {
+        return false;
+    }
+    EndWith(endCode);
+    return true;
+}
+
+void CMainDlg::OnNext() {
+    if (currentPage == PortPage) {
+        settings.comPort = SelectedPortData();
+        if (!StartRun()) {
+            return;
+        }
+        view.SetProgressPosition(IDC_CONNECT_PROGRESS, 0);
+        view.SetProgressRange(IDC_CONNECT_PROGRESS, 0, kBusyBarRange);
+    } else if (currentPage == OutputPage) {
+        worker.eraseAfterRead = view.IsChecked(IDC_ERASE_CHECK);
+        worker.nmeaOutput = settings.nmeaOutput;
+        transferState = Transferring;
+        worker.outputPath = selectedFile;
+        worker.proceed();
+    }
+    if (currentPage >= SuccessPage) {
+        EndWith(0);
+        return;
+    }
+    ShowPage(currentPage + 1);
+    UpdateButtons();
+}
+
+bool CMainDlg::StartRun() {
+    // A stopped run whose thread outlived its stop refuses the new start; it
+    // has been told to stop, so wait for its end and start again rather than
+    // leave the connecting page waiting for a report that never comes.
+    bool started = worker.startTransfer(settings.comPort, view.ReportTarget());
+    if (!started) {
+        worker.joinTransfer();
+        started = worker.startTransfer(settings.comPort, view.ReportTarget());
+    }
+    if (!started) {
+        // Only a thread that cannot be created gets here; say so rather
+        // than wait on the connecting page.
+        ShowError(kErrorNone);
+        return false;
+    }
+    ++unfinishedRuns;
+    transferState = Connecting;
+    return true;
+}
+
+void CMainDlg::OnPrevious() {
+    if (currentPage == OutputPage) {
+        worker.stopTransfer();
+        transferState = Cancelled;
+        ShowPage(PortPage);
+    } else if (currentPage == ErrorPage) {
+        ShowPage(errorReturnPage);
+    } else if (currentPage > WelcomePage) {
+        ShowPage(currentPage - 1);
+    }
+    UpdateButtons();
+}
+
+void CMainDlg::OnBrowse() {
+    SaveFileRequest request;
+    request.path = selectedFile;
+    request.initialFolder = selectedFile.IsEmpty() ? settings.outputFolder : nullptr;
+    request.filterIndex = settings.nmeaOutput ? kNmeaFilterIndex : kKmlFilterIndex;
+    if (!view.AskSaveFile(request)) {
+        return;
+    }
+    settings.nmeaOutput = request.filterIndex == kNmeaFilterIndex;
+    selectedFile = request.path;
+    copyFolderOf(selectedFile, settings.outputFolder);
+    view.SetText(IDC_OUTPUT_PATH, selectedFile);
+    UpdateButtons();
+}
+
+void CMainDlg::ShowPage(int32_t page) {
+    view.SetPageVisible(currentPage, false);
+    currentPage = page;
+    view.SetPageVisible(currentPage, true);
+}
+
+void CMainDlg::UpdateButtons() {
+    view.SetText(IDC_NEXT, currentPage == SuccessPage ? kFinishText : kNextText);
+    bool previousAllowed = currentPage > WelcomePage && currentPage != SuccessPage;
+    bool nextAllowed = currentPage <= SuccessPage;
+    switch (currentPage) {
+    case PortPage:
+        settings.comPort = SelectedPortData();
+        nextAllowed = settings.comPort >= 0 && settings.comPort <= kMaxPortNumber;
+        break;
+    case OutputPage:
+        nextAllowed = !selectedFile.IsEmpty();
+        break;
+    case ConnectingPage:
+    case TransferPage:
+        nextAllowed = false;
+        previousAllowed = false;
+        break;
+    default:
+        break;
+    }
+    const bool nextWasEnabled = view.IsControlEnabled(IDC_NEXT);
+    view.EnableControl(IDC_CANCEL, currentPage != SuccessPage);
+    view.EnableControl(IDC_PREVIOUS, previousAllowed);
+    view.EnableControl(IDC_NEXT, nextAllowed);
+    if (nextAllowed && !nextWasEnabled) {
+        view.SetFocus(IDC_NEXT);
+    }
+}
+
+int32_t CMainDlg::SelectedPortData() {
+    return static_cast<int32_t>(view.ComboItemData(IDC_PORT_COMBO, view.ComboSelection(IDC_PORT_COMBO)));
+}
+
+void CMainDlg::FillPortCombo() {
+    portList.Refresh();
+    auto items = std::make_unique<PortComboItems>();
+    buildPortComboItems(portList, settings.comPort, *items);
+    view.ClearCombo(IDC_PORT_COMBO);
+    for (int32_t i = 0; i < items->count; ++i) {
+        view.AddComboItem(IDC_PORT_COMBO, items->texts[i], items->data[i]);
+    }
+    view.SetComboSelection(IDC_PORT_COMBO, items->selection);
+}
+
+bool CMainDlg::OnTransferReport(uintptr_t wParam, intptr_t lParam) {
+    if (transferState == Closing) {
+        return false;
+    }
+    const bool isFinal = wParam == kReportComplete || wParam == kReportFailed;
+    if (isFinal && unfinishedRuns > 0) {
+        --unfinishedRuns;
+        // The last word of a run that was stopped before the current one
+        // started: it must not end the current run's state.
+        if (unfinishedRuns > 0) {
+            return true;
+        }
+    }
+    switch (wParam) {
+    case kReportComplete:
+        ShowPage(SuccessPage);
+        if (lParam == 1) {
+            view.SetText(IDC_SUCCESS_HEADING, kErasedText);
+        }
+        UpdateButtons();
+        transferState = Idle;
+        break;
+    case kReportFailed:
+        if (lParam == kErrorStopped) {
+            if (currentPage == TransferPage) {
+                ShowPage(PortPage);
+                UpdateButtons();
+            }
+            transferState = Idle;
+        } else {
+            ShowError(static_cast<int32_t>(lParam));
+        }
+        break;
+    case kReportDeviceFound:
+        if (currentPage == ConnectingPage) {
+            ShowPage(OutputPage);
+            UpdateButtons();
+            view.SetFocus(IDC_BROWSE);
+        }
+        break;
+    case kReportProgress:
+        view.SetProgressPosition(IDC_TRANSFER_PROGRESS, static_cast<int32_t>(lParam));
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+void CMainDlg::ShowError(int32_t code) {
+    errorReturnPage = PortPage;
+    view.SetText(IDC_ERROR_TEXT, ErrorText(code));
+    ShowPage(ErrorPage);
+    UpdateButtons();
+    transferState = Idle;
+}
+
+bool CMainDlg::OnTimer(uintptr_t) {
+    if (currentPage == ConnectingPage) {
+        const int32_t position = view.ProgressPosition(IDC_CONNECT_PROGRESS);
+        view.SetProgressPosition(IDC_CONNECT_PROGRESS, (position + 1) % kBusyBarRange);
+    }
+    return true;
+}
+
+int RunWizard(WizardView& view) {
+    auto wizard = std::make_unique<CMainDlg>(view);
+    wizard->RunModal();
+    wizard.reset();
+    return 0;
+}
+
+void CMainDlg::ExchangeSettings(bool save) { ::ExchangeSettings(settings, save); }

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# The Windows build of zor7700-transfer under wine64, against a native
+# zor7700-sim whose pseudo-terminal is mapped to a COM port in the Wine
+# prefix. Files it writes must equal those of the Linux build.
+# Usage: run_transfer_tool_wine.sh TOOL_EXE SIMULATOR NATIVE_TOOL WINE64 DEFAULT_PREFIX
+set -u
+exe=$1 simulator=$2 native_tool=$3 wine=$4
+export WINEPREFIX=${WINEPREFIX:-$5} WINEDEBUG=${WINEDEBUG:--all}
+for needed in "$simulator" "$native_tool"; do
+    if [ ! -x "$needed" ]; then
+        echo "no native $needed: build the linux preset first"
+        exit 77
+    fi
+done
+if [ ! -d "$WINEPREFIX/dosdevices" ]; then
+    echo "no Wine prefix at $WINEPREFIX: run wineboot -i first"
+    exit 77
+fi
+
+work=$(mktemp -d)
+sim_pid=
+cleanup() {
+    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+export HOME=$work/home XDG_CONFIG_HOME=$work/config
+mkdir -p "$HOME" "$XDG_CONFIG_HOME"
+windows_path() { echo "Z:${1//\//\\}"; }
+
+port=61
+failed=0
+fail() {
+    echo "FAILED $name: $1"
+    cat "$work/$name.out"
+    failed=1
+}
+
+# name | simulator options | tool options (OUT is the output file) | exit status |
+# command the simulator must have received last
+rows=(
+    "kml|--fast|--kml OUT --raw RAW|0|\$PZOR,R"
+    "nmea with erase|--fast|--nmea OUT --erase|0|\$PZOR,C"
+    "wrong version reply|--reply wrong|--kml OUT|8|\$PZOR,V"
+    "empty log|--empty --fast|--kml OUT|9|\$PZOR,R"
+    "hang-up during the dump|--hangup-after 30|--kml OUT|3|\$PZOR,R"
+)
+for row in "${rows[@]}"; do
+    IFS='|' read -r name sim_options tool_options status last <<<"$row"
+    link="$WINEPREFIX/dosdevices/com$port"
+    # shellcheck disable=SC2086
+    "$simulator" --port "$port" --wine --generate 600 --report "$work/report" $sim_options \
+        >"$work/sim.out" 2>&1 &
+    sim_pid=$!
+    for _ in $(seq 100); do [ -e "$link" ] && break; sleep 0.05; done
+    out=$work/out raw=$work/raw
+    rm -f "$out"
+    tool_options=${tool_options//OUT/$(windows_path "$out")}
+    tool_options=${tool_options//RAW/$(windows_path "$raw")}
+    # shellcheck disable=SC2086
+    "$wine" "$exe" --port "$port" $tool_options >"$work/$name.out" 2>&1
+    got=$?
+    if [ "$got" != "$status" ]; then
+        fail "exit status $got, expected $status"
+    elif [ "$(tail -n 1 "$work/report" | cut -d' ' -f2)" != "$last" ]; then
+        fail "the simulator's last command is not $last: $(cat "$work/report")"
+    elif [ "$status" = 0 ] && [ ! -s "$out" ]; then
+        fail "no output file"
+    elif [ "$status" != 0 ] && [ -e "$out" ]; then
+        fail "an output file after a failure"
+    elif [[ $tool_options == *--raw* ]] && ! "$native_tool" --capture "$raw" --kml "$work/native.kml" >/dev/null; then
+        fail "the Linux build cannot convert the Windows build's raw dump"
+    elif [[ $tool_options == *--raw* ]] && ! cmp -s "$out" "$work/native.kml"; then
+        fail "the Linux build's KML differs from the Windows build's"
+    else
+        echo "ok $name"
+    fi
+    kill "$sim_pid" 2>/dev/null; wait "$sim_pid" 2>/dev/null; sim_pid=
+    port=$((port + 1))
+done
+exit $failed
