@@ -1,5 +1,5 @@
 # The Qt window itself: driven under a virtual display against the simulator,
-# and started without any display at all.
+# started without any display at all, and installed.
 if(TARGET zor7700track AND TARGET zor7700-sim)
     find_package(Qt6 REQUIRED COMPONENTS Test)
     add_executable(wizard_qt_gui_test gui/wizard_qt_gui_test.cpp gui/gui_driver.cpp)
@@ -20,4 +20,8 @@ if(TARGET zor7700track AND TARGET zor7700-sim)
              COMMAND env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM $<TARGET_FILE:zor7700track>)
     set_tests_properties(wizard_qt_without_display PROPERTIES
         PASS_REGULAR_EXPRESSION "found no display" TIMEOUT 30)
+
+    add_test(NAME wizard_qt_install
+             COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR}
+                     -DPREFIX=${CMAKE_BINARY_DIR}/install-check -P ${CMAKE_CURRENT_SOURCE_DIR}/gui/check_install.cmake)
 endif()

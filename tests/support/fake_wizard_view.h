@@ -113,6 +113,8 @@ public:
     std::function<void()> whileAsking;
     std::function<void()> whileShowingMessage;
 
-    // Where the worker posts; reports stay there until delivered.
+    // Where the worker posts on Linux; reports stay there until delivered.
+    // (On Windows the worker posts window messages, which the fake has no
+    // window for: its reports are lost and the tests inject their own.)
     ReportQueue workerReports;
 };

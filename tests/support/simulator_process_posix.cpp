@@ -42,11 +42,22 @@ pid_t spawn(std::vector<std::string> arguments, std::vector<std::string> environ
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.c_str(),
                                          O_WRONLY | O_CREAT | O_APPEND, 0644);
     }
+    // Whatever the test process blocks or ignores, the child starts clean.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigemptyset(&none);
+    sigset_t defaults;
+    sigfillset(&defaults);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t child = -1;
     std::vector<char*> argv = pointers(arguments);
     std::vector<char*> envp = pointers(environment);
-    if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
+    if (posix_spawn(&child, argv[0], &actions, &attributes, argv.data(), envp.data()) != 0)
         child = -1;
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     return child;
 }

@@ -28,7 +28,10 @@ void onReport(int) {
     reportSignal = 1;
 }
 
-void installSignals() {
+// The signals stay blocked except inside the wait for the line, which they
+// interrupt: nothing can arrive between checking the flags and waiting.
+// Returns the mask to wait with.
+sigset_t installSignals() {
     struct sigaction action {};
     action.sa_handler = onStop;
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
@@ -36,6 +39,15 @@ void installSignals() {
     action.sa_handler = onReport;
     sigaction(SIGUSR1, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    sigset_t handled;
+    sigemptyset(&handled);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1})
+        sigaddset(&handled, signal);
+    sigset_t waitMask;
+    sigprocmask(SIG_BLOCK, &handled, &waitMask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1})
+        sigdelset(&waitMask, signal);
+    return waitMask;
 }
 
 int fail(const std::string& message) {
@@ -80,7 +92,8 @@ bool registerPort(const SimOptions& options, const std::string& device, int32_t&
     return registration.addLink(dosDevices, name, device, error);
 }
 
-void run(PtyPort& port, PacedLine& line, SimDevice& device, const CommandReport& report) {
+void run(PtyPort& port, PacedLine& line, SimDevice& device, const CommandReport& report,
+         const sigset_t& waitMask) {
     auto start = PacedLine::Clock::now();
     uint32_t lastExclusiveCheckMs = 0;
     char buffer[4096];
@@ -101,7 +114,7 @@ void run(PtyPort& port, PacedLine& line, SimDevice& device, const CommandReport&
                                PacedLine::Clock::duration(std::chrono::milliseconds(10)));
         timespec timeout{0, static_cast<long>(std::chrono::nanoseconds(wait).count())};
         pollfd input{port.fd(), POLLIN, 0};
-        if (ppoll(&input, 1, &timeout, nullptr) > 0 && (input.revents & POLLIN) != 0) {
+        if (ppoll(&input, 1, &timeout, &waitMask) > 0 && (input.revents & POLLIN) != 0) {
             device.receive(buffer, port.read(buffer, sizeof buffer), nowMs);
         }
         if (reportSignal != 0) {
@@ -130,7 +143,7 @@ int main(int argc, char** argv) {
         return fail(error);
     if (!report.isWritable())
         return fail("cannot write " + options.reportPath);
-    installSignals();
+    sigset_t waitMask = installSignals();
     PtyPort port;
     PortRegistration registration;
     int32_t number = -1;
@@ -145,7 +158,7 @@ int main(int argc, char** argv) {
 
     PacedLine line(port, options.fast);
     SimDevice device(options, std::move(memory), line, report);
-    run(port, line, device, report);
+    run(port, line, device, report, waitMask);
     registration.remove();
     printReport(report);
     return 0;

@@ -1,6 +1,8 @@
-// The port page against real port discovery: user-defined COM links to
-// pseudo-terminals in a private configuration folder.
+// The wizard with the real Linux pieces: port discovery over user-defined
+// COM links to pseudo-terminals, and the worker's reports through the queue.
 #include "app/main_dlg.h"
+
+#include "app/error_text.h"
 
 #include "resources/resource_ids.h"
 #include "support/fake_wizard_view.h"
@@ -110,6 +112,23 @@ TEST(MainDlgPortsTest, ItemsNameEachPortOnce) {
         }
     }
     EXPECT_EQ(fives, 1) << "a refresh rebuilds the list instead of adding to it";
+}
+
+TEST(MainDlgWorkerTest, TheWorkersFailureReachesTheErrorPage) {
+    useFreshSettingsStore();
+    FakeWizardView view;
+    CMainDlg wizard(view);
+    view.RunModal(wizard);
+    view.Click(wizard, IDC_NEXT);
+    // COM200 names no device in a fresh configuration: the run fails to open it.
+    view.AddComboItem(IDC_PORT_COMBO, u"COM200 - nowhere", 200);
+    view.SelectPort(wizard, 200);
+    view.Click(wizard, IDC_NEXT);
+    ASSERT_EQ(wizard.CurrentPage(), ConnectingPage);
+    EXPECT_GE(view.DeliverWorkerReports(wizard, 5000), 1);
+    EXPECT_EQ(wizard.CurrentPage(), ErrorPage);
+    EXPECT_EQ(view.Text(IDC_ERROR_TEXT), std::u16string(ErrorText(kErrorOpenPort)));
+    EXPECT_FALSE(wizard.WorkerRunning());
 }
 
 } // namespace

@@ -1,0 +1,21 @@
+# Installs the build into a scratch prefix and checks that the program, its
+# desktop entry and its icon land where a Linux desktop looks for them.
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}" RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+foreach(path bin/zor7700track share/applications/zor7700track.desktop
+             share/icons/hicolor/256x256/apps/zor7700track.png)
+    if(NOT EXISTS "${PREFIX}/${path}")
+        message(FATAL_ERROR "not installed: ${path}")
+    endif()
+endforeach()
+file(READ "${PREFIX}/share/applications/zor7700track.desktop" entry)
+foreach(line "Exec=zor7700track" "Icon=zor7700track" "Type=Application")
+    string(FIND "${entry}" "${line}" found)
+    if(found EQUAL -1)
+        message(FATAL_ERROR "desktop entry lacks ${line}")
+    endif()
+endforeach()
+file(REMOVE_RECURSE "${PREFIX}")
