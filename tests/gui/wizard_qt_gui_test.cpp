@@ -331,6 +331,31 @@ TEST_F(WizardQtGuiTest, CancelDuringTheTransferAsksFirst) {
     EXPECT_FALSE(readAll(reportPath()).contains(QStringLiteral("$PZOR,C"))) << "never erased when cancelled";
 }
 
+TEST_F(WizardQtGuiTest, LeavingDuringTheEraseWaitsForTheWorker) {
+    Simulator sim;
+    ASSERT_TRUE(sim.start({QStringLiteral("--fast")}, reportPath()));
+    connectTo(sim.portNumber, false);
+    waitFor(OutputPage, QStringLiteral("output page"), [this] { click(IDC_BROWSE); });
+    saveAs(out(QStringLiteral("erased.kml")), 1);
+    waitFor(OutputPage, QStringLiteral("file chosen"), [this] {
+        click(IDC_ERASE_CHECK);
+        click(IDC_NEXT);
+    });
+    // The whole log is read; the worker now pauses before it erases, longer
+    // than the wizard waits for a stop.
+    driver.add(QStringLiteral("log read"),
+               [this] { return pageShown(TransferPage) && control<QWidget>(IDC_TRANSFER_PROGRESS)->property("value").toInt() == 100; },
+               [this] { click(IDC_CANCEL); });
+    answer(QStringLiteral("Log-Data is currently read from the device.\nExit anyway?"), QMessageBox::Yes);
+    answer(QStringLiteral("Please Power-Cycle your device to resume normal operation."), QMessageBox::Ok);
+    play();
+    // The worker's thread outlived the stop; the wizard must have waited for
+    // it to end before the worker went, so its last command is already out.
+    QTest::qWait(200);
+    EXPECT_TRUE(readAll(reportPath()).contains(QStringLiteral("$PZOR,C"))) << readAll(reportPath()).toStdString();
+    EXPECT_TRUE(QFile::exists(out(QStringLiteral("erased.kml"))));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
