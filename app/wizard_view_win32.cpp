@@ -61,13 +61,13 @@ void Win32WizardView::EndDialog(DialogWindow window, intptr_t endCode) {
 
 void Win32WizardView::CreatePages(DialogWindow frameWindow) {
     frame = static_cast<HWND>(frameWindow);
+    CTDlg* wizard = dialogOf(frame);
     SetFrameIcon();
-    CenterOverOwner(frame, static_cast<HWND>(dialogOf(frame)->owner));
+    CenterOverOwner(frame, static_cast<HWND>(wizard->owner));
     const POINT origin = pageOrigin(frame);
-    const LPARAM owner = reinterpret_cast<LPARAM>(dialogOf(frame));
     for (int32_t page = 0; page < kPageCount; ++page) {
         pages[page] = CreateDialogParamW(programInstance, MAKEINTRESOURCEW(kPageTemplates[page]),
-                                         frame, PageDlgProc, owner);
+                                         frame, PageDlgProc, reinterpret_cast<LPARAM>(wizard));
         SetWindowPos(pages[page], nullptr, origin.x, origin.y, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_HIDEWINDOW);
     }

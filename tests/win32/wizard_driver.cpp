@@ -5,7 +5,7 @@
 // the commands the simulated device received.
 // Usage: wizard_driver <scenario> <program.exe> <COM number> <output folder>
 //                      <commands file> [<screenshot folder>]
-// Scenarios: kml-erase, nmea, no-device, cancel-transfer.
+// Scenarios: kml-erase, nmea, no-device, cancel-transfer, cancel-output.
 #include "resources/resource_ids.h"
 #include "version.h"
 
@@ -589,6 +589,19 @@ void cancelDuringTransfer(const Run& run) {
     expectEqual("commands received", "$PZOR,V $PZOR,R", joined(receivedCommands(run.commands)));
 }
 
+// Cancel on the output page, while the run waits for the go-ahead, ends the
+// wizard at once: no question, no power-cycle message.
+void cancelOnOutputPage(const Run& run) {
+    walkToOutputPage(run);
+    click(IDC_CANCEL, "Cancel");
+    expectExit();
+    if (ownedDialog(L"") != nullptr) {
+        fail("a message box outlived the wizard");
+    }
+    expectSettings(run.port, 0, L"");
+    expectEqual("commands received", "$PZOR,V", joined(receivedCommands(run.commands)));
+}
+
 std::wstring windowsPath(std::wstring path) {
     for (wchar_t& c : path) {
         c = c == L'/' ? L'\\' : c;
@@ -615,7 +628,8 @@ int wmain(int argc, wchar_t** argv) {
     } scenarios[] = {{L"kml-erase", kmlWithErase},
                      {L"nmea", nmeaWithoutErase},
                      {L"no-device", noDevice},
-                     {L"cancel-transfer", cancelDuringTransfer}};
+                     {L"cancel-transfer", cancelDuringTransfer},
+                     {L"cancel-output", cancelOnOutputPage}};
     for (const auto& s : scenarios) {
         if (scenario == s.name) {
             std::printf("%s\n", narrow(scenario).c_str());

@@ -46,6 +46,7 @@ nmea) sim_options=(--fast) reference_format=nmea ;;
 no-device) sim_options=(--reply none) ;;
 # Paced like the real line, so the transfer lasts while the questions are answered.
 cancel-transfer) sim_options=(--generate 8000) ;;
+cancel-output) sim_options=(--fast) ;;
 *) echo "unknown scenario $scenario"; exit 2 ;;
 esac
 
