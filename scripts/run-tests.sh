@@ -21,6 +21,7 @@ run_step() {
     linux) build linux && ctest --preset linux -j "$jobs" ;;
     asan)
         export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+        export LSAN_OPTIONS=suppressions="$root/tests/lsan.supp"
         build linux-asan && ctest --preset linux-asan -j "$jobs" ;;
     tsan)
         export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1

@@ -14,7 +14,7 @@
 // A WizardView that keeps the controls' state in plain maps, answers the
 // dialogs from scripted replies and records what the wizard showed, so the
 // dialog logic can be driven and checked without a toolkit.
-class FakeWizardView : public WizardView {
+class FakeWizardView final : public WizardView {
 public:
     struct ComboItem {
         std::u16string text;
