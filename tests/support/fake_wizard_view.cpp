@@ -95,7 +95,7 @@ void FakeWizardView::StartTimer(uintptr_t timerId, uint32_t intervalMs) { timers
 
 void FakeWizardView::StopTimer(uintptr_t timerId) { timers.erase(timerId); }
 
-WindowHandle FakeWizardView::ReportTarget() { return &workerReports; }
+WindowHandle FakeWizardView::ReportTarget() { return workerReports.target(); }
 
 bool FakeWizardView::AskSaveFile(SaveFileRequest& request) {
     saveRequests.push_back({request.path.c_str(), request.initialFolder ? request.initialFolder : u"",
@@ -165,7 +165,7 @@ int32_t FakeWizardView::DeliverWorkerReports(CTDlg& dialog, uint32_t timeoutMs) 
     int32_t delivered = 0;
     PostedReport report{};
     while (tickCount() - start < timeoutMs) {
-        if (workerReports.waitTake(report, 20)) {
+        if (workerReports.waitNext(report, 20)) {
             dialog.HandleMessage(frame, report.message, report.wParam, report.lParam);
             ++delivered;
             continue;
