@@ -31,19 +31,29 @@ intptr_t CTDlg::HandleMessage(DialogWindow window, uint32_t message, uintptr_t w
     }
 }
 
-bool CTDlg::OnInit() { return true; }
+bool CTDlg::OnInit() {
+    return true;
+}
 
 void CTDlg::OnEnd(intptr_t) {}
 
-bool CTDlg::OnTimer(uintptr_t) { return false; }
+bool CTDlg::OnTimer(uintptr_t) {
+    return false;
+}
 
-bool CTDlg::OnCommand(intptr_t, uintptr_t, uint16_t) { return false; }
+bool CTDlg::OnCommand(intptr_t, uintptr_t, uint16_t) {
+    return false;
+}
 
-bool CTDlg::PreHandleMessage(uint32_t, uintptr_t, intptr_t) { return false; }
+bool CTDlg::PreHandleMessage(uint32_t, uintptr_t, intptr_t) {
+    return false;
+}
 
 CTDlg::~CTDlg() = default;
 
-intptr_t CTDlg::RunModal() { return host.RunModal(*this); }
+intptr_t CTDlg::RunModal() {
+    return host.RunModal(*this);
+}
 
 intptr_t CTDlg::RoutePageCommand(CTDlg* owner, uintptr_t wParam, intptr_t lParam) {
     if (owner == nullptr) {

@@ -22,8 +22,12 @@ constexpr uint16_t kBnClicked = 0;
 constexpr uint16_t kCbnSelChange = 1;
 
 // The two halves of a kWmCommand wParam, as LOWORD and HIWORD take them apart.
-constexpr uint16_t commandId(uintptr_t wParam) { return static_cast<uint16_t>(wParam & 0xFFFF); }
-constexpr uint16_t notifyCode(uintptr_t wParam) { return static_cast<uint16_t>((wParam >> 16) & 0xFFFF); }
+constexpr uint16_t commandId(uintptr_t wParam) {
+    return static_cast<uint16_t>(wParam & 0xFFFF);
+}
+constexpr uint16_t notifyCode(uintptr_t wParam) {
+    return static_cast<uint16_t>((wParam >> 16) & 0xFFFF);
+}
 constexpr uintptr_t makeCommandParam(uint16_t id, uint16_t code) {
     return static_cast<uintptr_t>(id) | (static_cast<uintptr_t>(code) << 16);
 }

@@ -48,7 +48,8 @@ void QtDialogFrame::routeFrameButton(QAbstractButton* button, uint16_t id) {
 void QtDialogFrame::routePageButton(QAbstractButton* button, uint16_t id) {
     connect(button, &QAbstractButton::clicked, this, [this, button, id] {
         if (running) {
-            CTDlg::RoutePageCommand(dialog, makeCommandParam(id, kBnClicked), reinterpret_cast<intptr_t>(button));
+            CTDlg::RoutePageCommand(dialog, makeCommandParam(id, kBnClicked),
+                                    reinterpret_cast<intptr_t>(button));
         }
     });
 }
@@ -58,7 +59,8 @@ void QtDialogFrame::routePageCombo(QComboBox* combo, uint16_t id) {
     // filling of the list does not.
     connect(combo, &QComboBox::activated, this, [this, combo, id] {
         if (running) {
-            CTDlg::RoutePageCommand(dialog, makeCommandParam(id, kCbnSelChange), reinterpret_cast<intptr_t>(combo));
+            CTDlg::RoutePageCommand(dialog, makeCommandParam(id, kCbnSelChange),
+                                    reinterpret_cast<intptr_t>(combo));
         }
     });
 }
@@ -86,6 +88,10 @@ void QtDialogFrame::closeEvent(QCloseEvent* event) {
     deliver(kWmSysCommand, kScClose, 0);
 }
 
-void QtDialogFrame::reject() { deliver(kWmCommand, makeCommandParam(kIdCancel, kBnClicked), 0); }
+void QtDialogFrame::reject() {
+    deliver(kWmCommand, makeCommandParam(kIdCancel, kBnClicked), 0);
+}
 
-void QtDialogFrame::accept() { deliver(kWmCommand, makeCommandParam(kIdOk, kBnClicked), 0); }
+void QtDialogFrame::accept() {
+    deliver(kWmCommand, makeCommandParam(kIdOk, kBnClicked), 0);
+}

@@ -19,7 +19,8 @@ constexpr const char16_t* kErrorTexts[] = {
     u"No ZOR 7700 device detected.",
     u"No tracks stored on the device.",
 };
-constexpr const char16_t* kUnknownErrorText = u"Internal Error #032.\n\nPlease contact ZOR support.";
+constexpr const char16_t* kUnknownErrorText =
+    u"Internal Error #032.\n\nPlease contact ZOR support.";
 
 } // namespace
 

@@ -4,7 +4,9 @@ namespace {
 
 constexpr int32_t kFolderChars = 260;
 
-bool isSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+bool isSeparator(char16_t c) {
+    return c == u'\\' || c == u'/';
+}
 
 // Length of the folder part: up to the last separator, keeping it when it is
 // the root's own ("/" or "C:\").

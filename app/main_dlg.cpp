@@ -16,8 +16,10 @@ constexpr int32_t kCaptionKeep = 31;
 
 constexpr const char16_t* kNextText = u"&Next";
 constexpr const char16_t* kFinishText = u"&Finish";
-constexpr const char16_t* kErasedText = u"Output file successfully created.\n\nDevice memory erased.";
-constexpr const char16_t* kLeaveQuestion = u"Log-Data is currently read from the device.\nExit anyway?";
+constexpr const char16_t* kErasedText =
+    u"Output file successfully created.\n\nDevice memory erased.";
+constexpr const char16_t* kLeaveQuestion =
+    u"Log-Data is currently read from the device.\nExit anyway?";
 constexpr const char16_t* kPowerCycleText =
     u"Please Power-Cycle your device to resume normal operation.";
 
@@ -248,7 +250,8 @@ void CMainDlg::UpdateButtons() {
 }
 
 int32_t CMainDlg::SelectedPortData() {
-    return static_cast<int32_t>(view.ComboItemData(IDC_PORT_COMBO, view.ComboSelection(IDC_PORT_COMBO)));
+    return static_cast<int32_t>(
+        view.ComboItemData(IDC_PORT_COMBO, view.ComboSelection(IDC_PORT_COMBO)));
 }
 
 void CMainDlg::FillPortCombo() {
@@ -334,4 +337,6 @@ int RunWizard(WizardView& view) {
     return 0;
 }
 
-void CMainDlg::ExchangeSettings(bool save) { ::ExchangeSettings(settings, save); }
+void CMainDlg::ExchangeSettings(bool save) {
+    ::ExchangeSettings(settings, save);
+}

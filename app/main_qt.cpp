@@ -34,10 +34,11 @@ bool displayReachable() {
 
 int main(int argc, char** argv) {
     if (!displayReachable()) {
-        std::fprintf(stderr,
-                     "ZOR7700Track is a graphical program and found no display to open its window on.\n"
-                     "Run it inside a desktop session (DISPLAY or WAYLAND_DISPLAY must be set), or under\n"
-                     "a virtual one: xvfb-run -a zor7700track\n");
+        std::fprintf(
+            stderr,
+            "ZOR7700Track is a graphical program and found no display to open its window on.\n"
+            "Run it inside a desktop session (DISPLAY or WAYLAND_DISPLAY must be set), or under\n"
+            "a virtual one: xvfb-run -a zor7700track\n");
         return 1;
     }
     // The program takes no arguments; Qt sees only the program's name.

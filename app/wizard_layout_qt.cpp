@@ -17,20 +17,20 @@ using K = ControlKind;
 constexpr ControlTemplate kWelcome[] = {
     {K::CenteredText, IDC_WELCOME_HEADING,
      u"ZOR7700Track\n\nCreate a KML / NMEA file\nfrom your device's track log.", 7, 11, 223, 55},
-    {K::CenteredText, 0, u"Please ensure that your ZOR 7700 is switched on\nand paired with your PC.", 1, 79,
-     239, 30},
+    {K::CenteredText, 0,
+     u"Please ensure that your ZOR 7700 is switched on\nand paired with your PC.", 1, 79, 239, 30},
     {K::CenteredText, 0, u"Press Next to Continue", 0, 122, 239, 8},
 };
 constexpr ControlTemplate kPort[] = {
-    {K::CenteredText, IDC_PORT_HEADING, u"Please select the Bluetooth serial port\nfor your device:", 7, 8, 232,
-     34},
+    {K::CenteredText, IDC_PORT_HEADING,
+     u"Please select the Bluetooth serial port\nfor your device:", 7, 8, 232, 34},
     {K::Combo, IDC_PORT_COMBO, u"", 27, 52, 185, 164},
     {K::PushButton, IDC_REFRESH, u"Refresh", 86, 84, 66, 15},
     {K::CenteredText, 0, u"Press Next to Continue", 0, 122, 239, 8},
 };
 constexpr ControlTemplate kConnecting[] = {
-    {K::CenteredText, IDC_CONNECTING_HEADING, u"Connecting Bluetooth Device\nThis may take several seconds", 0,
-     29, 239, 35},
+    {K::CenteredText, IDC_CONNECTING_HEADING,
+     u"Connecting Bluetooth Device\nThis may take several seconds", 0, 29, 239, 35},
     {K::Progress, IDC_CONNECT_PROGRESS, u"", 20, 77, 200, 7},
     {K::CenteredText, 0, u"Please Wait ...", 0, 122, 239, 8},
 };
@@ -62,7 +62,8 @@ template <size_t N> constexpr PageTemplate page(const ControlTemplate (&controls
 
 // Windows rounds the average width of the 52 letters to the nearest pixel.
 int32_t averageCharWidth(const QFontMetrics& metrics) {
-    const int width = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int width = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return (width / 26 + 1) / 2;
 }
 
@@ -83,7 +84,8 @@ const ControlTemplate kFrameControls[] = {
 const int32_t kFrameControlCount = static_cast<int32_t>(std::size(kFrameControls));
 
 const PageTemplate kPageLayouts[] = {
-    page(kWelcome), page(kPort), page(kConnecting), page(kOutput), page(kTransfer), page(kSuccess), page(kError),
+    page(kWelcome),  page(kPort),    page(kConnecting), page(kOutput),
+    page(kTransfer), page(kSuccess), page(kError),
 };
 
 DialogUnits::DialogUnits(const QFont& font) {
@@ -95,9 +97,13 @@ DialogUnits::DialogUnits(const QFont& font) {
     baseHeight = static_cast<int32_t>(std::ceil(exact.ascent()) + std::ceil(exact.descent()));
 }
 
-int32_t DialogUnits::x(int32_t du) const { return scale(du, baseWidth, 4); }
+int32_t DialogUnits::x(int32_t du) const {
+    return scale(du, baseWidth, 4);
+}
 
-int32_t DialogUnits::y(int32_t du) const { return scale(du, baseHeight, 8); }
+int32_t DialogUnits::y(int32_t du) const {
+    return scale(du, baseHeight, 8);
+}
 
 QRect DialogUnits::toPixels(int32_t left, int32_t top, int32_t width, int32_t height) const {
     return QRect(x(left), y(top), x(width), y(height));
@@ -106,8 +112,8 @@ QRect DialogUnits::toPixels(int32_t left, int32_t top, int32_t width, int32_t he
 QFont dialogFont() {
     QFont font;
     QStringList families;
-    families << QStringLiteral("MS Shell Dlg") << QStringLiteral("Tahoma") << QStringLiteral("Liberation Sans")
-             << QStringLiteral("DejaVu Sans");
+    families << QStringLiteral("MS Shell Dlg") << QStringLiteral("Tahoma")
+             << QStringLiteral("Liberation Sans") << QStringLiteral("DejaVu Sans");
     font.setFamilies(families);
     // 8 points in whole pixels, as Windows asks for the font (11 at 96 dpi);
     // Qt's fractional sizes would make the dialog units a pixel smaller.

@@ -20,7 +20,9 @@
 
 namespace {
 
-QString toQString(const char16_t* text) { return QString::fromUtf16(text); }
+QString toQString(const char16_t* text) {
+    return QString::fromUtf16(text);
+}
 
 CWStr toCWStr(const QString& text) {
     const std::u16string wide = text.toStdU16String();
@@ -42,7 +44,8 @@ QtWizardView::QtWizardView() : heading(headingFont()) {
     // Each report wakes the user-interface thread once and is taken there, in
     // posting order, one per wake-up.
     reports.setWakeUp([this] {
-        QMetaObject::invokeMethod(&frame, [this] { DeliverReports(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &frame, [this] { DeliverReports(); }, Qt::QueuedConnection);
     });
 }
 
@@ -66,7 +69,8 @@ void QtWizardView::BuildFrame() {
     }
 }
 
-QWidget* QtWizardView::BuildControl(QWidget* parent, const ControlTemplate& control, const DialogUnits& units) {
+QWidget* QtWizardView::BuildControl(QWidget* parent, const ControlTemplate& control,
+                                    const DialogUnits& units) {
     QWidget* widget = nullptr;
     const QString text = toQString(control.text);
     switch (control.kind) {
@@ -135,9 +139,13 @@ QWidget* QtWizardView::BuildControl(QWidget* parent, const ControlTemplate& cont
     return widget;
 }
 
-intptr_t QtWizardView::RunModal(CTDlg& dialog) { return frame.runModal(dialog); }
+intptr_t QtWizardView::RunModal(CTDlg& dialog) {
+    return frame.runModal(dialog);
+}
 
-void QtWizardView::EndDialog(DialogWindow, intptr_t endCode) { frame.endModal(endCode); }
+void QtWizardView::EndDialog(DialogWindow, intptr_t endCode) {
+    frame.endModal(endCode);
+}
 
 void QtWizardView::CreatePages(DialogWindow) {
     const DialogUnits units(frame.font());
@@ -276,9 +284,13 @@ bool QtWizardView::IsChecked(int32_t controlId) {
     return box != nullptr && box->isChecked();
 }
 
-CWStr QtWizardView::Caption() { return toCWStr(frame.windowTitle()); }
+CWStr QtWizardView::Caption() {
+    return toCWStr(frame.windowTitle());
+}
 
-void QtWizardView::SetCaption(const char16_t* text) { frame.setWindowTitle(toQString(text)); }
+void QtWizardView::SetCaption(const char16_t* text) {
+    frame.setWindowTitle(toQString(text));
+}
 
 bool QtWizardView::ProductVersion(int32_t (&parts)[4]) {
     parts[0] = ZOR_VERSION_MAJOR;
@@ -288,11 +300,17 @@ bool QtWizardView::ProductVersion(int32_t (&parts)[4]) {
     return true;
 }
 
-void QtWizardView::StartTimer(uintptr_t timerId, uint32_t intervalMs) { frame.startTimer(timerId, intervalMs); }
+void QtWizardView::StartTimer(uintptr_t timerId, uint32_t intervalMs) {
+    frame.startTimer(timerId, intervalMs);
+}
 
-void QtWizardView::StopTimer(uintptr_t timerId) { frame.stopTimer(timerId); }
+void QtWizardView::StopTimer(uintptr_t timerId) {
+    frame.stopTimer(timerId);
+}
 
-WindowHandle QtWizardView::ReportTarget() { return &reports; }
+WindowHandle QtWizardView::ReportTarget() {
+    return &reports;
+}
 
 void QtWizardView::DeliverReports() {
     PostedReport report{};
@@ -319,7 +337,8 @@ bool QtWizardView::AskSaveFile(SaveFileRequest& request) {
         return false;
     }
     request.path = toCWStr(dialog.selectedFiles().constFirst());
-    request.filterIndex = filters.indexOf(dialog.selectedNameFilter()) == 1 ? kNmeaFilterIndex : kKmlFilterIndex;
+    request.filterIndex =
+        filters.indexOf(dialog.selectedNameFilter()) == 1 ? kNmeaFilterIndex : kKmlFilterIndex;
     return true;
 }
 
@@ -331,7 +350,8 @@ bool QtWizardView::AskYesNo(const char16_t* text) {
 }
 
 void QtWizardView::ShowMessage(const char16_t* text) {
-    QMessageBox box(QMessageBox::NoIcon, toQString(kMessageCaption), toQString(text), QMessageBox::Ok, &frame);
+    QMessageBox box(QMessageBox::NoIcon, toQString(kMessageCaption), toQString(text),
+                    QMessageBox::Ok, &frame);
     box.exec();
 }
 

@@ -56,7 +56,8 @@ public:
 
 private:
     void BuildFrame();
-    QWidget* BuildControl(QWidget* parent, const ControlTemplate& control, const DialogUnits& units);
+    QWidget* BuildControl(QWidget* parent, const ControlTemplate& control,
+                          const DialogUnits& units);
     void DeliverReports();
 
     QtDialogFrame frame;

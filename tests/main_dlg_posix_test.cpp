@@ -23,7 +23,8 @@ namespace fs = std::filesystem;
 constexpr intptr_t kPlaceholder = 65280;
 
 fs::path portLink(int port) {
-    return fs::path(std::getenv("XDG_CONFIG_HOME")) / "ZOR" / "ports" / ("com" + std::to_string(port));
+    return fs::path(std::getenv("XDG_CONFIG_HOME")) / "ZOR" / "ports" /
+           ("com" + std::to_string(port));
 }
 
 intptr_t selectedData(FakeWizardView& view) {
@@ -31,7 +32,12 @@ intptr_t selectedData(FakeWizardView& view) {
 }
 
 TEST(MainDlgPortsTest, PreselectionAndRefresh) {
-    enum class Then { Nothing, SelectPlaceholder, Select5ThenRefresh, Select12ThenUnplugAndRefresh };
+    enum class Then {
+        Nothing,
+        SelectPlaceholder,
+        Select5ThenRefresh,
+        Select12ThenUnplugAndRefresh
+    };
     struct Row {
         const char* name;
         int storedPort; // -1: nothing stored (first run)
@@ -43,10 +49,11 @@ TEST(MainDlgPortsTest, PreselectionAndRefresh) {
         {"first run selects the placeholder", -1, Then::Nothing, kPlaceholder, false},
         {"a remembered present port is preselected", 12, Then::Nothing, 12, true},
         {"a remembered absent port selects the placeholder", 7, Then::Nothing, kPlaceholder, false},
-        {"choosing the placeholder disables Next", 12, Then::SelectPlaceholder, kPlaceholder, false},
+        {"choosing the placeholder disables Next", 12, Then::SelectPlaceholder, kPlaceholder,
+         false},
         {"refresh keeps the chosen port", 12, Then::Select5ThenRefresh, 5, true},
-        {"refresh after the port vanished selects the placeholder", 5, Then::Select12ThenUnplugAndRefresh,
-         kPlaceholder, false},
+        {"refresh after the port vanished selects the placeholder", 5,
+         Then::Select12ThenUnplugAndRefresh, kPlaceholder, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -89,7 +96,8 @@ TEST(MainDlgPortsTest, PreselectionAndRefresh) {
             EXPECT_EQ(view.IsControlEnabled(IDC_NEXT), row.nextEnabled);
             EXPECT_EQ(wizard.ComPort(), row.selected) << "the selection is the setting";
         }
-        EXPECT_EQ(storedNumber(u"ComPort").value_or(0xFFFFFFFF), static_cast<uint32_t>(row.selected))
+        EXPECT_EQ(storedNumber(u"ComPort").value_or(0xFFFFFFFF),
+                  static_cast<uint32_t>(row.selected))
             << "saved at the end";
     }
 }
@@ -108,7 +116,8 @@ TEST(MainDlgPortsTest, ItemsNameEachPortOnce) {
     for (const auto& item : view.combos[IDC_PORT_COMBO]) {
         if (item.data == 5) {
             ++fives;
-            EXPECT_EQ(item.text.substr(0, 9), u"COM5   - ") << "number left-aligned in three places";
+            EXPECT_EQ(item.text.substr(0, 9), u"COM5   - ")
+                << "number left-aligned in three places";
         }
     }
     EXPECT_EQ(fives, 1) << "a refresh rebuilds the list instead of adding to it";

@@ -19,7 +19,9 @@ namespace {
 constexpr intptr_t kAbsentPort = 200;
 constexpr intptr_t kPlaceholder = 65280;
 
-std::string narrow(const std::u16string& text) { return narrowText(text); }
+std::string narrow(const std::u16string& text) {
+    return narrowText(text);
+}
 
 // Every test gets a private settings store.
 class MainDlgTest : public ::testing::Test {
@@ -38,9 +40,7 @@ protected:
         return *wizard;
     }
     // The port page with a selectable absent port, as after a refresh.
-    void OfferAbsentPort() {
-        view->AddComboItem(IDC_PORT_COMBO, u"COM200 - nowhere", kAbsentPort);
-    }
+    void OfferAbsentPort() { view->AddComboItem(IDC_PORT_COMBO, u"COM200 - nowhere", kAbsentPort); }
 
     // Drives a fresh wizard the way a user would to `page`.
     void GoTo(int32_t page) {
@@ -90,10 +90,12 @@ TEST_F(MainDlgTest, ButtonRulesPerPage) {
     };
     const Row rows[] = {
         {"welcome: only Next and Cancel", WelcomePage, false, false, u"&Next", true, false, true},
-        {"port page with the placeholder: Next off", PortPage, true, false, u"&Next", false, true, true},
+        {"port page with the placeholder: Next off", PortPage, true, false, u"&Next", false, true,
+         true},
         {"port page with a port: Next on", PortPage, false, false, u"&Next", true, true, true},
         {"connecting: only Cancel", ConnectingPage, false, false, u"&Next", false, false, true},
-        {"output page without a file: Next off", OutputPage, false, false, u"&Next", false, true, true},
+        {"output page without a file: Next off", OutputPage, false, false, u"&Next", false, true,
+         true},
         {"output page with a file: Next on", OutputPage, false, true, u"&Next", true, true, true},
         {"transfer: only Cancel", TransferPage, false, false, u"&Next", false, false, true},
         {"success: Finish, Cancel off", SuccessPage, false, false, u"&Finish", true, false, false},
@@ -138,7 +140,19 @@ TEST_F(MainDlgTest, NextTakesTheFocusOnlyWhenItBecomesEnabled) {
 }
 
 // One user action or worker report.
-enum class Act { Next, Previous, Cancel, CloseBox, Escape, Enter, Found, Progress, Done, Fail, Other };
+enum class Act {
+    Next,
+    Previous,
+    Cancel,
+    CloseBox,
+    Escape,
+    Enter,
+    Found,
+    Progress,
+    Done,
+    Fail,
+    Other
+};
 struct Step {
     Act act;
     intptr_t value = 0;
@@ -146,17 +160,39 @@ struct Step {
 
 void perform(FakeWizardView& fake, CMainDlg& wizard, const Step& step) {
     switch (step.act) {
-    case Act::Next: fake.Click(wizard, IDC_NEXT); break;
-    case Act::Previous: fake.Click(wizard, IDC_PREVIOUS); break;
-    case Act::Cancel: fake.Click(wizard, IDC_CANCEL); break;
-    case Act::CloseBox: fake.CloseBox(wizard); break;
-    case Act::Escape: fake.Click(wizard, kIdCancel); break;
-    case Act::Enter: fake.Click(wizard, kIdOk); break;
-    case Act::Found: fake.Report(wizard, kReportDeviceFound, 0); break;
-    case Act::Progress: fake.Report(wizard, kReportProgress, step.value); break;
-    case Act::Done: fake.Report(wizard, kReportComplete, step.value); break;
-    case Act::Fail: fake.Report(wizard, kReportFailed, step.value); break;
-    case Act::Other: fake.Report(wizard, 2, 0); break;
+    case Act::Next:
+        fake.Click(wizard, IDC_NEXT);
+        break;
+    case Act::Previous:
+        fake.Click(wizard, IDC_PREVIOUS);
+        break;
+    case Act::Cancel:
+        fake.Click(wizard, IDC_CANCEL);
+        break;
+    case Act::CloseBox:
+        fake.CloseBox(wizard);
+        break;
+    case Act::Escape:
+        fake.Click(wizard, kIdCancel);
+        break;
+    case Act::Enter:
+        fake.Click(wizard, kIdOk);
+        break;
+    case Act::Found:
+        fake.Report(wizard, kReportDeviceFound, 0);
+        break;
+    case Act::Progress:
+        fake.Report(wizard, kReportProgress, step.value);
+        break;
+    case Act::Done:
+        fake.Report(wizard, kReportComplete, step.value);
+        break;
+    case Act::Fail:
+        fake.Report(wizard, kReportFailed, step.value);
+        break;
+    case Act::Other:
+        fake.Report(wizard, 2, 0);
+        break;
     }
 }
 
@@ -173,40 +209,105 @@ TEST_F(MainDlgTest, PageFlowAndTransferState) {
         {"welcome Next shows the port page", WelcomePage, {{Act::Next}}, PortPage, Idle, -1},
         {"Previous on welcome stays", WelcomePage, {{Act::Previous}}, WelcomePage, Idle, -1},
         {"port Previous shows welcome", PortPage, {{Act::Previous}}, WelcomePage, Idle, -1},
-        {"connecting: found shows the output page", ConnectingPage, {{Act::Found}}, OutputPage, Connecting, -1},
-        {"output Previous cancels to the port page", OutputPage, {{Act::Previous}}, PortPage, Cancelled, -1},
-        {"the stopped run's code 7 returns to Idle", OutputPage, {{Act::Previous}, {Act::Fail, 7}},
-         PortPage, Idle, -1},
+        {"connecting: found shows the output page",
+         ConnectingPage,
+         {{Act::Found}},
+         OutputPage,
+         Connecting,
+         -1},
+        {"output Previous cancels to the port page",
+         OutputPage,
+         {{Act::Previous}},
+         PortPage,
+         Cancelled,
+         -1},
+        {"the stopped run's code 7 returns to Idle",
+         OutputPage,
+         {{Act::Previous}, {Act::Fail, 7}},
+         PortPage,
+         Idle,
+         -1},
         {"transfer complete shows success", TransferPage, {{Act::Done, 0}}, SuccessPage, Idle, -1},
-        {"code 7 on the transfer page returns to the port page", TransferPage, {{Act::Fail, 7}},
-         PortPage, Idle, -1},
-        {"code 7 on the connecting page changes no page", ConnectingPage, {{Act::Fail, 7}},
-         ConnectingPage, Idle, -1},
+        {"code 7 on the transfer page returns to the port page",
+         TransferPage,
+         {{Act::Fail, 7}},
+         PortPage,
+         Idle,
+         -1},
+        {"code 7 on the connecting page changes no page",
+         ConnectingPage,
+         {{Act::Fail, 7}},
+         ConnectingPage,
+         Idle,
+         -1},
         {"a failure shows the error page", TransferPage, {{Act::Fail, 3}}, ErrorPage, Idle, -1},
         {"error Previous shows the port page", ErrorPage, {{Act::Previous}}, PortPage, Idle, -1},
-        {"error, back and Next starts a fresh run", ErrorPage, {{Act::Previous}, {Act::Next}},
-         ConnectingPage, Connecting, -1},
-        {"found while on the transfer page is ignored", TransferPage, {{Act::Found}}, TransferPage,
-         Transferring, -1},
-        {"found while on the port page is ignored", OutputPage, {{Act::Previous}, {Act::Found}}, PortPage,
-         Cancelled, -1},
+        {"error, back and Next starts a fresh run",
+         ErrorPage,
+         {{Act::Previous}, {Act::Next}},
+         ConnectingPage,
+         Connecting,
+         -1},
+        {"found while on the transfer page is ignored",
+         TransferPage,
+         {{Act::Found}},
+         TransferPage,
+         Transferring,
+         -1},
+        {"found while on the port page is ignored",
+         OutputPage,
+         {{Act::Previous}, {Act::Found}},
+         PortPage,
+         Cancelled,
+         -1},
         {"progress changes no page", OutputPage, {{Act::Progress, 57}}, OutputPage, Connecting, -1},
-        {"an unknown report is ignored", TransferPage, {{Act::Other}}, TransferPage, Transferring, -1},
+        {"an unknown report is ignored",
+         TransferPage,
+         {{Act::Other}},
+         TransferPage,
+         Transferring,
+         -1},
         {"Escape ends nothing", PortPage, {{Act::Escape}}, PortPage, Idle, -1},
         {"Enter ends nothing", WelcomePage, {{Act::Enter}}, WelcomePage, Idle, -1},
         {"Finish ends with 0", SuccessPage, {{Act::Next}}, SuccessPage, Idle, 0},
         {"Cancel ends with 1009", WelcomePage, {{Act::Cancel}}, WelcomePage, Idle, IDC_CANCEL},
         {"the close box ends with 0", ErrorPage, {{Act::CloseBox}}, ErrorPage, Idle, 0},
-        {"the close box on success ends with 0", SuccessPage, {{Act::CloseBox}}, SuccessPage, Idle, 0},
-        {"Cancel while connecting ends and closes the run", ConnectingPage, {{Act::Cancel}}, ConnectingPage,
-         Closing, IDC_CANCEL},
-        {"Cancel on the output page ends", OutputPage, {{Act::Cancel}}, OutputPage, Closing, IDC_CANCEL},
-        {"Cancel after a cancelled run touches nothing", OutputPage, {{Act::Previous}, {Act::Cancel}},
-         PortPage, Cancelled, IDC_CANCEL},
-        {"Closing drops a late completion", ConnectingPage, {{Act::Cancel}, {Act::Done, 1}},
-         ConnectingPage, Closing, IDC_CANCEL},
-        {"Closing drops a late failure", ConnectingPage, {{Act::CloseBox}, {Act::Fail, 3}}, ConnectingPage,
-         Closing, 0},
+        {"the close box on success ends with 0",
+         SuccessPage,
+         {{Act::CloseBox}},
+         SuccessPage,
+         Idle,
+         0},
+        {"Cancel while connecting ends and closes the run",
+         ConnectingPage,
+         {{Act::Cancel}},
+         ConnectingPage,
+         Closing,
+         IDC_CANCEL},
+        {"Cancel on the output page ends",
+         OutputPage,
+         {{Act::Cancel}},
+         OutputPage,
+         Closing,
+         IDC_CANCEL},
+        {"Cancel after a cancelled run touches nothing",
+         OutputPage,
+         {{Act::Previous}, {Act::Cancel}},
+         PortPage,
+         Cancelled,
+         IDC_CANCEL},
+        {"Closing drops a late completion",
+         ConnectingPage,
+         {{Act::Cancel}, {Act::Done, 1}},
+         ConnectingPage,
+         Closing,
+         IDC_CANCEL},
+        {"Closing drops a late failure",
+         ConnectingPage,
+         {{Act::CloseBox}, {Act::Fail, 3}},
+         ConnectingPage,
+         Closing,
+         0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -249,13 +350,15 @@ TEST_F(MainDlgTest, LeavingWhileTransferringAsksFirst) {
         view->yesNoAnswers.assign(row.answers.begin(), row.answers.end());
         perform(*view, *wizard, {row.leave});
         ASSERT_EQ(view->questions.size(), 1u);
-        EXPECT_EQ(narrow(view->questions[0]), "Log-Data is currently read from the device.\nExit anyway?");
+        EXPECT_EQ(narrow(view->questions[0]),
+                  "Log-Data is currently read from the device.\nExit anyway?");
         EXPECT_EQ(view->ended, row.ended);
         EXPECT_EQ(view->ended ? view->endCode : -1, row.endCode);
         if (row.ended) {
             EXPECT_EQ(wizard->State(), Closing);
             ASSERT_EQ(view->messages.size(), 1u);
-            EXPECT_EQ(narrow(view->messages[0]), "Please Power-Cycle your device to resume normal operation.");
+            EXPECT_EQ(narrow(view->messages[0]),
+                      "Please Power-Cycle your device to resume normal operation.");
         } else {
             EXPECT_EQ(wizard->State(), Transferring);
             EXPECT_EQ(wizard->CurrentPage(), TransferPage);
@@ -305,7 +408,8 @@ TEST_F(MainDlgTest, SuccessText) {
         GoTo(TransferPage);
         view->Report(*wizard, kReportComplete, row.erased);
         EXPECT_EQ(wizard->CurrentPage(), SuccessPage);
-        EXPECT_EQ(narrow(view->Text(IDC_SUCCESS_HEADING)), row.changedText ? narrow(row.changedText) : "");
+        EXPECT_EQ(narrow(view->Text(IDC_SUCCESS_HEADING)),
+                  row.changedText ? narrow(row.changedText) : "");
         wizard.reset();
     }
 }
@@ -317,12 +421,15 @@ TEST_F(MainDlgTest, ErrorPageTexts) {
     };
     const Row rows[] = {
         {0, "Internal Error #031.\n\nPlease contact ZOR support if this error persists."},
-        {1, "Unable to open the Bluetooth connection.\n\nPlease ensure that the device is switched on and "
+        {1, "Unable to open the Bluetooth connection.\n\nPlease ensure that the device is switched "
+            "on and "
             "located near the Bluetooth antenna."},
-        {2, "Error communicating with Bluetooth device.\n\nPlease ensure that the device is switched on "
+        {2, "Error communicating with Bluetooth device.\n\nPlease ensure that the device is "
+            "switched on "
             "and located near the Bluetooth antenna."},
-        {3, "Error reading from Bluetooth device.\n\nPlease ensure that the device is switched on and "
-            "located near the Bluetooth antenna."},
+        {3,
+         "Error reading from Bluetooth device.\n\nPlease ensure that the device is switched on and "
+         "located near the Bluetooth antenna."},
         {4, "Error opening output file.\n\nTry to use a different folder and/or filename."},
         {5, "Error writing to output file."},
         {6, "Internal Error #033.\n\nPlease contact ZOR support."},
@@ -369,7 +476,8 @@ TEST_F(MainDlgTest, BusyBarWrapsAndStandsStillElsewhere) {
     view->Tick(*wizard);
     view->Report(*wizard, kReportDeviceFound, 0);
     view->Tick(*wizard);
-    EXPECT_EQ(view->progress[IDC_CONNECT_PROGRESS].position, 1) << "stands still off the connecting page";
+    EXPECT_EQ(view->progress[IDC_CONNECT_PROGRESS].position, 1)
+        << "stands still off the connecting page";
     EXPECT_EQ(wizard->HandleMessage(view->frame, kWmTimer, 7, 0), 1) << "every tick is handled";
 }
 
@@ -384,7 +492,8 @@ TEST_F(MainDlgTest, TheSaveDialogsTypeDecidesTheFormat) {
     const Row rows[] = {
         {"KML type", u"/data/trip.kml", kKmlFilterIndex, false, u"/data"},
         {"NMEA type with a .kml name is NMEA", u"/data/trip.kml", kNmeaFilterIndex, true, u"/data"},
-        {"KML type with a .txt name is KML", u"/data/sub/trip.txt", kKmlFilterIndex, false, u"/data/sub"},
+        {"KML type with a .txt name is KML", u"/data/sub/trip.txt", kKmlFilterIndex, false,
+         u"/data/sub"},
         {"a file at the root keeps the root", u"/trip.txt", kNmeaFilterIndex, true, u"/"},
         {"a Windows path", u"C:\\Users\\me\\trip.kml", kKmlFilterIndex, false, u"C:\\Users\\me"},
         {"a Windows drive root", u"C:\\trip.kml", kKmlFilterIndex, false, u"C:\\"},
@@ -411,7 +520,8 @@ TEST_F(MainDlgTest, TheSaveDialogStartsFromTheLastChoice) {
     view->ClickPageControl(*wizard, IDC_BROWSE); // cancelled: nothing changes
     ASSERT_EQ(view->saveRequests.size(), 2u);
     EXPECT_EQ(narrow(view->saveRequests[0].path), "");
-    EXPECT_EQ(narrow(view->saveRequests[0].initialFolder), narrow(documents)) << "first: the folder";
+    EXPECT_EQ(narrow(view->saveRequests[0].initialFolder), narrow(documents))
+        << "first: the folder";
     EXPECT_EQ(view->saveRequests[0].filterIndex, kKmlFilterIndex);
     EXPECT_EQ(narrow(view->saveRequests[1].path), "/data/trip.txt") << "then: the current choice";
     EXPECT_EQ(narrow(view->saveRequests[1].initialFolder), "");
@@ -446,7 +556,8 @@ TEST_F(MainDlgTest, PageCommandsBypassTheOkCancelDefault) {
     Start();
     // The check box is not handled by the wizard, and a page's id 2 must not
     // end anything either.
-    EXPECT_EQ(CTDlg::RoutePageCommand(wizard.get(), makeCommandParam(IDC_ERASE_CHECK, kBnClicked), 0), 0);
+    EXPECT_EQ(
+        CTDlg::RoutePageCommand(wizard.get(), makeCommandParam(IDC_ERASE_CHECK, kBnClicked), 0), 0);
     EXPECT_EQ(CTDlg::RoutePageCommand(wizard.get(), makeCommandParam(kIdCancel, kBnClicked), 0), 1);
     EXPECT_EQ(CTDlg::RoutePageCommand(nullptr, makeCommandParam(IDC_NEXT, kBnClicked), 0), 1);
     EXPECT_FALSE(view->ended);
@@ -465,8 +576,8 @@ TEST_F(MainDlgTest, CaptionCarriesTheVersion) {
     const Row rows[] = {
         {"version appended", u"ZOR7700Track", true, "ZOR7700Track - v1.2.3.4"},
         {"no version leaves the caption", u"ZOR7700Track", false, "ZOR7700Track"},
-        {"a long caption is cut to 31 characters", u"0123456789012345678901234567890123456789", true,
-         "0123456789012345678901234567890 - v1.2.3.4"},
+        {"a long caption is cut to 31 characters", u"0123456789012345678901234567890123456789",
+         true, "0123456789012345678901234567890 - v1.2.3.4"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -484,7 +595,8 @@ TEST_F(MainDlgTest, InitShowsTheWelcomePageWithNextFocused) {
     EXPECT_TRUE(view->pagesCreated);
     EXPECT_EQ(view->VisiblePages(), std::vector<int32_t>{WelcomePage});
     EXPECT_EQ(view->focus, IDC_NEXT);
-    EXPECT_EQ(wizard->HandleMessage(view->frame, kWmInitDialog, 0, 0), 0) << "focus placed by OnInit";
+    EXPECT_EQ(wizard->HandleMessage(view->frame, kWmInitDialog, 0, 0), 0)
+        << "focus placed by OnInit";
     EXPECT_EQ(wizard->hwnd, view->frame);
     EXPECT_EQ(wizard->templateId, IDD_MAIN);
 }
@@ -508,7 +620,8 @@ TEST_F(MainDlgTest, SettingsAreLoadedAndSavedHoweverTheWizardEnds) {
         const char* name;
         Act leave;
     };
-    const Row rows[] = {{"Cancel", Act::Cancel}, {"close box", Act::CloseBox}, {"never ended", Act::Next}};
+    const Row rows[] = {
+        {"Cancel", Act::Cancel}, {"close box", Act::CloseBox}, {"never ended", Act::Next}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         useFreshSettingsStore();

@@ -39,5 +39,6 @@ void GuiDriver::poll() {
     ++next;
     // The session's trail, so a stuck run shows how far it got.
     std::fprintf(stderr, "  step: %s\n", qPrintable(step.what));
-    QMetaObject::invokeMethod(this, [act = step.act] { act(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [act = step.act] { act(); }, Qt::QueuedConnection);
 }

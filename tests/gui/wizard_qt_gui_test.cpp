@@ -31,7 +31,8 @@ namespace {
 
 constexpr int kStepTimeoutMs = 30000;
 
-const char* const kPageNames[] = {"welcome", "port", "connecting", "output", "transfer", "success", "error"};
+const char* const kPageNames[] = {"welcome",  "port",    "connecting", "output",
+                                  "transfer", "success", "error"};
 
 QString readAll(const QString& path) {
     QFile file(path);
@@ -44,7 +45,8 @@ class Simulator {
 public:
     bool start(const QStringList& arguments, const QString& reportPath) {
         process.setProcessChannelMode(QProcess::SeparateChannels);
-        process.start(QStringLiteral(ZOR_SIM_PATH), QStringList(arguments) << QStringLiteral("--report") << reportPath);
+        process.start(QStringLiteral(ZOR_SIM_PATH),
+                      QStringList(arguments) << QStringLiteral("--report") << reportPath);
         if (!process.waitForStarted(5000)) {
             return false;
         }
@@ -83,7 +85,9 @@ protected:
 
     QString out(const QString& name) const { return home.filePath(QStringLiteral("out/") + name); }
     QString reportPath() const { return home.filePath(QStringLiteral("commands.txt")); }
-    QString settingsText() const { return readAll(home.filePath(QStringLiteral("config/ZOR/ZOR7700Track.conf"))); }
+    QString settingsText() const {
+        return readAll(home.filePath(QStringLiteral("config/ZOR/ZOR7700Track.conf")));
+    }
 
     // Runs the wizard until it ends; the driver plays the session meanwhile.
     void play() {
@@ -125,33 +129,44 @@ protected:
         guard.start(kStepTimeoutMs * 4);
     }
 
-    bool pageShown(int page) const { return view->Page(page) != nullptr && view->Page(page)->isVisible(); }
+    bool pageShown(int page) const {
+        return view->Page(page) != nullptr && view->Page(page)->isVisible();
+    }
     template <class T> T* control(int id) const { return qobject_cast<T*>(view->Control(id)); }
     void click(int id) { QTest::mouseClick(control<QAbstractButton>(id), Qt::LeftButton); }
 
     // Steps shared by the sessions.
     void waitFor(int page, const QString& what, std::function<void()> act) {
-        driver.add(what, [this, page] { return pageShown(page) && QApplication::activeModalWidget() == &view->Frame(); },
-                   std::move(act));
+        driver.add(
+            what,
+            [this, page] {
+                return pageShown(page) && QApplication::activeModalWidget() == &view->Frame();
+            },
+            std::move(act));
     }
     void screenshot(int page) {
         const QString dir = QStringLiteral(ZOR_SCREENSHOT_DIR);
         QDir().mkpath(dir);
-        view->Frame().grab().save(dir + QStringLiteral("/linux-%1-%2.png").arg(page).arg(kPageNames[page]));
+        view->Frame().grab().save(
+            dir + QStringLiteral("/linux-%1-%2.png").arg(page).arg(kPageNames[page]));
     }
     void choosePort(int portNumber) {
         auto* combo = control<QComboBox>(IDC_PORT_COMBO);
         combo->setFocus();
         // Walks the list with the arrow key until the simulator's port is selected.
-        for (int i = 0; i <= combo->count() && combo->currentData().toLongLong() != portNumber; ++i) {
+        for (int i = 0; i <= combo->count() && combo->currentData().toLongLong() != portNumber;
+             ++i) {
             QTest::keyClick(combo, Qt::Key_Down);
         }
     }
     void expectDialog(const QString& what, std::function<void(QWidget*)> act) {
-        driver.add(what, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            return modal != nullptr && modal != &view->Frame(); },
-                   [act] { act(QApplication::activeModalWidget()); });
+        driver.add(
+            what,
+            [this] {
+                QWidget* modal = QApplication::activeModalWidget();
+                return modal != nullptr && modal != &view->Frame();
+            },
+            [act] { act(QApplication::activeModalWidget()); });
     }
     void saveAs(const QString& path, int filterIndex) {
         expectDialog(QStringLiteral("save dialog"), [path, filterIndex](QWidget* modal) {
@@ -170,27 +185,31 @@ protected:
             QTest::keyClicks(name, path);
             // The path completer may have popped up a list meanwhile; Return
             // would pick from it instead of saving, so dismiss it first.
-            if (QCompleter* completer = name->completer(); completer && completer->popup()->isVisible()) {
+            if (QCompleter* completer = name->completer();
+                completer && completer->popup()->isVisible()) {
                 QTest::keyClick(completer->popup(), Qt::Key_Escape);
             }
             QTest::keyClick(name, Qt::Key_Return);
         });
     }
     void answer(const QString& expectedText, QMessageBox::StandardButton button) {
-        expectDialog(QStringLiteral("message: ") + expectedText, [expectedText, button](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            ASSERT_NE(box, nullptr);
-            EXPECT_EQ(box->windowTitle().toStdString(), "ZOR7700Track");
-            EXPECT_EQ(box->text().toStdString(), expectedText.toStdString());
-            QTest::mouseClick(box->button(button), Qt::LeftButton);
-        });
+        expectDialog(QStringLiteral("message: ") + expectedText,
+                     [expectedText, button](QWidget* modal) {
+                         auto* box = qobject_cast<QMessageBox*>(modal);
+                         ASSERT_NE(box, nullptr);
+                         EXPECT_EQ(box->windowTitle().toStdString(), "ZOR7700Track");
+                         EXPECT_EQ(box->text().toStdString(), expectedText.toStdString());
+                         QTest::mouseClick(box->button(button), Qt::LeftButton);
+                     });
     }
 
     // Welcome -> port page -> the simulator's port -> Next.
     void connectTo(int portNumber, bool shoot) {
         waitFor(WelcomePage, QStringLiteral("welcome page"), [this, shoot] {
-            EXPECT_EQ(view->Frame().windowTitle().toStdString(), "ZOR7700Track - v" ZOR_VERSION_TEXT);
-            if (shoot) screenshot(WelcomePage);
+            EXPECT_EQ(view->Frame().windowTitle().toStdString(),
+                      "ZOR7700Track - v" ZOR_VERSION_TEXT);
+            if (shoot)
+                screenshot(WelcomePage);
             // Escape ends nothing; Next is the default button, so Enter goes on.
             QTest::keyClick(&view->Frame(), Qt::Key_Escape);
             EXPECT_TRUE(view->Frame().isVisible());
@@ -200,13 +219,15 @@ protected:
             EXPECT_FALSE(control<QPushButton>(IDC_NEXT)->isEnabled()) << "no port chosen yet";
             choosePort(portNumber);
             EXPECT_TRUE(control<QPushButton>(IDC_NEXT)->isEnabled());
-            if (shoot) screenshot(PortPage);
+            if (shoot)
+                screenshot(PortPage);
             click(IDC_NEXT);
             // Shown until the device answers, which the event loop delivers
             // only after this step: the one moment sure to catch the page.
             EXPECT_TRUE(pageShown(ConnectingPage));
             EXPECT_FALSE(control<QPushButton>(IDC_PREVIOUS)->isEnabled());
-            if (shoot) screenshot(ConnectingPage);
+            if (shoot)
+                screenshot(ConnectingPage);
         });
     }
 
@@ -226,7 +247,8 @@ TEST_F(WizardQtGuiTest, KmlTransferWithErase) {
     });
     saveAs(out(QStringLiteral("trip")), 1);
     waitFor(OutputPage, QStringLiteral("file chosen"), [this] {
-        EXPECT_EQ(control<QLineEdit>(IDC_OUTPUT_PATH)->text().toStdString(), out(QStringLiteral("trip.kml")).toStdString());
+        EXPECT_EQ(control<QLineEdit>(IDC_OUTPUT_PATH)->text().toStdString(),
+                  out(QStringLiteral("trip.kml")).toStdString());
         click(IDC_ERASE_CHECK);
         screenshot(OutputPage);
         click(IDC_NEXT);
@@ -248,7 +270,8 @@ TEST_F(WizardQtGuiTest, KmlTransferWithErase) {
     const QString commands = readAll(reportPath());
     EXPECT_TRUE(commands.contains(QStringLiteral("$PZOR,V"))) << commands.toStdString();
     EXPECT_TRUE(commands.contains(QStringLiteral("$PZOR,R"))) << commands.toStdString();
-    EXPECT_TRUE(commands.contains(QStringLiteral("$PZOR,C"))) << "erased on request: " << commands.toStdString();
+    EXPECT_TRUE(commands.contains(QStringLiteral("$PZOR,C")))
+        << "erased on request: " << commands.toStdString();
     const QString settings = settingsText();
     EXPECT_TRUE(settings.contains(QString::number(sim.portNumber))) << settings.toStdString();
     EXPECT_TRUE(settings.contains(home.filePath(QStringLiteral("out")))) << settings.toStdString();
@@ -264,7 +287,8 @@ TEST_F(WizardQtGuiTest, NmeaChosenByTheFileType) {
     saveAs(out(QStringLiteral("nmea-track")), 2);
     waitFor(OutputPage, QStringLiteral("file chosen"), [this] { click(IDC_NEXT); });
     waitFor(SuccessPage, QStringLiteral("success page"), [this] {
-        EXPECT_EQ(control<QLabel>(IDC_SUCCESS_HEADING)->text().toStdString(), "Output file successfully created.");
+        EXPECT_EQ(control<QLabel>(IDC_SUCCESS_HEADING)->text().toStdString(),
+                  "Output file successfully created.");
         // The close box ends the wizard here without a question.
         view->Frame().close();
     });
@@ -274,34 +298,41 @@ TEST_F(WizardQtGuiTest, NmeaChosenByTheFileType) {
     const QString nmea = readAll(out(QStringLiteral("nmea-track.kml")));
     EXPECT_TRUE(nmea.startsWith(QStringLiteral("$GPGGA,"))) << nmea.left(200).toStdString();
     EXPECT_TRUE(nmea.contains(QStringLiteral("$GPRMC,")));
-    EXPECT_FALSE(readAll(reportPath()).contains(QStringLiteral("$PZOR,C"))) << "not erased unless asked";
+    EXPECT_FALSE(readAll(reportPath()).contains(QStringLiteral("$PZOR,C")))
+        << "not erased unless asked";
     EXPECT_TRUE(settingsText().contains(QStringLiteral("Nmea"))) << settingsText().toStdString();
 }
 
 TEST_F(WizardQtGuiTest, NoDeviceThenRetry) {
     auto silent = std::make_unique<Simulator>();
-    ASSERT_TRUE(silent->start({QStringLiteral("--fast"), QStringLiteral("--reply"), QStringLiteral("none")}, reportPath()));
+    ASSERT_TRUE(
+        silent->start({QStringLiteral("--fast"), QStringLiteral("--reply"), QStringLiteral("none")},
+                      reportPath()));
     const int port = silent->portNumber;
     Simulator awake;
     connectTo(port, false);
     waitFor(ErrorPage, QStringLiteral("error page"), [this, &silent, &awake, port] {
-        EXPECT_EQ(control<QLabel>(IDC_ERROR_TEXT)->text().toStdString(), "No ZOR 7700 device detected.");
+        EXPECT_EQ(control<QLabel>(IDC_ERROR_TEXT)->text().toStdString(),
+                  "No ZOR 7700 device detected.");
         EXPECT_FALSE(control<QPushButton>(IDC_NEXT)->isEnabled());
         screenshot(ErrorPage);
         // The user switches the device on: a device that answers, same port.
         silent.reset();
-        ASSERT_TRUE(awake.start({QStringLiteral("--fast"), QStringLiteral("--port"), QString::number(port)},
-                                home.filePath(QStringLiteral("commands-2.txt"))));
+        ASSERT_TRUE(
+            awake.start({QStringLiteral("--fast"), QStringLiteral("--port"), QString::number(port)},
+                        home.filePath(QStringLiteral("commands-2.txt"))));
         click(IDC_PREVIOUS);
     });
     waitFor(PortPage, QStringLiteral("back on the port page"), [this, port] {
-        EXPECT_EQ(control<QComboBox>(IDC_PORT_COMBO)->currentData().toLongLong(), port) << "the port stays chosen";
+        EXPECT_EQ(control<QComboBox>(IDC_PORT_COMBO)->currentData().toLongLong(), port)
+            << "the port stays chosen";
         EXPECT_TRUE(control<QPushButton>(IDC_NEXT)->isEnabled());
         click(IDC_NEXT);
     });
     waitFor(OutputPage, QStringLiteral("output page on retry"), [this] { click(IDC_CANCEL); });
     play();
-    EXPECT_TRUE(readAll(home.filePath(QStringLiteral("commands-2.txt"))).contains(QStringLiteral("$PZOR,V")));
+    EXPECT_TRUE(readAll(home.filePath(QStringLiteral("commands-2.txt")))
+                    .contains(QStringLiteral("$PZOR,V")));
 }
 
 TEST_F(WizardQtGuiTest, CancelDuringTheTransferAsksFirst) {
@@ -315,20 +346,28 @@ TEST_F(WizardQtGuiTest, CancelDuringTheTransferAsksFirst) {
         click(IDC_ERASE_CHECK);
         click(IDC_NEXT);
     });
-    driver.add(QStringLiteral("transfer under way"),
-               [this] { return pageShown(TransferPage) && control<QWidget>(IDC_TRANSFER_PROGRESS)->property("value").toInt() >= 10; },
-               [this] {
-                   screenshot(TransferPage);
-                   click(IDC_CANCEL);
-               });
-    answer(QStringLiteral("Log-Data is currently read from the device.\nExit anyway?"), QMessageBox::No);
+    driver.add(
+        QStringLiteral("transfer under way"),
+        [this] {
+            return pageShown(TransferPage) &&
+                   control<QWidget>(IDC_TRANSFER_PROGRESS)->property("value").toInt() >= 10;
+        },
+        [this] {
+            screenshot(TransferPage);
+            click(IDC_CANCEL);
+        });
+    answer(QStringLiteral("Log-Data is currently read from the device.\nExit anyway?"),
+           QMessageBox::No);
     waitFor(TransferPage, QStringLiteral("still transferring"), [this] { click(IDC_CANCEL); });
-    answer(QStringLiteral("Log-Data is currently read from the device.\nExit anyway?"), QMessageBox::Yes);
-    answer(QStringLiteral("Please Power-Cycle your device to resume normal operation."), QMessageBox::Ok);
+    answer(QStringLiteral("Log-Data is currently read from the device.\nExit anyway?"),
+           QMessageBox::Yes);
+    answer(QStringLiteral("Please Power-Cycle your device to resume normal operation."),
+           QMessageBox::Ok);
     play();
     sim.stop();
     EXPECT_FALSE(view->Frame().isRunning());
-    EXPECT_FALSE(readAll(reportPath()).contains(QStringLiteral("$PZOR,C"))) << "never erased when cancelled";
+    EXPECT_FALSE(readAll(reportPath()).contains(QStringLiteral("$PZOR,C")))
+        << "never erased when cancelled";
 }
 
 TEST_F(WizardQtGuiTest, LeavingDuringTheEraseWaitsForTheWorker) {
@@ -343,16 +382,23 @@ TEST_F(WizardQtGuiTest, LeavingDuringTheEraseWaitsForTheWorker) {
     });
     // The whole log is read; the worker now pauses before it erases, longer
     // than the wizard waits for a stop.
-    driver.add(QStringLiteral("log read"),
-               [this] { return pageShown(TransferPage) && control<QWidget>(IDC_TRANSFER_PROGRESS)->property("value").toInt() == 100; },
-               [this] { click(IDC_CANCEL); });
-    answer(QStringLiteral("Log-Data is currently read from the device.\nExit anyway?"), QMessageBox::Yes);
-    answer(QStringLiteral("Please Power-Cycle your device to resume normal operation."), QMessageBox::Ok);
+    driver.add(
+        QStringLiteral("log read"),
+        [this] {
+            return pageShown(TransferPage) &&
+                   control<QWidget>(IDC_TRANSFER_PROGRESS)->property("value").toInt() == 100;
+        },
+        [this] { click(IDC_CANCEL); });
+    answer(QStringLiteral("Log-Data is currently read from the device.\nExit anyway?"),
+           QMessageBox::Yes);
+    answer(QStringLiteral("Please Power-Cycle your device to resume normal operation."),
+           QMessageBox::Ok);
     play();
     // The worker's thread outlived the stop; the wizard must have waited for
     // it to end before the worker went, so its last command is already out.
     QTest::qWait(200);
-    EXPECT_TRUE(readAll(reportPath()).contains(QStringLiteral("$PZOR,C"))) << readAll(reportPath()).toStdString();
+    EXPECT_TRUE(readAll(reportPath()).contains(QStringLiteral("$PZOR,C")))
+        << readAll(reportPath()).toStdString();
     EXPECT_TRUE(QFile::exists(out(QStringLiteral("erased.kml"))));
 }
 

@@ -22,13 +22,21 @@ void FakeWizardView::CreatePages(DialogWindow) {
     progress[IDC_TRANSFER_PROGRESS] = Progress{};
 }
 
-void FakeWizardView::DestroyPages() { pagesCreated = false; }
+void FakeWizardView::DestroyPages() {
+    pagesCreated = false;
+}
 
-void FakeWizardView::SetPageVisible(int32_t page, bool visible) { pageVisible[page] = visible; }
+void FakeWizardView::SetPageVisible(int32_t page, bool visible) {
+    pageVisible[page] = visible;
+}
 
-void FakeWizardView::SetText(int32_t controlId, const char16_t* text) { texts[controlId] = text; }
+void FakeWizardView::SetText(int32_t controlId, const char16_t* text) {
+    texts[controlId] = text;
+}
 
-void FakeWizardView::EnableControl(int32_t controlId, bool on) { enabled[controlId] = on; }
+void FakeWizardView::EnableControl(int32_t controlId, bool on) {
+    enabled[controlId] = on;
+}
 
 bool FakeWizardView::IsControlEnabled(int32_t controlId) {
     // Controls start enabled, as a dialog template creates them.
@@ -36,7 +44,9 @@ bool FakeWizardView::IsControlEnabled(int32_t controlId) {
     return found == enabled.end() || found->second;
 }
 
-void FakeWizardView::SetFocus(int32_t controlId) { focus = controlId; }
+void FakeWizardView::SetFocus(int32_t controlId) {
+    focus = controlId;
+}
 
 void FakeWizardView::ClearCombo(int32_t controlId) {
     combos[controlId].clear();
@@ -76,13 +86,21 @@ void FakeWizardView::SetProgressPosition(int32_t controlId, int32_t position) {
     bar.position = position < bar.low ? bar.low : position > bar.high ? bar.high : position;
 }
 
-int32_t FakeWizardView::ProgressPosition(int32_t controlId) { return progress[controlId].position; }
+int32_t FakeWizardView::ProgressPosition(int32_t controlId) {
+    return progress[controlId].position;
+}
 
-bool FakeWizardView::IsChecked(int32_t controlId) { return checked[controlId]; }
+bool FakeWizardView::IsChecked(int32_t controlId) {
+    return checked[controlId];
+}
 
-CWStr FakeWizardView::Caption() { return CWStr(caption.c_str()); }
+CWStr FakeWizardView::Caption() {
+    return CWStr(caption.c_str());
+}
 
-void FakeWizardView::SetCaption(const char16_t* text) { caption = text; }
+void FakeWizardView::SetCaption(const char16_t* text) {
+    caption = text;
+}
 
 bool FakeWizardView::ProductVersion(int32_t (&parts)[4]) {
     for (int i = 0; i < 4; ++i) {
@@ -91,14 +109,21 @@ bool FakeWizardView::ProductVersion(int32_t (&parts)[4]) {
     return versionAvailable;
 }
 
-void FakeWizardView::StartTimer(uintptr_t timerId, uint32_t intervalMs) { timers[timerId] = intervalMs; }
+void FakeWizardView::StartTimer(uintptr_t timerId, uint32_t intervalMs) {
+    timers[timerId] = intervalMs;
+}
 
-void FakeWizardView::StopTimer(uintptr_t timerId) { timers.erase(timerId); }
+void FakeWizardView::StopTimer(uintptr_t timerId) {
+    timers.erase(timerId);
+}
 
-WindowHandle FakeWizardView::ReportTarget() { return workerReports.target(); }
+WindowHandle FakeWizardView::ReportTarget() {
+    return workerReports.target();
+}
 
 bool FakeWizardView::AskSaveFile(SaveFileRequest& request) {
-    saveRequests.push_back({request.path.c_str(), request.initialFolder ? request.initialFolder : u"",
+    saveRequests.push_back({request.path.c_str(),
+                            request.initialFolder ? request.initialFolder : u"",
                             request.filterIndex});
     if (saveReplies.empty()) {
         return false;
@@ -130,14 +155,18 @@ void FakeWizardView::ShowMessage(const char16_t* text) {
     }
 }
 
-void FakeWizardView::OpenFolder(const char16_t* folder) { openedFolders.push_back(folder); }
+void FakeWizardView::OpenFolder(const char16_t* folder) {
+    openedFolders.push_back(folder);
+}
 
 void FakeWizardView::Click(CTDlg& dialog, int32_t frameButton) {
-    dialog.HandleMessage(frame, kWmCommand, makeCommandParam(static_cast<uint16_t>(frameButton), kBnClicked), 0);
+    dialog.HandleMessage(frame, kWmCommand,
+                         makeCommandParam(static_cast<uint16_t>(frameButton), kBnClicked), 0);
 }
 
 void FakeWizardView::ClickPageControl(CTDlg& dialog, int32_t controlId) {
-    CTDlg::RoutePageCommand(&dialog, makeCommandParam(static_cast<uint16_t>(controlId), kBnClicked), 0);
+    CTDlg::RoutePageCommand(&dialog, makeCommandParam(static_cast<uint16_t>(controlId), kBnClicked),
+                            0);
 }
 
 void FakeWizardView::SelectPort(CTDlg& dialog, intptr_t data) {
@@ -152,9 +181,13 @@ void FakeWizardView::SelectPort(CTDlg& dialog, intptr_t data) {
     CTDlg::RoutePageCommand(&dialog, makeCommandParam(IDC_PORT_COMBO, kCbnSelChange), 0);
 }
 
-void FakeWizardView::CloseBox(CTDlg& dialog) { dialog.HandleMessage(frame, kWmSysCommand, kScClose, 0); }
+void FakeWizardView::CloseBox(CTDlg& dialog) {
+    dialog.HandleMessage(frame, kWmSysCommand, kScClose, 0);
+}
 
-void FakeWizardView::Tick(CTDlg& dialog) { dialog.HandleMessage(frame, kWmTimer, kBusyTimerId, 0); }
+void FakeWizardView::Tick(CTDlg& dialog) {
+    dialog.HandleMessage(frame, kWmTimer, kBusyTimerId, 0);
+}
 
 void FakeWizardView::Report(CTDlg& dialog, uintptr_t wParam, intptr_t lParam) {
     dialog.HandleMessage(frame, WM_TRANSFER, wParam, lParam);
