@@ -118,7 +118,7 @@ void FakeWizardView::StopTimer(uintptr_t timerId) {
 }
 
 WindowHandle FakeWizardView::ReportTarget() {
-    return &workerReports;
+    return workerReports.target();
 }
 
 bool FakeWizardView::AskSaveFile(SaveFileRequest& request) {
@@ -198,7 +198,7 @@ int32_t FakeWizardView::DeliverWorkerReports(CTDlg& dialog, uint32_t timeoutMs) 
     int32_t delivered = 0;
     PostedReport report{};
     while (tickCount() - start < timeoutMs) {
-        if (workerReports.waitTake(report, 20)) {
+        if (workerReports.waitNext(report, 20)) {
             dialog.HandleMessage(frame, report.message, report.wParam, report.lParam);
             ++delivered;
             continue;

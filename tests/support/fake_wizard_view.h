@@ -2,7 +2,7 @@
 
 #include "app/main_dlg.h"
 #include "app/wizard_view.h"
-#include "device/report_queue.h"
+#include "support/report_capture.h"
 
 #include <cstdint>
 #include <deque>
@@ -116,5 +116,6 @@ public:
     // Where the worker posts on Linux; reports stay there until delivered.
     // (On Windows the worker posts window messages, which the fake has no
     // window for: its reports are lost and the tests inject their own.)
-    ReportQueue workerReports;
+    // A message-only window on Windows, where the worker posts window messages.
+    ReportCapture workerReports;
 };
