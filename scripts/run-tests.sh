@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The whole test suite: Linux, AddressSanitizer/UBSan, ThreadSanitizer, every
 # fuzz target for a bounded time, and the Windows build under wine64.
-# Usage: scripts/run-tests.sh [step ...]   (steps: linux asan tsan fuzz win64 win32)
+# Usage: scripts/run-tests.sh [step ...]   (steps: linux asan tsan fuzz win32 win64)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -9,7 +9,8 @@ root=$(pwd)
 scripts/install-deps.sh
 
 steps=("$@")
-[ ${#steps[@]} -eq 0 ] && steps=(linux asan tsan fuzz win64 win32)
+# win32 before win64, whose tests check the release program's imports too.
+[ ${#steps[@]} -eq 0 ] && steps=(linux asan tsan fuzz win32 win64)
 fuzz_seconds=${ZOR_FUZZ_SECONDS:-60}
 jobs=$(nproc)
 declare -A took

@@ -6,27 +6,11 @@
 set -u
 exe=$1 simulator=$2 native_tool=$3 wine=$4
 export WINEPREFIX=${WINEPREFIX:-$5} WINEDEBUG=${WINEDEBUG:--all}
-for needed in "$simulator" "$native_tool"; do
-    if [ ! -x "$needed" ]; then
-        echo "no native $needed: build the linux preset first"
-        exit 77
-    fi
-done
-if [ ! -d "$WINEPREFIX/dosdevices" ]; then
-    echo "no Wine prefix at $WINEPREFIX: run wineboot -i first"
-    exit 77
-fi
-
-work=$(mktemp -d)
-sim_pid=
-cleanup() {
-    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-export HOME=$work/home XDG_CONFIG_HOME=$work/config
-mkdir -p "$HOME" "$XDG_CONFIG_HOME"
-windows_path() { echo "Z:${1//\//\\}"; }
+# shellcheck source=../support/wine_simulator_session.sh
+. "$(dirname "$0")/../support/wine_simulator_session.sh"
+require_built "$simulator" "$native_tool"
+require_wine_prefix
+open_private_home
 
 port=61
 failed=0
@@ -47,12 +31,8 @@ rows=(
 )
 for row in "${rows[@]}"; do
     IFS='|' read -r name sim_options tool_options status last <<<"$row"
-    link="$WINEPREFIX/dosdevices/com$port"
     # shellcheck disable=SC2086
-    "$simulator" --port "$port" --wine --generate 600 --report "$work/report" $sim_options \
-        >"$work/sim.out" 2>&1 &
-    sim_pid=$!
-    for _ in $(seq 100); do [ -e "$link" ] && break; sleep 0.05; done
+    start_simulator "$port" "$work/sim.out" --generate 600 --report "$work/report" $sim_options
     out=$work/out raw=$work/raw
     rm -f "$out"
     tool_options=${tool_options//OUT/$(windows_path "$out")}
@@ -75,7 +55,7 @@ for row in "${rows[@]}"; do
     else
         echo "ok $name"
     fi
-    kill "$sim_pid" 2>/dev/null; wait "$sim_pid" 2>/dev/null; sim_pid=
+    stop_simulator
     port=$((port + 1))
 done
 exit $failed

@@ -6,25 +6,11 @@
 set -u
 exe=$1 simulator=$2 wine=$3
 export WINEPREFIX=${WINEPREFIX:-$4} WINEDEBUG=${WINEDEBUG:--all}
-if [ ! -x "$simulator" ]; then
-    echo "no native simulator at $simulator: build the linux preset first"
-    exit 77
-fi
-if [ ! -d "$WINEPREFIX/dosdevices" ]; then
-    echo "no Wine prefix at $WINEPREFIX: run wineboot -i first"
-    exit 77
-fi
-
-work=$(mktemp -d)
-sim_pid=
-cleanup() {
-    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-# The simulator's own link goes to a private ports folder; Wine keeps its prefix.
-export HOME=$work/home XDG_CONFIG_HOME=$work/config
-mkdir -p "$HOME" "$XDG_CONFIG_HOME"
+# shellcheck source=../support/wine_simulator_session.sh
+. "$(dirname "$0")/../support/wine_simulator_session.sh"
+require_built "$simulator"
+require_wine_prefix
+open_private_home
 
 # test name | simulator options | text the simulator's command report must
 # hold | text it must not hold
@@ -48,13 +34,8 @@ port=41
 failed=0
 for row in "${rows[@]}"; do
     IFS='|' read -r name options expected forbidden <<<"$row"
-    link="$WINEPREFIX/dosdevices/com$port"
     # shellcheck disable=SC2086
-    "$simulator" --port "$port" --wine --report "$work/$name.report" $options \
-        >"$work/$name.out" 2>&1 &
-    sim_pid=$!
-    for _ in $(seq 100); do [ -e "$link" ] && break; sleep 0.05; done
-    if [ ! -e "$link" ]; then
+    if ! start_simulator "$port" "$work/$name.out" --report "$work/$name.report" $options; then
         echo "FAILED $name: the simulator did not map COM$port"; cat "$work/$name.out"
         failed=1
     elif ! ZOR_WINE_PORT=$port "$wine" "$exe" --gtest_filter="WineTransfer.$name" \
@@ -73,7 +54,7 @@ for row in "${rows[@]}"; do
     else
         echo "ok $name"
     fi
-    kill "$sim_pid" 2>/dev/null; wait "$sim_pid" 2>/dev/null; sim_pid=
+    stop_simulator
     port=$((port + 1))
 done
 exit $failed
