@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the wizard need.
-# Safe to run again: it installs only what is missing.
+# Safe to run again: it installs only what is missing. Recommended packages
+# come along: Wine needs its fonts and X libraries to draw the dialogs.
 set -euo pipefail
 
 packages=(
@@ -22,5 +23,5 @@ if [ ${#missing[@]} -gt 0 ]; then
     sudo_cmd=""
     [ "$(id -u)" -ne 0 ] && sudo_cmd=sudo
     $sudo_cmd apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}"
 fi
