@@ -122,51 +122,46 @@ uint32_t TransferWorker::runTransfer() {
     return 0;
 }
 
-// Each phase returns 0 to go on or the code the run ends with.
+// The run's phases in order. Each returns 0 to go on or the code the run
+// ends with; the stop request is checked before the first and after each.
 int32_t TransferWorker::runPhases() {
+    using Phase = int32_t (TransferWorker::*)();
+    static constexpr Phase kPhases[] = {
+        &TransferWorker::openPort,        &TransferWorker::queryVersion,
+        &TransferWorker::detectDevice,    &TransferWorker::awaitGoAhead,
+        &TransferWorker::requestLog,      &TransferWorker::readDump,
+        &TransferWorker::checkTracks,     &TransferWorker::createOutputFile,
+        &TransferWorker::writeOutputFile, &TransferWorker::eraseDevice,
+    };
     if (stopHit())
         return kErrorStopped;
-    if (!port.open(portNumber))
-        return kErrorOpenPort;
-    if (stopHit())
-        return kErrorStopped;
-    if (!sendCommand(kVersionQuery.bytes))
-        return kErrorWriteCommand;
-    if (stopHit())
-        return kErrorStopped;
-    if (int32_t outcome = detectDevice())
-        return outcome;
-    if (stopHit())
-        return kErrorStopped;
-    postReport(notifyWindow, notifyMessage, kReportDeviceFound, 0);
-    waitForGoAhead();
-    if (stopHit())
-        return kErrorStopped;
-    if (!sendCommand(kReadLogCommand.bytes))
-        return kErrorWriteCommand;
-    if (stopHit())
-        return kErrorStopped;
-    if (int32_t outcome = readDump())
-        return outcome;
-    if (stopHit())
-        return kErrorStopped;
-    if (trackStore.startIndex < 0)
-        return kErrorNoTracks;
-    if (stopHit())
-        return kErrorStopped;
-    if (!outputFile.create(outputPath))
-        return kErrorCreateFile;
-    if (stopHit())
-        return kErrorStopped;
-    if (int32_t outcome = writeOutputFile())
-        return outcome;
-    if (stopHit())
-        return kErrorStopped;
-    if (int32_t outcome = eraseDevice())
-        return outcome;
-    if (stopHit())
-        return kErrorStopped;
+    for (Phase phase : kPhases) {
+        if (int32_t outcome = (this->*phase)())
+            return outcome;
+        if (stopHit())
+            return kErrorStopped;
+    }
     return kErrorNone;
+}
+
+int32_t TransferWorker::openPort() {
+    return port.open(portNumber) ? kErrorNone : kErrorOpenPort;
+}
+
+int32_t TransferWorker::queryVersion() {
+    return sendCommand(kVersionQuery.bytes) ? kErrorNone : kErrorWriteCommand;
+}
+
+int32_t TransferWorker::requestLog() {
+    return sendCommand(kReadLogCommand.bytes) ? kErrorNone : kErrorWriteCommand;
+}
+
+int32_t TransferWorker::checkTracks() {
+    return trackStore.startIndex < 0 ? kErrorNoTracks : kErrorNone;
+}
+
+int32_t TransferWorker::createOutputFile() {
+    return outputFile.create(outputPath) ? kErrorNone : kErrorCreateFile;
 }
 
 // Sets lastActivity as the moment the command went out: the time limits of
@@ -209,9 +204,11 @@ int32_t TransferWorker::detectDevice() {
 
 // The device keeps talking while the user chooses the output; what it says
 // meanwhile is thrown away so the dump starts on a clean line.
-void TransferWorker::waitForGoAhead() {
+int32_t TransferWorker::awaitGoAhead() {
+    postReport(notifyWindow, notifyMessage, kReportDeviceFound, 0);
     while (proceedEvent.wait(kWaitSliceMs) == WaitResult::TimedOut)
         port.purgeReceive();
+    return kErrorNone;
 }
 
 int32_t TransferWorker::readDump() {

@@ -70,9 +70,14 @@ private:
     static uint32_t threadEntry(void* worker);
     bool stopHit() const { return stopRequested.load(); }
     int32_t runPhases();
+    int32_t openPort();
+    int32_t queryVersion();
     int32_t detectDevice();
-    void waitForGoAhead();
+    int32_t awaitGoAhead();
+    int32_t requestLog();
     int32_t readDump();
+    int32_t checkTracks();
+    int32_t createOutputFile();
     int32_t writeOutputFile();
     int32_t eraseDevice();
     bool sendCommand(const char* command);
