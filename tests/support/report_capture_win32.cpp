@@ -1,32 +1,18 @@
 #include "support/report_capture.h"
 
+#include "device/report_window_win32.h"
+
 #include <windows.h>
-
-namespace {
-
-const wchar_t kWindowClass[] = L"ZorReportCapture";
-
-HWND createMessageWindow() {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kWindowClass;
-    // A second capture finds the class already registered, which is fine.
-    RegisterClassW(&windowClass);
-    return CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
-}
-
-} // namespace
 
 struct ReportCapture::Target {
     HWND window;
 };
 
-ReportCapture::ReportCapture() : impl(std::make_unique<Target>(Target{createMessageWindow()})) {}
+ReportCapture::ReportCapture()
+    : impl(std::make_unique<Target>(Target{static_cast<HWND>(createReportWindow())})) {}
 
 ReportCapture::~ReportCapture() {
-    DestroyWindow(impl->window);
+    destroyReportWindow(impl->window);
 }
 
 WindowHandle ReportCapture::target() const {

@@ -1,29 +1,13 @@
 #include "report_pump.h"
 
+#include "device/report_window_win32.h"
+
 #include <windows.h>
 
-namespace {
-
-const wchar_t kClassName[] = L"ZOR7700TransferReports";
-
-HWND createMessageWindow() {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kClassName;
-    RegisterClassW(&windowClass);
-    // A message-only window: it receives posted reports and is never shown.
-    return CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                           windowClass.hInstance, nullptr);
-}
-
-} // namespace
-
-ReportPump::ReportPump() : state(createMessageWindow()) {}
+ReportPump::ReportPump() : state(createReportWindow()) {}
 
 ReportPump::~ReportPump() {
-    if (state != nullptr)
-        DestroyWindow(static_cast<HWND>(state));
+    destroyReportWindow(state);
 }
 
 WindowHandle ReportPump::target() const {
