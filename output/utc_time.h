@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 // A record time broken down as UTC. Record times are unsigned 32-bit, so the
@@ -15,3 +16,11 @@ struct UtcTime {
 };
 
 UtcTime breakDownUtc(uint32_t secondsSince1970);
+
+// A broken-down time as text, terminated.
+using UtcText = std::array<char, 24>;
+
+// "YYYY-MM-DD HH:MM:SS": the label that names documents, segments and trips.
+UtcText utcLabel(uint32_t secondsSince1970);
+// "YYYY-MM-DDTHH:MM:SSZ": ISO 8601 in UTC, as XML formats write times.
+UtcText utcIsoTime(uint32_t secondsSince1970);
