@@ -13,10 +13,16 @@ constexpr uint32_t kDaysPer400Years = 146097;
 UtcText formatUtc(uint32_t secondsSince1970, char separator, const char* zone) {
     const UtcTime utc = breakDownUtc(secondsSince1970);
     UtcText text{};
-    std::snprintf(text.data(), text.size(), "%04d-%02d-%02d%c%02d:%02d:%02d%s",
-                  static_cast<int>(utc.year), static_cast<int>(utc.month),
-                  static_cast<int>(utc.day), separator, static_cast<int>(utc.hour),
-                  static_cast<int>(utc.minute), static_cast<int>(utc.second), zone);
+    const int length =
+        std::snprintf(text.data(), text.size(), "%04d-%02d-%02d%c%02d:%02d:%02d%s",
+                      static_cast<int>(utc.year), static_cast<int>(utc.month),
+                      static_cast<int>(utc.day), separator, static_cast<int>(utc.hour),
+                      static_cast<int>(utc.minute), static_cast<int>(utc.second), zone);
+    // Record times end in 2106, so it always fits; a cut time would be a
+    // wrong one, so none at all rather than that.
+    if (length < 0 || length >= static_cast<int>(text.size())) {
+        text[0] = 0;
+    }
     return text;
 }
 
