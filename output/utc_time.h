@@ -8,9 +8,9 @@
 // time limits.
 struct UtcTime {
     int32_t year;
-    int32_t month;  // 1 to 12
-    int32_t day;    // 1 to 31
-    int32_t hour;   // 0 to 23
+    int32_t month; // 1 to 12
+    int32_t day;   // 1 to 31
+    int32_t hour;  // 0 to 23
     int32_t minute;
     int32_t second;
 };

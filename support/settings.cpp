@@ -13,8 +13,7 @@ constexpr int32_t kStoredGpx = 2;
 
 } // namespace
 
-void ExchangeSettings(Settings& settings, bool save)
-{
+void ExchangeSettings(Settings& settings, bool save) {
     CRegistryKey key;
     if (save) {
         if (!key.IsOpen())
