@@ -154,6 +154,7 @@ void CMainDlg::OnNext() {
     } else if (currentPage == OutputPage) {
         worker.eraseAfterRead = view.IsChecked(IDC_ERASE_CHECK);
         worker.nmeaOutput = settings.nmeaOutput;
+        worker.gpxOutput = settings.gpxOutput;
         transferState = Transferring;
         worker.outputPath = selectedFile;
         worker.proceed();
@@ -203,11 +204,14 @@ void CMainDlg::OnBrowse() {
     SaveFileRequest request;
     request.path = selectedFile;
     request.initialFolder = selectedFile.IsEmpty() ? settings.outputFolder : nullptr;
-    request.filterIndex = settings.nmeaOutput ? kNmeaFilterIndex : kKmlFilterIndex;
+    request.filterIndex = settings.gpxOutput    ? kGpxFilterIndex
+                          : settings.nmeaOutput ? kNmeaFilterIndex
+                                                : kKmlFilterIndex;
     if (!view.AskSaveFile(request)) {
         return;
     }
     settings.nmeaOutput = request.filterIndex == kNmeaFilterIndex;
+    settings.gpxOutput = request.filterIndex == kGpxFilterIndex;
     selectedFile = request.path;
     copyFolderOf(selectedFile, settings.outputFolder);
     view.SetText(IDC_OUTPUT_PATH, selectedFile);

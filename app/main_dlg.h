@@ -53,6 +53,7 @@ public:
     const CWStr& SelectedFile() const { return selectedFile; }
     int32_t ComPort() const { return settings.comPort; }
     bool NmeaOutput() const { return settings.nmeaOutput; }
+    bool GpxOutput() const { return settings.gpxOutput; }
     const char16_t* OutputFolder() const { return settings.outputFolder; }
     bool WorkerRunning() const { return worker.isRunning(); }
 
@@ -68,8 +69,8 @@ private:
     int32_t transferState = Idle;
     PortList portList;
     TransferWorker worker;
-    // comPort, nmeaOutput and outputFolder: loaded at construction, saved at
-    // destruction.
+    // comPort, the output format and outputFolder: loaded at construction,
+    // saved at destruction.
     Settings settings;
     CWStr selectedFile;
     int32_t currentPage = WelcomePage;

@@ -37,7 +37,7 @@ constexpr ControlTemplate kConnecting[] = {
 constexpr ControlTemplate kOutput[] = {
     {K::CenteredText, IDC_OUTPUT_HEADING, u"Please select output file:", 0, 24, 239, 20},
     {K::ReadOnlyEdit, IDC_OUTPUT_PATH, u"", 0, 55, 215, 12},
-    {K::PushButton, IDC_BROWSE, u"...", 218, 54, 21, 13},
+    {K::DefaultButton, IDC_BROWSE, u"...", 218, 54, 21, 13},
     {K::CheckBox, IDC_ERASE_CHECK, u"&Erase device memory after transfer", 54, 84, 130, 10},
     {K::CenteredText, 0, u"Press Next to Continue", 0, 122, 239, 8},
 };

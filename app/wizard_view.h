@@ -25,16 +25,26 @@ constexpr int32_t kPageTemplates[kPageCount] = {132, 130, 137, 133, 134, 135, 13
 constexpr uintptr_t kBusyTimerId = 1;
 constexpr uint32_t kBusyTimerMs = 50;
 
-// The save dialog's file types. The front end offers exactly these, in this
-// order, with "kml" as the default suffix and an overwrite confirmation; the
-// type the user picks (1 or 2) decides the output format, whatever the name.
-constexpr const char16_t* kKmlFilterName = u"KML-File";
-constexpr const char16_t* kKmlFilterPattern = u"*.kml";
-constexpr const char16_t* kNmeaFilterName = u"NMEA-File";
-constexpr const char16_t* kNmeaFilterPattern = u"*.txt";
-constexpr const char16_t* kDefaultSuffix = u"kml";
+// The save dialog's file types, offered in this order (filter index 1 to 3)
+// with an overwrite confirmation and a refusal of read-only files and
+// folders. The type the user picks decides the output format, whatever the
+// name; a name typed without an extension gets the picked type's suffix, one
+// typed with an extension is kept as typed.
+struct SaveFileType {
+    const char16_t* name;
+    const char16_t* pattern;
+    const char16_t* suffix;
+};
+constexpr SaveFileType kSaveFileTypes[] = {
+    {u"KML-File", u"*.kml", u"kml"},
+    {u"NMEA-File", u"*.txt", u"txt"},
+    {u"GPX-File", u"*.gpx", u"gpx"},
+};
 constexpr int32_t kKmlFilterIndex = 1;
 constexpr int32_t kNmeaFilterIndex = 2;
+constexpr int32_t kGpxFilterIndex = 3;
+// The suffix the dialog starts with, before any type is picked.
+constexpr const char16_t* kDefaultSuffix = u"kml";
 
 // Caption of the question and message boxes.
 constexpr const char16_t* kMessageCaption = u"ZOR7700Track";
@@ -44,7 +54,7 @@ struct SaveFileRequest {
     // folder to open in. Out (when the dialog returns true): the chosen path.
     CWStr path;
     const char16_t* initialFolder = nullptr;
-    // In and out: kKmlFilterIndex or kNmeaFilterIndex.
+    // In and out: kKmlFilterIndex, kNmeaFilterIndex or kGpxFilterIndex.
     int32_t filterIndex = kKmlFilterIndex;
 };
 

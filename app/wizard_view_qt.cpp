@@ -1,12 +1,12 @@
 #include "app/wizard_view_qt.h"
 
+#include "app/save_file_dialog_qt.h"
 #include "resources/resource_ids.h"
 #include "version.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QIcon>
@@ -27,10 +27,6 @@ QString toQString(const char16_t* text) {
 CWStr toCWStr(const QString& text) {
     const std::u16string wide = text.toStdU16String();
     return CWStr(wide.c_str());
-}
-
-QString filterText(const char16_t* name, const char16_t* pattern) {
-    return toQString(name) + QStringLiteral(" (") + toQString(pattern) + QStringLiteral(")");
 }
 
 bool isHeading(int32_t id) {
@@ -77,7 +73,12 @@ QWidget* QtWizardView::BuildControl(QWidget* parent, const ControlTemplate& cont
     case ControlKind::PushButton:
     case ControlKind::DefaultButton: {
         auto* button = new QPushButton(text, parent);
-        button->setDefault(control.kind == ControlKind::DefaultButton);
+        // A page's default button takes over from the frame's only while its
+        // page is shown (SetPageVisible).
+        if (control.kind == ControlKind::DefaultButton && parent == &frame) {
+            button->setDefault(true);
+            frameDefault = button;
+        }
         widget = button;
         break;
     }
@@ -165,6 +166,9 @@ void QtWizardView::CreatePages(DialogWindow) {
             } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
                 frame.routePageButton(button, id);
             }
+            if (control.kind == ControlKind::DefaultButton) {
+                pageDefaults[static_cast<size_t>(index)] = qobject_cast<QPushButton*>(widget);
+            }
         }
         pages[static_cast<size_t>(index)] = page;
     }
@@ -188,11 +192,17 @@ void QtWizardView::DestroyPages() {
         page->deleteLater();
         page = nullptr;
     }
+    pageDefaults = {};
 }
 
 void QtWizardView::SetPageVisible(int32_t page, bool visible) {
     if (QWidget* widget = Page(page)) {
         widget->setVisible(visible);
+    }
+    // Enter clicks the shown page's own default button ("..." on the output
+    // page), as the page templates have it; on other pages Next.
+    if (QPushButton* own = pageDefaults[static_cast<size_t>(page)]; own && frameDefault) {
+        (visible ? own : frameDefault)->setDefault(true);
     }
 }
 
@@ -320,14 +330,8 @@ void QtWizardView::DeliverReports() {
 }
 
 bool QtWizardView::AskSaveFile(SaveFileRequest& request) {
-    const QStringList filters = {filterText(kKmlFilterName, kKmlFilterPattern),
-                                 filterText(kNmeaFilterName, kNmeaFilterPattern)};
-    QFileDialog dialog(&frame, QStringLiteral("Save As"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(filters);
-    dialog.selectNameFilter(filters.value(request.filterIndex == kNmeaFilterIndex ? 1 : 0));
-    dialog.setDefaultSuffix(toQString(kDefaultSuffix));
+    SaveFileDialog dialog(&frame);
+    dialog.selectType(request.filterIndex);
     if (!request.path.IsEmpty()) {
         dialog.selectFile(toQString(request.path));
     } else if (request.initialFolder != nullptr) {
@@ -337,8 +341,7 @@ bool QtWizardView::AskSaveFile(SaveFileRequest& request) {
         return false;
     }
     request.path = toCWStr(dialog.selectedFiles().constFirst());
-    request.filterIndex =
-        filters.indexOf(dialog.selectedNameFilter()) == 1 ? kNmeaFilterIndex : kKmlFilterIndex;
+    request.filterIndex = dialog.selectedType();
     return true;
 }
 

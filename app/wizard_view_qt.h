@@ -10,6 +10,7 @@
 #include <array>
 #include <map>
 
+class QPushButton;
 class QWidget;
 
 // The wizard's frame and pages as Qt widgets, found by control id; dialogs
@@ -62,6 +63,9 @@ private:
 
     QtDialogFrame frame;
     std::array<QWidget*, kPageCount> pages{};
+    // Each page's own default button, if it has one, and the frame's (Next).
+    std::array<QPushButton*, kPageCount> pageDefaults{};
+    QPushButton* frameDefault = nullptr;
     std::map<int32_t, QWidget*> controls;
     QFont heading;
     ReportQueue reports;

@@ -228,11 +228,10 @@ bool Win32WizardView::AskSaveFile(SaveFileRequest& request) {
         lstrcpynW(file, wide(request.path), MAX_PATH);
     }
     // Pairs of name and pattern, each NUL-terminated, the list closed by one more NUL.
-    std::array<wchar_t, 64> filter{};
+    std::array<wchar_t, 96> filter{};
     wchar_t* end = filter.data();
-    for (const char16_t* part :
-         {kKmlFilterName, kKmlFilterPattern, kNmeaFilterName, kNmeaFilterPattern}) {
-        end = appendWithTerminator(end, part);
+    for (const SaveFileType& type : kSaveFileTypes) {
+        end = appendWithTerminator(appendWithTerminator(end, type.name), type.pattern);
     }
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
@@ -242,6 +241,8 @@ bool Win32WizardView::AskSaveFile(SaveFileRequest& request) {
     dialog.lpstrFile = file;
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrInitialDir = request.path.IsEmpty() ? wide(request.initialFolder) : nullptr;
+    // With a default suffix set, the dialog gives a bare name the suffix of
+    // the type picked (the pattern's), and keeps a name typed with one.
     dialog.lpstrDefExt = wide(kDefaultSuffix);
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_NOREADONLYRETURN;
     if (!GetSaveFileNameW(&dialog)) {

@@ -1,5 +1,7 @@
-// Records per second and write calls per record of both track writers on a
-// full store: into a counting sink (the writers alone) and into a real file.
+// Records per second and write calls per record of the three track writers
+// on a full store: into a counting sink (the writers alone) and into a real
+// file.
+#include "output/gpx_writer.h"
 #include "output/kml_writer.h"
 #include "output/nmea_writer.h"
 #include "output/output_file.h"
@@ -86,8 +88,10 @@ void writerToFile(benchmark::State& state, TrackWriter writeTrack) {
 
 BENCHMARK_CAPTURE(writerToMemory, kml, writeKmlTrack)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(writerToMemory, nmea, writeNmeaTrack)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(writerToMemory, gpx, writeGpxTrack)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(writerToFile, kml, writeKmlTrack)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(writerToFile, nmea, writeNmeaTrack)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(writerToFile, gpx, writeGpxTrack)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

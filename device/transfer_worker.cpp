@@ -1,7 +1,6 @@
 #include "device/transfer_worker.h"
 
-#include "output/kml_writer.h"
-#include "output/nmea_writer.h"
+#include "output/track_writer.h"
 
 #include <array>
 #include <cstring>
@@ -87,6 +86,7 @@ bool TransferWorker::startTransfer(int32_t number, WindowHandle window) {
     notifyWindow = window;
     eraseAfterRead = false;
     nmeaOutput = false;
+    gpxOutput = false;
     notifyMessage = WM_TRANSFER;
     thread.close();
     // A go-ahead that a stop left behind must not let this run skip its wait.
@@ -242,9 +242,7 @@ int32_t TransferWorker::readDump() {
 // The file must be whole on disk before anything may erase the device's
 // copy, so a flush or close that fails is a failed write.
 int32_t TransferWorker::writeOutputFile() {
-    bool written =
-        nmeaOutput ? writeNmeaTrack(trackStore, outputFile) : writeKmlTrack(trackStore, outputFile);
-    if (!written || !outputFile.commit())
+    if (!writeTrack(trackStore, outputFile, nmeaOutput, gpxOutput) || !outputFile.commit())
         return kErrorWriteFile;
     return kErrorNone;
 }

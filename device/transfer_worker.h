@@ -55,6 +55,8 @@ public:
     // Written by the wizard before proceed(); read by the run only after it.
     bool eraseAfterRead = false;
     bool nmeaOutput = false;
+    // GPX 1.1 instead of KML or NMEA; it wins over nmeaOutput.
+    bool gpxOutput = false;
     CWStr outputPath;
     // Optional, for keeping the raw log: receives every byte read from the
     // port during the dump, in arrival order (the bytes of a read after the

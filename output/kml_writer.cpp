@@ -5,9 +5,6 @@
 #include "support/cwstr.h"
 
 #include <array>
-#include <cmath>
-#include <cstdarg>
-#include <cstdio>
 
 namespace {
 
@@ -43,17 +40,6 @@ struct Position {
     double latitude;
     double longitude;
 };
-
-bool hasFinitePosition(const LogRecord& record) {
-    return std::isfinite(record.latitude) && std::isfinite(record.longitude);
-}
-
-// A record that becomes a line-string point. A corrupted record can pass its
-// one-byte checksum with a coordinate that is not a number, and printing "nan"
-// would break the document for every reader.
-bool isTrackPoint(const LogRecord& record) {
-    return isUsableRecord(record) && hasFinitePosition(record);
-}
 
 Position positionOf(const LogRecord& record) {
     return {record.latitude, record.longitude};
@@ -162,32 +148,12 @@ bool writePoint(ByteSink& file, const LogRecord& record) {
 
 } // namespace
 
-bool writeLine(ByteSink& file, const char* format, ...) {
-    std::array<char, 256> line;
-    va_list args;
-    va_start(args, format);
-    const int formatted = std::vsnprintf(line.data(), line.size(), format, args);
-    va_end(args);
-    if (formatted <= 0) {
-        return true;
-    }
-    const uint32_t length = formatted < static_cast<int>(line.size())
-                                ? static_cast<uint32_t>(formatted)
-                                : static_cast<uint32_t>(line.size() - 1);
-    return file.write(line.data(), length);
-}
-
 const char16_t* timeLabel(uint32_t time) {
     std::array<char16_t, 32>& label = labelBuffers[static_cast<size_t>(nextLabelBuffer)];
     label[0] = 0;
-    const UtcTime utc = breakDownUtc(time);
-    std::array<char, 32> narrow;
-    const int length = std::snprintf(narrow.data(), narrow.size(), "%04d-%02d-%02d %02d:%02d:%02d",
-                                     static_cast<int>(utc.year), static_cast<int>(utc.month),
-                                     static_cast<int>(utc.day), static_cast<int>(utc.hour),
-                                     static_cast<int>(utc.minute), static_cast<int>(utc.second));
-    for (int i = 0; i <= length; ++i) {
-        label[static_cast<size_t>(i)] = static_cast<char16_t>(narrow[static_cast<size_t>(i)]);
+    const UtcText narrow = utcLabel(time);
+    for (size_t i = 0; i < narrow.size(); ++i) {
+        label[i] = static_cast<char16_t>(narrow[i]);
     }
     nextLabelBuffer = 1 - nextLabelBuffer;
     return label.data();

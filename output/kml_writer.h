@@ -2,6 +2,7 @@
 
 #include "device/track_store.h"
 #include "output/byte_sink.h"
+#include "output/line_writer.h"
 
 #include <cstdint>
 
@@ -13,7 +14,3 @@ bool writeKmlTrack(const TrackStore& store, ByteSink& file);
 // "YYYY-MM-DD HH:MM:SS" (UTC) in one of two alternating static buffers, so two
 // labels can be used together; the third call overwrites the first.
 const char16_t* timeLabel(uint32_t time);
-
-// One printf-formatted line of at most 255 characters, written with one call.
-bool writeLine(ByteSink& file, const char* format, ...)
-    __attribute__((format(printf, 2, 3)));

@@ -49,12 +49,6 @@ bool formatCoordinate(double value, const CoordinateFormat& format, CoordinateTe
     return true;
 }
 
-// The device stores some western longitudes as values above 180.
-double adjustedLongitude(float longitude) {
-    const double widened = longitude;
-    return longitude > 180.0f ? widened - 360.0 : widened;
-}
-
 void formatTimeAndDate(uint32_t time, ShortText& timeText, ShortText& dateText) {
     const UtcTime utc = breakDownUtc(time);
     std::snprintf(timeText.data(), timeText.size(), "%02d%02d%02d", static_cast<int>(utc.hour),

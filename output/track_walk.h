@@ -2,11 +2,29 @@
 
 #include "device/track_store.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
-// Both writers begin at the earliest record and visit every slot once,
+// The writers begin at the earliest record and visit every slot once,
 // wrapping past the end of the table: step 0 is the slot at startIndex.
 inline const LogRecord& recordAtStep(const TrackStore& store, int32_t step) {
     return store.records[static_cast<size_t>((store.startIndex + step) % TrackStore::kSlots)];
+}
+
+inline bool hasFinitePosition(const LogRecord& record) {
+    return std::isfinite(record.latitude) && std::isfinite(record.longitude);
+}
+
+// A record that becomes a track point. A corrupted record can pass its
+// one-byte checksum with a coordinate that is not a number, and printing "nan"
+// would break the document for every reader.
+inline bool isTrackPoint(const LogRecord& record) {
+    return isUsableRecord(record) && hasFinitePosition(record);
+}
+
+// The device stores some western longitudes as values above 180.
+inline double adjustedLongitude(float longitude) {
+    const double widened = longitude;
+    return longitude > 180.0f ? widened - 360.0 : widened;
 }

@@ -487,16 +487,22 @@ TEST_F(MainDlgTest, TheSaveDialogsTypeDecidesTheFormat) {
         const char16_t* path;
         int32_t filterIndex;
         bool nmea;
+        bool gpx;
         const char16_t* folder;
     };
     const Row rows[] = {
-        {"KML type", u"/data/trip.kml", kKmlFilterIndex, false, u"/data"},
-        {"NMEA type with a .kml name is NMEA", u"/data/trip.kml", kNmeaFilterIndex, true, u"/data"},
-        {"KML type with a .txt name is KML", u"/data/sub/trip.txt", kKmlFilterIndex, false,
+        {"KML type", u"/data/trip.kml", kKmlFilterIndex, false, false, u"/data"},
+        {"NMEA type with a .kml name is NMEA", u"/data/trip.kml", kNmeaFilterIndex, true, false,
+         u"/data"},
+        {"KML type with a .txt name is KML", u"/data/sub/trip.txt", kKmlFilterIndex, false, false,
          u"/data/sub"},
-        {"a file at the root keeps the root", u"/trip.txt", kNmeaFilterIndex, true, u"/"},
-        {"a Windows path", u"C:\\Users\\me\\trip.kml", kKmlFilterIndex, false, u"C:\\Users\\me"},
-        {"a Windows drive root", u"C:\\trip.kml", kKmlFilterIndex, false, u"C:\\"},
+        {"GPX type", u"/data/trip.gpx", kGpxFilterIndex, false, true, u"/data"},
+        {"GPX type with a .kml name is GPX", u"/data/trip.kml", kGpxFilterIndex, false, true,
+         u"/data"},
+        {"a file at the root keeps the root", u"/trip.txt", kNmeaFilterIndex, true, false, u"/"},
+        {"a Windows path", u"C:\\Users\\me\\trip.kml", kKmlFilterIndex, false, false,
+         u"C:\\Users\\me"},
+        {"a Windows drive root", u"C:\\trip.kml", kKmlFilterIndex, false, false, u"C:\\"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -505,6 +511,9 @@ TEST_F(MainDlgTest, TheSaveDialogsTypeDecidesTheFormat) {
         view->saveReplies.push_back({row.path, row.filterIndex});
         view->ClickPageControl(*wizard, IDC_BROWSE);
         EXPECT_EQ(wizard->NmeaOutput(), row.nmea);
+        EXPECT_EQ(wizard->GpxOutput(), row.gpx);
+        view->ClickPageControl(*wizard, IDC_BROWSE); // cancelled
+        EXPECT_EQ(view->saveRequests.back().filterIndex, row.filterIndex) << "offered again";
         EXPECT_EQ(narrow(wizard->SelectedFile().c_str()), narrow(row.path));
         EXPECT_EQ(narrow(view->Text(IDC_OUTPUT_PATH)), narrow(row.path));
         EXPECT_EQ(narrow(wizard->OutputFolder()), narrow(row.folder));

@@ -76,6 +76,35 @@ TEST(Settings, LoadsStoredValuesOrTheirDefaults)
     }
 }
 
+// "Nmea" keeps its meaning for an older version (0 KML, anything else NMEA,
+// saved as 0 or 1) and carries GPX as 2.
+TEST(Settings, TheNmeaValueHoldsTheFormat)
+{
+    struct Case {
+        const char* name;
+        uint32_t stored;
+        bool nmeaOutput;
+        bool gpxOutput;
+        uint32_t savedBack;
+    };
+    const Case cases[] = {
+        {"0 is KML", 0, false, false, 0},
+        {"1 is NMEA", 1, true, false, 1},
+        {"2 is GPX", 2, false, true, 2},
+        {"3 is NMEA, as for an older version", 3, true, false, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        useFreshSettingsStore();
+        storeNumber(u"Nmea", c.stored);
+        Settings settings = loaded();
+        EXPECT_EQ(settings.nmeaOutput, c.nmeaOutput);
+        EXPECT_EQ(settings.gpxOutput, c.gpxOutput);
+        ExchangeSettings(settings, true);
+        EXPECT_EQ(storedNumber(u"Nmea"), c.savedBack);
+    }
+}
+
 TEST(Settings, FirstRunLeavesAnEmptyStoreBehind)
 {
     useFreshSettingsStore();

@@ -7,11 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -188,6 +191,69 @@ TEST(TrackReadersPosix, GpsBabelReadsOurKml) {
     EXPECT_EQ(marks[1].at("Name"), "\"Stop\"");
     EXPECT_NEAR(number(marks[1], "Longitude"),
                 static_cast<float>(std::end(kExpected)[-1].longitude), 1e-6);
+}
+
+// The corpus files of one kind (by suffix), in name order.
+std::vector<std::string> corpusFiles(const std::string& suffix) {
+    std::vector<std::string> paths;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::string(ZOR_TEST_DATA_DIR) + "/captures")) {
+        if (entry.path().extension() == suffix) {
+            paths.push_back(entry.path().string());
+        }
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+TEST(TrackReadersPosix, XmllintValidatesTheCorpusAgainstThePublicSchemas) {
+    if (!toolPresent("xmllint")) {
+        GTEST_SKIP() << "xmllint is not installed";
+    }
+    // The KML schema imports its neighbours by relative paths, so --nonet
+    // proves nothing is fetched.
+    const std::string schemas = std::string(ZOR_TEST_DATA_DIR) + "/schemas/";
+    const std::map<std::string, std::string> schemaOf = {
+        {".gpx", schemas + "gpx-1.1.xsd"}, {".kml", schemas + "kml-2.2/ogckml22.xsd"}};
+    for (const auto& [suffix, schema] : schemaOf) {
+        const std::vector<std::string> files = corpusFiles(suffix);
+        EXPECT_GE(files.size(), 5u) << suffix;
+        for (const std::string& file : files) {
+            int status = 0;
+            const std::string messages = run(
+                "xmllint --nonet --noout --schema '" + schema + "' '" + file + "' 2>&1", status);
+            EXPECT_EQ(status, 0) << messages;
+        }
+    }
+}
+
+TEST(TrackReadersPosix, GpsBabelReadsTheCorpusGpxPointForPoint) {
+    if (!toolPresent("gpsbabel")) {
+        GTEST_SKIP() << "gpsbabel is not installed";
+    }
+    const std::regex point("<trkpt lat=\"([^\"]+)\" lon=\"([^\"]+)\"><ele>([^<]+)</ele>"
+                           "<time>(\\d+)-(\\d+)-(\\d+)T([0-9:]+)Z</time>(<fix>([^<]+)</fix>)?");
+    for (const std::string& file : corpusFiles(".gpx")) {
+        SCOPED_TRACE(file);
+        const std::string gpx = readFile(file);
+        int status = 0;
+        const std::string csv =
+            run("gpsbabel -t -i gpx -f '" + file + "' -o unicsv -F - 2>&1", status);
+        ASSERT_EQ(status, 0) << csv;
+        const auto rows = readUnicsv(csv);
+        size_t i = 0;
+        for (std::sregex_iterator m(gpx.begin(), gpx.end(), point), end; m != end; ++m, ++i) {
+            ASSERT_LT(i, rows.size()) << "GPSBabel read fewer points";
+            const auto& p = *m;
+            EXPECT_NEAR(number(rows[i], "Latitude"), std::atof(p[1].str().c_str()), 1e-9) << i;
+            EXPECT_NEAR(number(rows[i], "Longitude"), std::atof(p[2].str().c_str()), 1e-9) << i;
+            EXPECT_EQ(number(rows[i], "Altitude"), std::atof(p[3].str().c_str())) << i;
+            EXPECT_EQ(rows[i].at("Date"), p[4].str() + "/" + p[5].str() + "/" + p[6].str()) << i;
+            EXPECT_EQ(rows[i].at("Time"), p[7].str()) << i;
+            EXPECT_EQ(rows[i].at("FIX"), "\"" + p[9].str() + "\"") << i;
+        }
+        EXPECT_EQ(i, rows.size()) << "points written against points read";
+    }
 }
 
 } // namespace

@@ -6,7 +6,8 @@ if(ZOR_BUILD_GUI AND NOT WIN32)
 
     # Everything but the entry point, so the GUI tests can drive the window.
     add_library(zor_wizard_qt STATIC
-        app/dialog_base_qt.cpp app/wizard_layout_qt.cpp app/wizard_view_qt.cpp
+        app/dialog_base_qt.cpp app/save_file_dialog_qt.cpp app/wizard_layout_qt.cpp
+        app/wizard_view_qt.cpp
         resources/zor7700track.qrc)
     set_target_properties(zor_wizard_qt PROPERTIES AUTORCC ON)
     target_link_libraries(zor_wizard_qt PUBLIC zor_wizard Qt6::Widgets)

@@ -1,6 +1,8 @@
-// Random stores through both writers: no crash, no sanitizer report, every
-// line CR LF terminated, no "nan" or "inf", KML tags balanced and NMEA
-// checksums right, also when the output refuses writes part-way.
+// Random stores through the three writers: no crash, no sanitizer report,
+// every line CR LF terminated, no "nan" or "inf", KML and GPX tags balanced,
+// GPX coordinates within the schema's ranges and NMEA checksums right, also
+// when the output refuses writes part-way.
+#include "output/gpx_writer.h"
 #include "output/kml_writer.h"
 #include "output/nmea_writer.h"
 
@@ -76,24 +78,36 @@ void checkLines(const std::string& text) {
 }
 
 // Every tag opened is closed in order; a refused write may leave the tail open.
-void checkKmlTags(const std::string& kml, bool complete) {
+void checkXmlTags(const std::string& xml, bool complete) {
     std::vector<std::string> open;
-    for (size_t at = kml.find('<'); at != std::string::npos; at = kml.find('<', at + 1)) {
-        const size_t close = kml.find('>', at);
-        require(close != std::string::npos, "unclosed bracket", kml);
-        const std::string tag = kml.substr(at + 1, close - at - 1);
+    for (size_t at = xml.find('<'); at != std::string::npos; at = xml.find('<', at + 1)) {
+        const size_t close = xml.find('>', at);
+        require(close != std::string::npos, "unclosed bracket", xml);
+        const std::string tag = xml.substr(at + 1, close - at - 1);
         if (tag[0] == '?' || tag.back() == '/') {
             continue;
         }
         const std::string name = tag.substr(0, tag.find(' '));
         if (name[0] == '/') {
-            require(!open.empty() && open.back() == name.substr(1), "mismatched closing tag", kml);
+            require(!open.empty() && open.back() == name.substr(1), "mismatched closing tag", xml);
             open.pop_back();
         } else {
             open.push_back(name);
         }
     }
-    require(!complete || open.empty(), "tag left open", kml);
+    require(!complete || open.empty(), "tag left open", xml);
+}
+
+// Latitudes -90 to 90, longitudes -180 to below 180, in points and bounds.
+void checkGpxRanges(const std::string& gpx) {
+    for (const char* name : {"lat=\"", "lon=\""}) {
+        const bool latitude = name[1] == 'a';
+        for (size_t at = gpx.find(name); at != std::string::npos; at = gpx.find(name, at + 1)) {
+            const double value = std::strtod(gpx.c_str() + at + 5, nullptr);
+            require(latitude ? value >= -90 && value <= 90 : value >= -180 && value < 180,
+                    "coordinate out of range", gpx.substr(at, 40));
+        }
+    }
 }
 
 void checkNmea(const std::string& nmea) {
@@ -124,7 +138,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LimitedSink kml(limit);
     const bool kmlComplete = writeKmlTrack(store, kml);
     checkLines(kml.text);
-    checkKmlTags(kml.text, kmlComplete);
+    checkXmlTags(kml.text, kmlComplete);
+
+    LimitedSink gpx(limit);
+    const bool gpxComplete = writeGpxTrack(store, gpx);
+    checkLines(gpx.text);
+    checkXmlTags(gpx.text, gpxComplete);
+    checkGpxRanges(gpx.text);
 
     LimitedSink nmea(limit);
     writeNmeaTrack(store, nmea);

@@ -281,11 +281,21 @@ TEST_F(WizardQtGuiTest, NmeaChosenByTheFileType) {
     Simulator sim;
     ASSERT_TRUE(sim.start({QStringLiteral("--fast")}, reportPath()));
     connectTo(sim.portNumber, false);
-    waitFor(OutputPage, QStringLiteral("output page"), [this] { click(IDC_BROWSE); });
-    // The NMEA type with a name that carries no suffix: the type decides the
-    // format, the default suffix stays "kml".
+    waitFor(OutputPage, QStringLiteral("output page"), [this] {
+        // "..." is the page's default button: Enter opens the save dialog,
+        // also when the focus is elsewhere on the page.
+        control<QCheckBox>(IDC_ERASE_CHECK)->setFocus();
+        EXPECT_TRUE(control<QPushButton>(IDC_BROWSE)->isDefault());
+        QTest::keyClick(control<QCheckBox>(IDC_ERASE_CHECK), Qt::Key_Return);
+    });
+    // The NMEA type with a name that carries no suffix: the name gets the
+    // type's suffix.
     saveAs(out(QStringLiteral("nmea-track")), 2);
-    waitFor(OutputPage, QStringLiteral("file chosen"), [this] { click(IDC_NEXT); });
+    waitFor(OutputPage, QStringLiteral("file chosen"), [this] {
+        EXPECT_EQ(control<QLineEdit>(IDC_OUTPUT_PATH)->text().toStdString(),
+                  out(QStringLiteral("nmea-track.txt")).toStdString());
+        click(IDC_NEXT);
+    });
     waitFor(SuccessPage, QStringLiteral("success page"), [this] {
         EXPECT_EQ(control<QLabel>(IDC_SUCCESS_HEADING)->text().toStdString(),
                   "Output file successfully created.");
@@ -295,12 +305,43 @@ TEST_F(WizardQtGuiTest, NmeaChosenByTheFileType) {
     play();
     sim.stop();
 
-    const QString nmea = readAll(out(QStringLiteral("nmea-track.kml")));
+    const QString nmea = readAll(out(QStringLiteral("nmea-track.txt")));
     EXPECT_TRUE(nmea.startsWith(QStringLiteral("$GPGGA,"))) << nmea.left(200).toStdString();
     EXPECT_TRUE(nmea.contains(QStringLiteral("$GPRMC,")));
     EXPECT_FALSE(readAll(reportPath()).contains(QStringLiteral("$PZOR,C")))
         << "not erased unless asked";
     EXPECT_TRUE(settingsText().contains(QStringLiteral("Nmea"))) << settingsText().toStdString();
+}
+
+TEST_F(WizardQtGuiTest, GpxChosenByTheFileTypeAfterAReadOnlyFileIsRefused) {
+    Simulator sim;
+    ASSERT_TRUE(sim.start({QStringLiteral("--fast")}, reportPath()));
+    const QString locked = out(QStringLiteral("locked.gpx"));
+    QFile(locked).open(QIODevice::WriteOnly);
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    connectTo(sim.portNumber, false);
+    waitFor(OutputPage, QStringLiteral("output page"), [this] { click(IDC_BROWSE); });
+    // Refused inside the dialog, which stays open for another name.
+    saveAs(out(QStringLiteral("locked")), 3);
+    answer(locked + QStringLiteral("\nThis file or its folder is read-only.\n"
+                                   "Try again with a different file name."),
+           QMessageBox::Ok);
+    saveAs(out(QStringLiteral("trip")), 3);
+    waitFor(OutputPage, QStringLiteral("file chosen"), [this] {
+        EXPECT_EQ(control<QLineEdit>(IDC_OUTPUT_PATH)->text().toStdString(),
+                  out(QStringLiteral("trip.gpx")).toStdString());
+        click(IDC_NEXT);
+    });
+    waitFor(SuccessPage, QStringLiteral("success page"), [this] { click(IDC_NEXT); });
+    play();
+    sim.stop();
+
+    const QString gpx = readAll(out(QStringLiteral("trip.gpx")));
+    EXPECT_TRUE(gpx.contains(QStringLiteral("<gpx xmlns=\"http://www.topografix.com/GPX/1/1\"")))
+        << gpx.left(200).toStdString();
+    EXPECT_TRUE(gpx.contains(QStringLiteral("<trkpt ")));
+    EXPECT_TRUE(readAll(locked).isEmpty());
+    EXPECT_TRUE(settingsText().contains(QStringLiteral("Nmea=2"))) << settingsText().toStdString();
 }
 
 TEST_F(WizardQtGuiTest, NoDeviceThenRetry) {

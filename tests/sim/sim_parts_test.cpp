@@ -1,6 +1,7 @@
 // The simulator's pieces that decide what goes on the line.
 #include "dump_plan.h"
 #include "gpx_reader.h"
+#include "record_list.h"
 #include "log_source.h"
 #include "sim_options.h"
 #include "trip_generator.h"
@@ -144,6 +145,34 @@ TEST(SimParts, ReadsGpxTolerantly) {
         EXPECT_EQ(row.firstTime, records[0].time) << row.name;
         EXPECT_EQ(row.firstFix, records[0].fix) << row.name;
         EXPECT_EQ(row.firstHeight, records[0].height) << row.name;
+    }
+}
+
+TEST(SimParts, ReadsRecordListsStrictly) {
+    struct Row {
+        const char* name;
+        std::string text;
+        std::string error; // empty: one record read, fix 4 and height -450
+    };
+    const Row rows[] = {
+        {"comments, blank lines and CR LF around a record",
+         "# time fix lat lon height\n\n2020-09-13T12:26:40Z 4 -1.5 200.25 -450\r\n", ""},
+        {"a field missing", "2020-09-13T12:26:40Z 3 1 2\n", "line 1 "},
+        {"a time that is none, after a blank line", "\nyesterday 3 1 2 5\n", "line 2 "},
+        {"no record at all", "# nothing\n", "no record"},
+    };
+    for (const Row& row : rows) {
+        std::vector<RawRecord> records;
+        std::string error;
+        EXPECT_EQ(row.error.empty(), parseRecordList(row.text, records, error)) << row.name;
+        EXPECT_EQ(row.error, error.substr(0, row.error.size())) << row.name;
+        if (row.error.empty()) {
+            ASSERT_EQ(1u, records.size()) << row.name;
+            EXPECT_EQ(1600000000u, records[0].time);
+            EXPECT_EQ(4, records[0].fix);
+            EXPECT_EQ(200.25f, records[0].longitude);
+            EXPECT_EQ(-450, records[0].height);
+        }
     }
 }
 

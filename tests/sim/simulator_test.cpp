@@ -402,7 +402,7 @@ TEST(Simulator, ReplacesAStaleLinkButRefusesATakenNumber) {
     }
 }
 
-TEST(Simulator, TakesItsMemoryFromACaptureOrAGpxFile) {
+TEST(Simulator, TakesItsMemoryFromACaptureAGpxFileOrARecordList) {
     const uint8_t bytes[96] = {0x12, 0x34};
     const std::string line0 = dumpDataSentence(0, bytes, 24);
     const std::string line1 = dumpDataSentence(1, bytes, 24);
@@ -429,6 +429,8 @@ TEST(Simulator, TakesItsMemoryFromACaptureOrAGpxFile) {
          "<trkpt lat=\"49.1\" lon=\"11.8\"><time>2020-09-13T12:27:10Z</time></trkpt>"
          "</trkseg></trk></gpx>",
          2, "$PMTKLOX,1,0,00105E5F,03000042,42000034,4108026D,"},
+        {"record list", "--records", "2020-09-13T12:26:40Z 3 48.5 11.25 520\n", 1,
+         "$PMTKLOX,1,0,00105E5F,03000042,42000034,4108026D,"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

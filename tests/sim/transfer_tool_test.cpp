@@ -66,6 +66,7 @@ TEST(TransferTool, EndsEveryRunWithItsCodeAndTheWizardsMessage) {
     const Row rows[] = {
         {"KML", {}, {"--kml"}, 0, "Output file successfully created.\n", true, readOnly},
         {"NMEA", {}, {"--nmea"}, 0, "Output file successfully created.\n", true, readOnly},
+        {"GPX", {}, {"--gpx"}, 0, "Output file successfully created.\n", true, readOnly},
         {"second form of the version reply",
          {"--reply", "second"},
          {"--kml"},
@@ -198,6 +199,7 @@ TEST(TransferTool, RawDumpConvertsToTheSameFiles) {
               runTool(sim, {"--port", port, "--kml", folder + "live.kml", "--raw", folder + "raw"})
                   .exitStatus);
     ASSERT_EQ(0, runTool(sim, {"--port", port, "--nmea", folder + "live.nmea"}).exitStatus);
+    ASSERT_EQ(0, runTool(sim, {"--port", port, "--gpx", folder + "live.gpx"}).exitStatus);
     EXPECT_NE(std::string::npos, fileText(folder + "raw").find("$PMTKLOX,2*47"));
 
     struct Row {
@@ -206,7 +208,8 @@ TEST(TransferTool, RawDumpConvertsToTheSameFiles) {
         std::string live;
     };
     const Row rows[] = {{"KML", "--kml", folder + "live.kml"},
-                        {"NMEA", "--nmea", folder + "live.nmea"}};
+                        {"NMEA", "--nmea", folder + "live.nmea"},
+                        {"GPX", "--gpx", folder + "live.gpx"}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         std::string converted = folder + "converted";
@@ -214,7 +217,7 @@ TEST(TransferTool, RawDumpConvertsToTheSameFiles) {
         EXPECT_EQ(0, run.exitStatus) << run.output;
         EXPECT_TRUE(fileText(row.live) == fileText(converted)) << "differs from the live transfer";
     }
-    EXPECT_EQ(4u, sim.commands().size()) << "two transfers; conversions never touch the device";
+    EXPECT_EQ(6u, sim.commands().size()) << "three transfers; conversions never touch the device";
 }
 
 TEST(TransferTool, CaptureConversionCodes) {
@@ -242,7 +245,7 @@ TEST(TransferTool, CaptureConversionCodes) {
          66,
          "cannot read"},
         {"help", {"--help"}, 0, "--capture FILE"},
-        {"no output", {"--port", "3"}, 64, "give --kml FILE or --nmea FILE"},
+        {"no output", {"--port", "3"}, 64, "give --kml FILE, --nmea FILE or --gpx FILE"},
         {"two outputs",
          {"--port", "3", "--kml", "a", "--nmea", "b"},
          64,

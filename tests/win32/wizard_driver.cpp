@@ -5,7 +5,7 @@
 // the commands the simulated device received.
 // Usage: wizard_driver <scenario> <program.exe> <COM number> <output folder>
 //                      <commands file> [<screenshot folder>]
-// Scenarios: kml-erase, nmea, no-device, cancel-transfer, cancel-output.
+// Scenarios: kml-erase, nmea, gpx, no-device, cancel-transfer, cancel-output.
 #include "resources/resource_ids.h"
 #include "version.h"
 
@@ -533,6 +533,21 @@ void nmeaWithoutErase(const Run& run) {
     expectEqual("commands received", "$PZOR,V $PZOR,R", joined(receivedCommands(run.commands)));
 }
 
+// The GPX type with a bare name: the dialog gives it the type's suffix.
+void gpxWithoutErase(const Run& run) {
+    const std::wstring output = run.folder + L"\\track.gpx";
+    transferAndFinish(run, run.folder + L"\\track", output, 3, false,
+                      "Output file successfully created.", false);
+    const std::string gpx = fileText(output);
+    if (gpx.find("<gpx xmlns=\"http://www.topografix.com/GPX/1/1\"") == std::string::npos ||
+        gpx.find("<trkpt ") == std::string::npos || gpx.find("</gpx>") == std::string::npos) {
+        fail("the output is not a GPX track: " + gpx.substr(0, 200));
+    }
+    step("GPX file of " + std::to_string(gpx.size()) + " bytes");
+    expectSettings(run.port, 2, run.folder);
+    expectEqual("commands received", "$PZOR,V $PZOR,R", joined(receivedCommands(run.commands)));
+}
+
 // The device stays silent: the error page, which Escape does not leave,
 // Previous back to the port page with Next enabled, and Cancel ends the
 // wizard without a question.
@@ -627,6 +642,7 @@ int wmain(int argc, wchar_t** argv) {
         void (*body)(const Run&);
     } scenarios[] = {{L"kml-erase", kmlWithErase},
                      {L"nmea", nmeaWithoutErase},
+                     {L"gpx", gpxWithoutErase},
                      {L"no-device", noDevice},
                      {L"cancel-transfer", cancelDuringTransfer},
                      {L"cancel-output", cancelOnOutputPage}};

@@ -37,12 +37,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The driver names the file it writes: track.kml in the folder it is given.
-reference_format=""
+# The driver names the file it writes: track.kml (track.gpx for GPX) in the
+# folder it is given.
+reference_format="" output=track.kml
 case "$scenario" in
 # A late reply keeps the connecting page up long enough to be seen.
 kml-erase) sim_options=(--fast --reply-delay 900) reference_format=kml ;;
 nmea) sim_options=(--fast) reference_format=nmea ;;
+gpx) sim_options=(--fast) reference_format=gpx output=track.gpx ;;
 no-device) sim_options=(--reply none) ;;
 # Paced like the real line, so the transfer lasts while the questions are answered.
 cancel-transfer) sim_options=(--generate 8000) ;;
@@ -103,9 +105,9 @@ if [ -n "$reference_format" ]; then
     start_simulator 8 "$work/reference-sim.out" --fast
     reference_pid=$started_pid
     HOME=$work/home "$transfer" --port 8 "--$reference_format" "$work/reference" > /dev/null
-    if ! cmp "$work/track.kml" "$work/reference"; then
+    if ! cmp "$work/$output" "$work/reference"; then
         echo "FAILED $scenario: the wizard's file differs from the Linux transfer tool's"
-        diff "$work/track.kml" "$work/reference" | head -20
+        diff "$work/$output" "$work/reference" | head -20
         exit 1
     fi
     echo "the file equals the Linux transfer tool's $reference_format, byte for byte"

@@ -1,6 +1,7 @@
 #include "log_source.h"
 
 #include "gpx_reader.h"
+#include "record_list.h"
 #include "trip_generator.h"
 
 #include <algorithm>
@@ -19,9 +20,11 @@ constexpr int32_t kLineBytes = kRecordsPerLine * kRecordBytes;
 // Three outings with stops between them: enough for a first look at the wizard.
 constexpr int32_t kBuiltInRecords = 1200;
 
-bool fromGpx(const std::string& path, LogLines& lines, std::string& error) {
+using RecordReader = bool (*)(const std::string&, std::vector<RawRecord>&, std::string&);
+
+bool fromRecords(RecordReader read, const std::string& path, LogLines& lines, std::string& error) {
     std::vector<RawRecord> records;
-    if (!readGpxTrack(path, records, error))
+    if (!read(path, records, error))
         return false;
     lines = linesFromRecords(records);
     return true;
@@ -78,7 +81,9 @@ bool loadLogMemory(const SimOptions& options, LogLines& lines, std::string& erro
     case LogSource::Capture:
         return readCaptureLines(options.logPath, lines, error);
     case LogSource::Gpx:
-        return fromGpx(options.logPath, lines, error);
+        return fromRecords(readGpxTrack, options.logPath, lines, error);
+    case LogSource::Records:
+        return fromRecords(readRecordList, options.logPath, lines, error);
     case LogSource::Empty:
         lines.clear();
         return true;

@@ -76,6 +76,8 @@ const OptionRow kOptions[] = {
      [](SimOptions& o, const char* v) { return setLog(o, LogSource::Capture, v); }},
     {"--gpx", "FILE", "log memory: the track points of a GPX file",
      [](SimOptions& o, const char* v) { return setLog(o, LogSource::Gpx, v); }},
+    {"--records", "FILE", "log memory: a list of records, one \"TIME FIX LAT LON HEIGHT\" a line",
+     [](SimOptions& o, const char* v) { return setLog(o, LogSource::Records, v); }},
     {"--generate", "N", "log memory: a generated trip of N records with gaps",
      [](SimOptions& o, const char* v) {
          o.logSource = LogSource::Generated;

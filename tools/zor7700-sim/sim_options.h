@@ -7,7 +7,7 @@
 enum class VersionReply { FirstForm, SecondForm, WrongForm, BadChecksum, None };
 
 // Where the simulated log memory comes from.
-enum class LogSource { BuiltIn, Capture, Gpx, Generated, Empty };
+enum class LogSource { BuiltIn, Capture, Gpx, Records, Generated, Empty };
 
 // Faults the dump can suffer on its way out; line numbers count data lines
 // from 0 in the order the memory holds them, -1 or 0 turns a fault off.

@@ -5,9 +5,8 @@
 #include "device/log_dump.h"
 #include "device/sentence_assembler.h"
 #include "device/transfer_worker.h"
-#include "output/kml_writer.h"
-#include "output/nmea_writer.h"
 #include "output/output_file.h"
+#include "output/track_writer.h"
 
 #include <cstdio>
 #include <cstring>
@@ -47,8 +46,7 @@ int32_t convertCapture(const TransferOptions& options) {
     OutputFile file;
     if (!file.create(pathText(options.outputPath)))
         return kErrorCreateFile;
-    bool written = options.nmeaOutput ? writeNmeaTrack(*store, file) : writeKmlTrack(*store, file);
-    if (!written || !file.commit())
+    if (!writeTrack(*store, file, options.nmeaOutput, options.gpxOutput) || !file.commit())
         return kErrorWriteFile;
     return kErrorNone;
 }

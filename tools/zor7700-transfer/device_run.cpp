@@ -33,6 +33,7 @@ private:
 // Hands the output options over and lets the run read the log.
 void goAhead(TransferWorker& worker, const TransferOptions& options, RawDumpFile* raw) {
     worker.nmeaOutput = options.nmeaOutput;
+    worker.gpxOutput = options.gpxOutput;
     worker.eraseAfterRead = options.erase;
     worker.outputPath = pathText(options.outputPath);
     worker.rawDumpSink = raw;

@@ -42,6 +42,11 @@ const OptionRow kOptions[] = {
      [](TransferOptions& o, const std::string& v) { return setOutput(o, v, false); }},
     {"--nmea", "FILE", "write the track as NMEA text ($GPGGA and $GPRMC)",
      [](TransferOptions& o, const std::string& v) { return setOutput(o, v, true); }},
+    {"--gpx", "FILE", "write the track as a GPX 1.1 document",
+     [](TransferOptions& o, const std::string& v) {
+         o.gpxOutput = setOutput(o, v, false);
+         return o.gpxOutput;
+     }},
     {"--erase", nullptr, "erase the logger's memory once the file is safely written",
      [](TransferOptions& o, const std::string&) {
          o.erase = true;
@@ -71,7 +76,7 @@ std::string inconsistency(const TransferOptions& options) {
     if (fromDevice == fromCapture)
         return "give either --port or --capture";
     if (options.outputPath.empty())
-        return "give --kml FILE or --nmea FILE";
+        return "give --kml FILE, --nmea FILE or --gpx FILE";
     if (fromCapture && (options.erase || !options.rawPath.empty())) {
         return "--erase and --raw need a device (--port)";
     }
@@ -114,11 +119,12 @@ bool parseTransferOptions(const std::vector<std::string>& arguments, TransferOpt
 
 std::string transferUsage() {
     std::string text =
-        "Usage: zor7700-transfer --port N (--kml FILE | --nmea FILE) [--erase] [--raw FILE]\n"
-        "       zor7700-transfer --capture FILE (--kml FILE | --nmea FILE)\n"
+        "Usage: zor7700-transfer --port N (--kml FILE | --nmea FILE | --gpx FILE) [--erase]\n"
+        "                        [--raw FILE]\n"
+        "       zor7700-transfer --capture FILE (--kml FILE | --nmea FILE | --gpx FILE)\n"
         "       zor7700-transfer --list-ports\n"
         "Reads the track log of a ZOR 7700 logger (or a saved dump of it) and writes it\n"
-        "as KML or NMEA text, the same way the wizard does.\n\n";
+        "as KML, NMEA text or GPX, the same way the wizard does.\n\n";
     for (const OptionRow& row : kOptions) {
         std::string left = std::string("  ") + row.name;
         if (row.valueName != nullptr)

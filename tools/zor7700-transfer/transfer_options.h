@@ -5,12 +5,13 @@
 #include <vector>
 
 // What the command line asks for: a transfer from a device (--port) or the
-// conversion of a saved dump (--capture), into one KML or NMEA file.
+// conversion of a saved dump (--capture), into one KML, NMEA or GPX file.
 struct TransferOptions {
     int32_t portNumber = -1;
     std::string capturePath;
     std::string outputPath;
     bool nmeaOutput = false;
+    bool gpxOutput = false;
     bool erase = false;
     std::string rawPath;
     bool listPorts = false;

@@ -1,0 +1,60 @@
+# The capture corpus: every CORPUS/NAME.log is converted with
+# `TOOL --capture NAME.log` into KML, NMEA and GPX, and each file must equal
+# NAME.kml, NAME.txt or NAME.gpx byte for byte; a format without an expected
+# file must write nothing. The exit status must be the number in NAME.exit
+# (0 without one). A new case is files, not code (scripts/make-captures.sh).
+# cmake -DTOOL=... -DCORPUS=... -DWORK=... [-DRUNNER=wine64] -P convert_captures.cmake
+file(GLOB captures ${CORPUS}/*.log)
+if(NOT captures)
+    message(FATAL_ERROR "no capture in ${CORPUS}")
+endif()
+file(MAKE_DIRECTORY ${WORK})
+# A Windows build sees the files through Wine's drive Z:.
+set(drive "")
+if(RUNNER)
+    set(drive "Z:")
+endif()
+
+set(failures 0)
+foreach(capture ${captures})
+    get_filename_component(name ${capture} NAME_WLE)
+    set(expected_exit 0)
+    if(EXISTS ${CORPUS}/${name}.exit)
+        file(STRINGS ${CORPUS}/${name}.exit expected_exit LIMIT_COUNT 1)
+    endif()
+    foreach(format kml.kml nmea.txt gpx.gpx)
+        string(REPLACE "." ";" parts ${format})
+        list(GET parts 0 option)
+        list(GET parts 1 suffix)
+        set(expected ${CORPUS}/${name}.${suffix})
+        set(actual ${WORK}/${name}.${suffix})
+        file(REMOVE ${actual})
+        execute_process(COMMAND ${RUNNER} ${TOOL} --capture ${drive}${capture}
+                                --${option} ${drive}${actual}
+                        RESULT_VARIABLE status OUTPUT_QUIET ERROR_QUIET)
+        set(problem "")
+        if(NOT status STREQUAL expected_exit)
+            set(problem "exit status ${status}, expected ${expected_exit}")
+        elseif(EXISTS ${expected} AND NOT EXISTS ${actual})
+            set(problem "no file written")
+        elseif(EXISTS ${expected})
+            execute_process(COMMAND diff -u ${expected} ${actual}
+                            RESULT_VARIABLE differs OUTPUT_VARIABLE difference)
+            if(differs)
+                string(SUBSTRING "${difference}" 0 1500 difference)
+                set(problem "differs from the expected file:\n${difference}")
+            endif()
+        elseif(EXISTS ${actual})
+            set(problem "a file was written, the case expects none")
+        endif()
+        if(problem)
+            message("FAILED ${name}.${suffix}: ${problem}")
+            math(EXPR failures "${failures} + 1")
+        else()
+            message("ok ${name}.${suffix}")
+        endif()
+    endforeach()
+endforeach()
+if(failures)
+    message(FATAL_ERROR "${failures} conversion(s) of the capture corpus failed")
+endif()
