@@ -117,6 +117,7 @@ uint32_t TransferWorker::runTransfer() {
     outputFile.close();
     assembler.reset();
     trackStore.clear();
+    dumpCompleteness = {};
     errorCode = kErrorNone;
     finishRun(runPhases());
     return 0;
@@ -227,8 +228,8 @@ int32_t TransferWorker::readDump() {
                 continue;
             }
             lastActivity = tickCount();
-            ended = !handleLogSentence(assembler.text(), trackStore, dumpProgress, notifyWindow,
-                                       notifyMessage);
+            ended = !handleLogSentence(assembler.text(), trackStore, dumpProgress,
+                                       dumpCompleteness, notifyWindow, notifyMessage);
         }
         if (!stopHit() && !ended && count < kReadCapacity)
             sleepMs(kShortReadPauseMs);

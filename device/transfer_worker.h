@@ -96,5 +96,6 @@ private:
     SentenceAssembler assembler;
     uint32_t lastActivity = 0;
     DumpProgress dumpProgress;
+    DumpCompleteness dumpCompleteness;
     TrackStore trackStore;
 };

@@ -22,12 +22,14 @@ bool readDump(const std::string& path, TrackStore& store) {
         return false;
     SentenceAssembler assembler;
     DumpProgress progress;
+    DumpCompleteness completeness;
     bool dumpEnded = false;
     int byte = 0;
     while (!dumpEnded && (byte = std::fgetc(file)) != EOF) {
         if (assembler.feedByte(static_cast<uint8_t>(byte)) &&
             std::strncmp(assembler.text(), "$PMTKLOX,", 9) == 0) {
-            dumpEnded = !handleLogSentence(assembler.text(), store, progress, nullptr, WM_TRANSFER);
+            dumpEnded = !handleLogSentence(assembler.text(), store, progress, completeness, nullptr,
+                                           WM_TRANSFER);
         }
     }
     bool readFailed = std::ferror(file) != 0;
