@@ -15,15 +15,15 @@ namespace {
 constexpr int32_t kErrorNoRun = 6;
 
 // Keeps the raw dump and remembers whether any write to it failed: the worker
-// does not look at the results.
-class RawDumpFile final : public ByteSink {
+// does not look at the results, only at the commit's.
+class RawDumpFile final : public DumpCopy {
 public:
     bool create(const std::string& path) { return file.create(pathText(path)); }
     bool write(const void* data, uint32_t size) override {
         failed = !file.write(data, size) || failed;
         return !failed;
     }
-    bool commit() { return file.commit() && !failed; }
+    bool commit() override { return file.commit() && !failed; }
 
 private:
     OutputFile file;
@@ -83,7 +83,5 @@ int32_t runDeviceTransfer(const TransferOptions& options, ProgressDisplay& displ
     }
     worker->joinTransfer();
     display.finish();
-    if (outcome == kErrorNone && raw && !raw->commit())
-        return kErrorWriteFile;
     return outcome;
 }
