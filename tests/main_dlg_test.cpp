@@ -401,6 +401,7 @@ TEST_F(MainDlgTest, SuccessText) {
     const Row rows[] = {
         {"not erased keeps the template text", 0, nullptr},
         {"erased adds the line", 1, u"Output file successfully created.\n\nDevice memory erased."},
+        {"from a damaged dump: the template text and a warning", 2, nullptr},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -410,6 +411,7 @@ TEST_F(MainDlgTest, SuccessText) {
         EXPECT_EQ(wizard->CurrentPage(), SuccessPage);
         EXPECT_EQ(narrow(view->Text(IDC_SUCCESS_HEADING)),
                   row.changedText ? narrow(row.changedText) : "");
+        EXPECT_EQ(view->warnings.size(), row.erased == 2 ? 1u : 0u);
         wizard.reset();
     }
 }
