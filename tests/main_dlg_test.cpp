@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -407,6 +409,10 @@ TEST_F(MainDlgTest, SuccessText) {
         SCOPED_TRACE(row.name);
         Fresh();
         GoTo(TransferPage);
+        // The final report is read together with the run's dump record, so
+        // it may only come once the run (for the absent port) has ended.
+        while (wizard->WorkerRunning())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         view->Report(*wizard, kReportComplete, row.erased);
         EXPECT_EQ(wizard->CurrentPage(), SuccessPage);
         EXPECT_EQ(narrow(view->Text(IDC_SUCCESS_HEADING)),
