@@ -29,3 +29,22 @@ const char16_t* ErrorText(int32_t code) {
     const auto index = static_cast<uint32_t>(code);
     return index < std::size(kErrorTexts) ? kErrorTexts[index] : kUnknownErrorText;
 }
+
+// Without its start sentence a dump announces no count to compare with.
+CWStr DamagedDumpText(const DumpCompleteness& dump) {
+    if (!dump.startSeen)
+        return CWStr(u"The start of the log dump did not arrive intact.");
+    if (dump.missingLines() == 0)
+        return CWStr(u"The end of the log dump did not arrive intact.");
+    CWStr text;
+    text.Format(u"%d of the %d log lines announced by the device did not arrive intact.",
+                dump.missingLines(), dump.announcedLines);
+    return text;
+}
+
+CWStr IncompleteDumpWarning(const DumpCompleteness& dump) {
+    CWStr text = DamagedDumpText(dump);
+    text.Append(u"\n\nThe output file holds the positions that did arrive. The device memory was "
+                u"kept: transfer again to get the missing positions.");
+    return text;
+}

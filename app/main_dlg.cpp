@@ -285,11 +285,15 @@ bool CMainDlg::OnTransferReport(uintptr_t wParam, intptr_t lParam) {
     switch (wParam) {
     case kReportComplete:
         ShowPage(SuccessPage);
-        if (lParam == 1) {
+        if (lParam == kCompleteMemoryErased) {
             view.SetText(IDC_SUCCESS_HEADING, kErasedText);
         }
         UpdateButtons();
         transferState = Idle;
+        // The run has ended, so its dump record is final and ours to read.
+        if (lParam == kCompleteFromIncompleteDump) {
+            view.ShowWarning(IncompleteDumpWarning(worker.completeness()));
+        }
         break;
     case kReportFailed:
         if (lParam == kErrorStopped) {

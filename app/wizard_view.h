@@ -114,6 +114,8 @@ public:
     virtual bool AskYesNo(const char16_t* text) = 0;
     // A message with an OK button and the caption kMessageCaption.
     virtual void ShowMessage(const char16_t* text) = 0;
+    // The same with a warning icon.
+    virtual void ShowWarning(const char16_t* text) = 0;
     // Opens the folder in the desktop's file manager; failures show nothing.
     virtual void OpenFolder(const char16_t* folder) = 0;
 

@@ -358,6 +358,10 @@ void QtWizardView::ShowMessage(const char16_t* text) {
     box.exec();
 }
 
+void QtWizardView::ShowWarning(const char16_t* text) {
+    QMessageBox::warning(&frame, toQString(kMessageCaption), toQString(text));
+}
+
 void QtWizardView::OpenFolder(const char16_t* folder) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(toQString(folder)));
 }

@@ -48,6 +48,7 @@ public:
     bool AskSaveFile(SaveFileRequest& request) override;
     bool AskYesNo(const char16_t* text) override;
     void ShowMessage(const char16_t* text) override;
+    void ShowWarning(const char16_t* text) override;
     void OpenFolder(const char16_t* folder) override;
 
     // The frame, for tests that drive the window.

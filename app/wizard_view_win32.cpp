@@ -261,6 +261,10 @@ void Win32WizardView::ShowMessage(const char16_t* text) {
     MessageBoxW(frame, wide(text), wide(kMessageCaption), MB_OK);
 }
 
+void Win32WizardView::ShowWarning(const char16_t* text) {
+    MessageBoxW(frame, wide(text), wide(kMessageCaption), MB_OK | MB_ICONWARNING);
+}
+
 void Win32WizardView::OpenFolder(const char16_t* folder) {
     ShellExecuteW(frame, nullptr, wide(folder), nullptr, nullptr, SW_SHOWNORMAL);
 }

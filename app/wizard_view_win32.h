@@ -52,6 +52,7 @@ public:
     bool AskSaveFile(SaveFileRequest& request) override;
     bool AskYesNo(const char16_t* text) override;
     void ShowMessage(const char16_t* text) override;
+    void ShowWarning(const char16_t* text) override;
     void OpenFolder(const char16_t* folder) override;
 
 private:

@@ -37,11 +37,13 @@ void BM_DecodeFullDump(benchmark::State& state) {
     for (auto _ : state) {
         SentenceAssembler assembler;
         DumpProgress progress;
+        DumpCompleteness completeness;
         bool ended = false;
         for (char c : dump) {
             if (assembler.feedByte(static_cast<uint8_t>(c)) &&
                 std::strncmp(assembler.text(), "$PMTKLOX,", 9) == 0)
-                ended = !handleLogSentence(assembler.text(), *store, progress, &reports, WM_TRANSFER);
+                ended = !handleLogSentence(assembler.text(), *store, progress, completeness, &reports,
+                                           WM_TRANSFER);
         }
         PostedReport report;
         while (reports.tryTake(report)) {

@@ -41,10 +41,12 @@ uint32_t percentForLine(int32_t lineIndex, int32_t announcedLines) {
 }
 
 void handleDataLine(const char* sentence, TrackStore& store, DumpProgress& progress,
-                    WindowHandle notifyWindow, uint32_t notifyMessage) {
+                    DumpCompleteness& completeness, WindowHandle notifyWindow,
+                    uint32_t notifyMessage) {
     const int32_t lineIndex = integerField(sentence, 2);
     if (lineIndex < 0 || lineIndex >= TrackStore::kLines)
         return;
+    completeness.linesReceived.set(static_cast<size_t>(lineIndex));
     // Skipped, repeated or reordered lines post nothing but still count as
     // the place the dump has reached.
     if (lineIndex == progress.expectedLine) {
@@ -119,19 +121,39 @@ void decodeRecord(const uint8_t* bytes, int32_t slot, TrackStore& store) {
 
 } // namespace
 
+bool DumpCompleteness::isComplete() const {
+    return startSeen && endSeen && announcedLines >= 0 && missingLines() == 0;
+}
+
+bool DumpCompleteness::isDamaged() const {
+    const bool anyArrived = startSeen || endSeen || linesReceived.any();
+    return anyArrived && !isComplete();
+}
+
+int32_t DumpCompleteness::missingLines() const {
+    int32_t arrived = 0;
+    for (int32_t line = 0; line < announcedLines && line < TrackStore::kLines; ++line)
+        arrived += linesReceived.test(static_cast<size_t>(line)) ? 1 : 0;
+    return announcedLines > arrived ? announcedLines - arrived : 0;
+}
+
 bool handleLogSentence(const char* sentence, TrackStore& store, DumpProgress& progress,
-                       WindowHandle notifyWindow, uint32_t notifyMessage) {
+                       DumpCompleteness& completeness, WindowHandle notifyWindow,
+                       uint32_t notifyMessage) {
     switch (integerField(sentence, 1)) {
     case kDumpStart:
         progress.announcedLines = integerField(sentence, 2);
         progress.expectedLine = 0;
         progress.lastPercent = 0;
+        completeness.startSeen = true;
+        completeness.announcedLines = progress.announcedLines;
         postReport(notifyWindow, notifyMessage, kReportProgress, 0);
         return true;
     case kDumpData:
-        handleDataLine(sentence, store, progress, notifyWindow, notifyMessage);
+        handleDataLine(sentence, store, progress, completeness, notifyWindow, notifyMessage);
         return true;
     case kDumpEnd:
+        completeness.endSeen = true;
         return false;
     default:
         return true;

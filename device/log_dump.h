@@ -3,6 +3,7 @@
 #include "device/report_target.h"
 #include "device/track_store.h"
 
+#include <bitset>
 #include <cstdint>
 
 // Progress of the dump in progress; only a start sentence resets it.
@@ -12,11 +13,32 @@ struct DumpProgress {
     uint32_t lastPercent = 0;
 };
 
+// What one run's dump delivered intact, to decide whether the device's copy
+// may go. Reset at the start of every run: unlike DumpProgress, nothing of
+// an earlier run may count towards this one.
+struct DumpCompleteness {
+    bool startSeen = false;
+    bool endSeen = false;
+    int32_t announcedLines = 0;
+    std::bitset<TrackStore::kLines> linesReceived;
+
+    // The start sentence, every announced line (in any order, repeats
+    // allowed) and the end sentence arrived. More lines than the store holds
+    // can never all arrive.
+    bool isComplete() const;
+    // Something of a dump arrived, but not all of it.
+    bool isDamaged() const;
+    // Announced lines that did not arrive intact.
+    int32_t missingLines() const;
+};
+
 // Handles one complete, checksum-valid "$PMTKLOX," sentence: follows the
-// start / data / end structure, posts progress (wParam 4) to the window and
-// decodes data lines into the store. False only for the end-of-dump sentence.
+// start / data / end structure, posts progress (wParam 4) to the window,
+// notes what arrived in `completeness` and decodes data lines into the
+// store. False only for the end-of-dump sentence.
 bool handleLogSentence(const char* sentence, TrackStore& store, DumpProgress& progress,
-                       WindowHandle notifyWindow, uint32_t notifyMessage);
+                       DumpCompleteness& completeness, WindowHandle notifyWindow,
+                       uint32_t notifyMessage);
 
 // Decodes the records of one data line into slots lineIndex * 6 onward.
 void decodeLogLine(int32_t lineIndex, const char* sentence, TrackStore& store);

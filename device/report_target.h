@@ -14,6 +14,17 @@ enum TransferReport : uintptr_t {
     kReportFailed = 1,
     kReportDeviceFound = 3,
     kReportProgress = 4,
+    // The pause before the erase command has begun (lParam: its length in
+    // ms); a stop now keeps the device's memory. The wizard ignores it.
+    kReportErasePending = 5,
+};
+
+// The lParam of kReportComplete.
+enum CompletionDetail : intptr_t {
+    kCompleteMemoryKept = 0,
+    kCompleteMemoryErased = 1,
+    // The file holds what arrived of an incomplete dump; the memory was kept.
+    kCompleteFromIncompleteDump = 2,
 };
 
 // Queues one report for the window's thread and returns at once; a report

@@ -117,6 +117,7 @@ uint32_t TransferWorker::runTransfer() {
     outputFile.close();
     assembler.reset();
     trackStore.clear();
+    dumpCompleteness = {};
     errorCode = kErrorNone;
     finishRun(runPhases());
     return 0;
@@ -131,7 +132,8 @@ int32_t TransferWorker::runPhases() {
         &TransferWorker::detectDevice,    &TransferWorker::awaitGoAhead,
         &TransferWorker::requestLog,      &TransferWorker::readDump,
         &TransferWorker::checkTracks,     &TransferWorker::createOutputFile,
-        &TransferWorker::writeOutputFile, &TransferWorker::eraseDevice,
+        &TransferWorker::writeOutputFile, &TransferWorker::commitRawCopy,
+        &TransferWorker::eraseDevice,
     };
     if (stopHit())
         return kErrorStopped;
@@ -156,8 +158,12 @@ int32_t TransferWorker::requestLog() {
     return sendCommand(kReadLogCommand.bytes) ? kErrorNone : kErrorWriteCommand;
 }
 
+// Without a single position a damaged dump is a read failure, not an empty
+// log: the positions are on the device, they just did not arrive.
 int32_t TransferWorker::checkTracks() {
-    return trackStore.startIndex < 0 ? kErrorNoTracks : kErrorNone;
+    if (trackStore.startIndex >= 0)
+        return kErrorNone;
+    return dumpCompleteness.isDamaged() ? kErrorRead : kErrorNoTracks;
 }
 
 int32_t TransferWorker::createOutputFile() {
@@ -227,8 +233,8 @@ int32_t TransferWorker::readDump() {
                 continue;
             }
             lastActivity = tickCount();
-            ended = !handleLogSentence(assembler.text(), trackStore, dumpProgress, notifyWindow,
-                                       notifyMessage);
+            ended = !handleLogSentence(assembler.text(), trackStore, dumpProgress,
+                                       dumpCompleteness, notifyWindow, notifyMessage);
         }
         if (!stopHit() && !ended && count < kReadCapacity)
             sleepMs(kShortReadPauseMs);
@@ -247,19 +253,47 @@ int32_t TransferWorker::writeOutputFile() {
     return kErrorNone;
 }
 
-// The pause gives the device time to finish its dump output before it is
-// told to erase; a stop does not hold the command back once the pause began.
+CompletionDetail TransferWorker::completionDetail() const {
+    if (!dumpCompleteness.isComplete())
+        return kCompleteFromIncompleteDump;
+    return eraseAfterRead ? kCompleteMemoryErased : kCompleteMemoryKept;
+}
+
+int32_t TransferWorker::commitRawCopy() {
+    if (rawDumpSink != nullptr && !rawDumpSink->commit())
+        return kErrorWriteFile;
+    return kErrorNone;
+}
+
+// Only a whole dump, safe on disk, may cost the device its copy. The pause
+// gives the device time to finish its dump output, and the user a last
+// chance to keep the memory: a stop during it means no erase.
 int32_t TransferWorker::eraseDevice() {
-    if (!eraseAfterRead)
+    if (!eraseAfterRead || !dumpCompleteness.isComplete())
         return kErrorNone;
-    sleepMs(kPauseBeforeEraseMs);
+    postReport(notifyWindow, notifyMessage, kReportErasePending, kPauseBeforeEraseMs);
+    if (!pauseUnlessStopped(kPauseBeforeEraseMs))
+        return kErrorStopped;
     return sendCommand(kEraseCommand.bytes) ? kErrorNone : kErrorWriteCommand;
+}
+
+// stopTransfer() signals proceedEvent to end whatever the run waits on; the
+// go-ahead was taken long before, so only the stop flag decides here, and a
+// stray signal cannot shorten the pause.
+bool TransferWorker::pauseUnlessStopped(uint32_t milliseconds) {
+    const uint32_t start = tickCount();
+    uint32_t elapsed = 0;
+    while (!stopHit() && elapsed < milliseconds) {
+        proceedEvent.wait(milliseconds - elapsed);
+        elapsed = ticksBetween(start, tickCount());
+    }
+    return !stopHit();
 }
 
 void TransferWorker::finishRun(int32_t outcome) {
     errorCode = outcome;
     if (outcome == kErrorNone) {
-        postReport(notifyWindow, notifyMessage, kReportComplete, eraseAfterRead ? 1 : 0);
+        postReport(notifyWindow, notifyMessage, kReportComplete, completionDetail());
     } else {
         postReport(notifyWindow, notifyMessage, kReportFailed, outcome);
     }

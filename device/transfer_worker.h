@@ -1,12 +1,12 @@
 #pragma once
 
+#include "device/dump_copy.h"
 #include "device/log_dump.h"
 #include "device/report_target.h"
 #include "device/sentence_assembler.h"
 #include "device/serial_port.h"
 #include "device/track_store.h"
 #include "device/worker_platform.h"
-#include "output/byte_sink.h"
 #include "output/output_file.h"
 #include "support/cwstr.h"
 
@@ -27,7 +27,8 @@ enum TransferError : int32_t {
 };
 
 // One background run per transfer: identify the device, wait for the
-// go-ahead, read the log, write the file, erase on request, report.
+// go-ahead, read the log, write the file, erase on request when the dump was
+// complete, report.
 class TransferWorker {
 public:
     TransferWorker();
@@ -60,12 +61,14 @@ public:
     CWStr outputPath;
     // Optional, for keeping the raw log: receives every byte read from the
     // port during the dump, in arrival order (the bytes of a read after the
-    // end sentence included). Set before proceed(); startTransfer() does not
-    // clear it. Its write results are not examined: the owner checks its sink.
-    ByteSink* rawDumpSink = nullptr;
+    // end sentence included), and is committed after the output file; a
+    // failed commit is error 5 and keeps the device's memory. Set before
+    // proceed(); startTransfer() does not clear it.
+    DumpCopy* rawDumpSink = nullptr;
 
-    // Read-only views for tests and tools.
+    // Read-only views of the last run, read after its final report.
     const TrackStore& store() const { return trackStore; }
+    const DumpCompleteness& completeness() const { return dumpCompleteness; }
     int32_t lastError() const { return errorCode; }
 
 private:
@@ -81,8 +84,11 @@ private:
     int32_t checkTracks();
     int32_t createOutputFile();
     int32_t writeOutputFile();
+    int32_t commitRawCopy();
     int32_t eraseDevice();
+    bool pauseUnlessStopped(uint32_t milliseconds);
     bool sendCommand(const char* command);
+    CompletionDetail completionDetail() const;
     void finishRun(int32_t outcome);
 
     WindowHandle notifyWindow = nullptr;
@@ -98,5 +104,6 @@ private:
     SentenceAssembler assembler;
     uint32_t lastActivity = 0;
     DumpProgress dumpProgress;
+    DumpCompleteness dumpCompleteness;
     TrackStore trackStore;
 };

@@ -49,9 +49,11 @@ struct Dump {
     ReportCapture capture;
     std::unique_ptr<TrackStore> store = freshStore();
     DumpProgress progress;
+    DumpCompleteness completeness;
 
     bool feed(const std::string& sentence) {
-        return handleLogSentence(sentence.c_str(), *store, progress, capture.target(), WM_TRANSFER);
+        return handleLogSentence(sentence.c_str(), *store, progress, completeness, capture.target(),
+                                 WM_TRANSFER);
     }
 
     std::vector<intptr_t> percentages() {
@@ -288,6 +290,40 @@ TEST(LogDump, ProgressSequences) {
         EXPECT_EQ(row.expectNextLine, dump.progress.expectedLine);
         for (int32_t line : row.lines)
             EXPECT_EQ(static_cast<uint32_t>(line + 1), dump.slot(line * 6).time) << "line " << line;
+    }
+}
+
+TEST(LogDump, CompletenessOfTheRunsDump) {
+    struct Row {
+        const char* name;
+        std::optional<int32_t> announced; // no start sentence when empty
+        std::vector<int32_t> lines;
+        bool end;
+        bool expectComplete;
+        int32_t expectMissing;
+    };
+    const Row rows[] = {
+        {"every line in any order, repeats too", 3, {2, 0, 1, 1}, true, true, 0},
+        {"an empty log", 0, {}, true, true, 0},
+        {"a line missing", 3, {0, 2}, true, false, 1},
+        {"a line behind the count fills no gap", 2, {0, 5}, true, false, 1},
+        {"no end sentence", 2, {0, 1}, false, false, 0},
+        {"no start sentence", std::nullopt, {0, 1}, true, false, 0},
+        {"more lines than the store holds", 1367, {}, true, false, 1367},
+        {"a negative count", -1, {}, true, false, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Dump dump;
+        if (row.announced)
+            dump.feed(text(dumpStartSentence(*row.announced)));
+        for (int32_t line : row.lines)
+            dump.feed(dataLine(line, {}));
+        if (row.end)
+            dump.feed(text(dumpEndSentence()));
+        EXPECT_EQ(row.expectComplete, dump.completeness.isComplete());
+        EXPECT_EQ(!row.expectComplete, dump.completeness.isDamaged());
+        EXPECT_EQ(row.expectMissing, dump.completeness.missingLines());
     }
 }
 

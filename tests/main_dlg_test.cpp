@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -401,15 +403,21 @@ TEST_F(MainDlgTest, SuccessText) {
     const Row rows[] = {
         {"not erased keeps the template text", 0, nullptr},
         {"erased adds the line", 1, u"Output file successfully created.\n\nDevice memory erased."},
+        {"from a damaged dump: the template text and a warning", 2, nullptr},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         Fresh();
         GoTo(TransferPage);
+        // The final report is read together with the run's dump record, so
+        // it may only come once the run (for the absent port) has ended.
+        while (wizard->WorkerRunning())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         view->Report(*wizard, kReportComplete, row.erased);
         EXPECT_EQ(wizard->CurrentPage(), SuccessPage);
         EXPECT_EQ(narrow(view->Text(IDC_SUCCESS_HEADING)),
                   row.changedText ? narrow(row.changedText) : "");
+        EXPECT_EQ(view->warnings.size(), row.erased == 2 ? 1u : 0u);
         wizard.reset();
     }
 }

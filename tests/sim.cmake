@@ -12,7 +12,7 @@ endif()
 
 if(NOT WIN32)
     add_executable(transfer_tool_test sim/transfer_tool_test.cpp sim/pty_client.cpp)
-    target_link_libraries(transfer_tool_test PRIVATE zor_test_support GTest::gtest_main)
+    target_link_libraries(transfer_tool_test PRIVATE zor_test_support zor_wizard GTest::gtest_main)
     target_compile_definitions(transfer_tool_test PRIVATE
         ZOR_TRANSFER_TOOL_PATH="$<TARGET_FILE:zor7700-transfer>")
     add_dependencies(transfer_tool_test zor7700-transfer)

@@ -30,13 +30,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static ReportQueue queue;
     store.clear();
     DumpProgress progress;
+    DumpCompleteness completeness;
     SentenceAssembler assembler;
     for (size_t i = 0; i < size; ++i) {
         if (!assembler.feedByte(data[i]))
             continue;
         const char* sentence = assembler.text();
         if (std::strncmp(sentence, "$PMTKLOX,", 9) == 0)
-            handleLogSentence(sentence, store, progress, &queue, WM_TRANSFER);
+            handleLogSentence(sentence, store, progress, completeness, &queue, WM_TRANSFER);
     }
     checkStore(store);
     drain(queue);

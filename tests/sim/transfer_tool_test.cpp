@@ -1,14 +1,25 @@
 // zor7700-transfer from the outside: whole transfers against the simulator on
 // a pseudo-terminal, capture conversions, exit codes and messages.
 #include "pty_client.h"
+#include "support/fake_wizard_view.h"
 #include "support/simulator_process_posix.h"
+#include "support/wide_text.h"
+#include "tools/common/log_encoder.h"
+
+#include "resources/resource_ids.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sys/stat.h>
@@ -23,6 +34,11 @@ std::string fileText(const std::string& path) {
 bool exists(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0;
+}
+
+std::vector<std::string> words(const std::string& text) {
+    std::istringstream stream(text);
+    return {std::istream_iterator<std::string>(stream), {}};
 }
 
 struct ToolRun {
@@ -109,13 +125,20 @@ TEST(TransferTool, EndsEveryRunWithItsCodeAndTheWizardsMessage) {
          "Error reading from Bluetooth device.",
          false,
          readOnly},
-        {"output folder missing",
+        {"output folder missing: the device is not even asked",
          {},
          {"--kml", "/nonexistent/folder/track.kml"},
          4,
          "Error opening output file.",
          false,
-         readOnly},
+         {}},
+        {"raw folder missing: the device is not even asked",
+         {},
+         {"--raw", "/nonexistent/raw", "--kml"},
+         4,
+         "Error opening output file.",
+         false,
+         {}},
         {"output device full",
          {},
          {"--kml", "/dev/full"},
@@ -220,55 +243,79 @@ TEST(TransferTool, RawDumpConvertsToTheSameFiles) {
     EXPECT_EQ(6u, sim.commands().size()) << "three transfers; conversions never touch the device";
 }
 
+// Two lines of six positions as the device sends them, with the line ends
+// given instead of its CR LF.
+std::string savedDump(const std::string& lineEnd, bool withEnd = true) {
+    std::array<uint8_t, 96> bytes{};
+    for (size_t k = 0; k < 6; ++k) {
+        std::array<uint8_t, 16> record = encodeRecord({1600000000u, 3, 48.5f, 11.25f, 520});
+        std::copy(record.begin(), record.end(), bytes.begin() + static_cast<long>(16 * k));
+    }
+    std::string dump = dumpStartSentence(2) + dumpDataSentence(0, bytes.data(), 24) +
+                       dumpDataSentence(1, bytes.data(), 24) + (withEnd ? dumpEndSentence() : "");
+    for (size_t at = 0; (at = dump.find("\r\n", at)) != std::string::npos; at += lineEnd.size())
+        dump.replace(at, 2, lineEnd);
+    return dump;
+}
+
 TEST(TransferTool, CaptureConversionCodes) {
     SimulatorProcess sim; // only for its private folder and environment
     std::string folder = sim.folder() + "/";
     std::ofstream(folder + "empty") << "$PMTKLOX,0,0*59\r\n$PMTKLOX,2*47\r\n";
     std::ofstream(folder + "noise") << "no sentences at all\n$GPGGA,1*00\r\n";
+    std::ofstream(folder + "lf") << savedDump("\n");
+    std::ofstream(folder + "cr") << savedDump("\r");
+    std::ofstream(folder + "crcrlf") << savedDump("\r\r\n");
+    std::ofstream(folder + "no-end") << savedDump("\r\n", false);
+    std::filesystem::create_symlink(folder + "lf", folder + "link");
+    const char* written = "Output file successfully created.";
     struct Row {
         const char* name;
-        std::vector<std::string> arguments;
+        const char* arguments; // split at spaces; F/ stands for the private folder
         int exitStatus;
-        std::string message;
+        const char* message;
     };
     const Row rows[] = {
-        {"dump without positions",
-         {"--capture", folder + "empty", "--kml", folder + "o"},
-         9,
+        {"dump without positions", "--capture F/empty --kml F/o", 9,
          "No tracks stored on the device."},
-        {"file without a dump",
-         {"--capture", folder + "noise", "--nmea", folder + "o"},
-         9,
+        {"file without a dump", "--capture F/noise --nmea F/o", 9,
          "No tracks stored on the device."},
-        {"capture missing",
-         {"--capture", folder + "missing", "--kml", folder + "o"},
-         66,
-         "cannot read"},
-        {"help", {"--help"}, 0, "--capture FILE"},
-        {"no output", {"--port", "3"}, 64, "give --kml FILE, --nmea FILE or --gpx FILE"},
-        {"two outputs",
-         {"--port", "3", "--kml", "a", "--nmea", "b"},
-         64,
-         "bad or repeated --nmea b"},
-        {"device and capture",
-         {"--port", "3", "--capture", "c", "--kml", "a"},
-         64,
+        {"capture missing", "--capture F/missing --kml F/o", 66, "cannot read"},
+        {"LF line ends", "--capture F/lf --kml F/x", 0, written},
+        {"CR line ends", "--capture F/cr --kml F/x", 0, written},
+        {"CR CR LF line ends", "--capture F/crcrlf --kml F/x", 0, written},
+        {"a dump without its end: written, exit 10", "--capture F/no-end --kml F/x", 10,
+         "The end of the log dump did not arrive intact."},
+        {"output over the capture, through a link", "--capture F/lf --kml F/link", 64,
+         "the output would overwrite the --capture file"},
+        {"raw and output the same file, spelled apart", "--port 3 --kml F/new --raw F/./new", 64,
+         "--raw and the output name the same file"},
+        {"help", "--help", 0, "--capture FILE"},
+        {"no output", "--port 3", 64, "give --kml FILE, --nmea FILE or --gpx FILE"},
+        {"two formats", "--port 3 --gpx a --kml b", 64, "--gpx and --kml: choose one"},
+        {"two outputs", "--port 3 --kml a --nmea b", 64, "--kml and --nmea: choose one"},
+        {"repeated --port", "--port 3 --port 9 --kml a", 64, "repeated --port"},
+        {"repeated --erase", "--port 3 --kml a --erase --erase", 64, "repeated --erase"},
+        {"device and capture", "--port 3 --capture c --kml a", 64,
          "give either --port or --capture"},
-        {"erase without a device",
-         {"--capture", "c", "--kml", "a", "--erase"},
-         64,
+        {"erase without a device", "--capture c --kml a --erase", 64,
          "--erase and --raw need a device"},
-        {"port out of range", {"--port", "256", "--kml", "a"}, 64, "bad or repeated --port 256"},
-        {"unknown option", {"--fast"}, 64, "unknown option --fast"},
-        {"port list", {"--list-ports"}, 0, "Select Serial Port ...\n"},
-        {"port that names nothing",
-         {"--port", "250", "--kml", folder + "o"},
-         1,
+        {"port out of range", "--port 256 --kml a", 64, "bad --port 256"},
+        {"port with a sign", "--port +3 --kml a", 64, "bad --port +3"},
+        {"unknown option", "--fast", 64, "unknown option --fast"},
+        {"port list", "--list-ports", 0, "Select Serial Port ...\n"},
+        {"port list and more", "--list-ports --port 3", 64, "--list-ports takes no other option"},
+        {"port that names nothing", "--port 250 --kml F/o", 1,
          "Unable to open the Bluetooth connection."},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        ToolRun run = runTool(sim, row.arguments);
+        std::vector<std::string> arguments = words(row.arguments);
+        for (std::string& argument : arguments) {
+            if (argument.rfind("F/", 0) == 0)
+                argument = folder + argument.substr(2);
+        }
+        ToolRun run = runTool(sim, arguments);
         EXPECT_EQ(row.exitStatus, run.exitStatus) << run.output;
         EXPECT_NE(std::string::npos, run.output.find(row.message)) << run.output;
     }
@@ -337,6 +384,148 @@ TEST(TransferTool, InterruptDuringTheDumpStopsWithCodeSeven) {
     EXPECT_EQ(7, status) << text;
     EXPECT_NE(std::string::npos, text.find("Operation aborted.")) << text;
     EXPECT_FALSE(exists(output));
+}
+
+} // namespace
+
+namespace {
+
+// The wizard on a fake view with the real worker, as a user drives it: the
+// simulator's port, OUT as a KML file, the erase box as `options` says, Next;
+// with `cancel`, Cancel answered Yes as soon as the erase is announced.
+// Returns the page it ends on; `warnings` gets the warnings it showed.
+int runWizard(const SimulatorProcess& sim, const std::string& out, const std::string& options,
+              bool cancel, std::string& warnings) {
+    // The worker finds the port, the wizard keeps its settings, in the
+    // simulator's private folder; the tool runs get their own environment.
+    setenv("XDG_CONFIG_HOME", sim.configHome().c_str(), 1);
+    FakeWizardView view;
+    auto wizard = std::make_unique<CMainDlg>(view);
+    view.RunModal(*wizard);
+    view.Click(*wizard, IDC_NEXT);
+    view.SelectPort(*wizard, sim.portNumber());
+    view.Click(*wizard, IDC_NEXT);
+    view.saveReplies.push_back({std::u16string(out.begin(), out.end()), kKmlFilterIndex});
+    view.checked[IDC_ERASE_CHECK] = options.find("--erase") != std::string::npos;
+    view.yesNoAnswers = {true};
+    PostedReport report{};
+    bool ended = false;
+    while (!ended && view.workerReports.waitNext(report, 30000)) {
+        ended = report.wParam == kReportComplete || report.wParam == kReportFailed;
+        view.Report(*wizard, report.wParam, report.lParam);
+        if (report.wParam == kReportDeviceFound) {
+            view.ClickPageControl(*wizard, IDC_BROWSE);
+            view.Click(*wizard, IDC_NEXT);
+        }
+        if (report.wParam == kReportErasePending && cancel)
+            view.Click(*wizard, IDC_CANCEL);
+    }
+    for (const std::u16string& warning : view.warnings)
+        warnings += narrowText(warning);
+    return wizard->CurrentPage();
+}
+
+// The device loses its memory only when the whole log is safely on disk and
+// nobody said stop. Each row drives the tool or the wizard against the
+// simulator, with earlier OUT and RAW files in place (RAW a link to another
+// file), and checks what the device received and what is on disk after.
+TEST(TransferEndToEnd, TheMemoryGoesOnlyWithTheWholeLogSafeAndNoStop) {
+    const char* fast = "--fast --generate 600"; // 100 lines
+    const char* pause = "Erasing the logger's memory in 5 s; Ctrl+C keeps it.";
+    const char* damaged = "10 of the 100 log lines announced by the device did not arrive intact.";
+    enum Raw { NoRaw, RawKept, RawReplaced };
+    struct Row {
+        const char* name;
+        std::string simulator;
+        const char* run;      // the tool's options (OUT, RAW: the files), or "wizard [--erase]"
+        const char* stopCue;  // the stop comes once the output holds this; the wizard's Cancel
+        int signal;           // with the erase's announcement
+        int result;           // the tool's exit status, or the wizard's last page
+        std::string message;  // in the tool's output, or the wizard's warnings
+        const char* commands; // received: "V R C" for $PZOR,V $PZOR,R $PZOR,C
+        bool outputWritten;
+        Raw raw;
+    };
+    const Row rows[] = {
+        {"a whole log: both files written, then erased", fast, "--kml OUT --raw RAW --erase", "", 0,
+         0, pause, "V R C", true, RawReplaced},
+        {"Ctrl+C in the pause keeps the memory", fast, "--kml OUT --raw RAW --erase", pause, SIGINT,
+         7, "Operation aborted.", "V R", true, RawReplaced},
+        {"SIGTERM in the pause keeps the memory", fast, "--nmea OUT --erase", pause, SIGTERM, 7,
+         "Operation aborted.", "V R", true, NoRaw},
+        {"the wizard's Cancel in the pause keeps the memory", fast, "wizard --erase", pause, 0,
+         TransferPage, "", "V R", true, NoRaw},
+        {"a damaged dump with --erase: the rest written, the memory kept",
+         std::string(fast) + " --corrupt-every 10", "--kml OUT --raw RAW --erase", "", 0, 10,
+         damaged, "V R", true, RawReplaced},
+        {"a damaged dump without --erase ends the same", std::string(fast) + " --drop-line 0",
+         "--nmea OUT", "", 0, 10, "1 of the 100 log lines", "V R", true, NoRaw},
+        {"the wizard on a damaged dump: success page and a warning",
+         std::string(fast) + " --corrupt-every 10", "wizard --erase", "", 0, SuccessPage,
+         std::string(damaged) +
+             "\n\nThe output file holds the positions that did arrive. The "
+             "device memory was kept: transfer again to get the missing positions.",
+         "V R", true, NoRaw},
+        {"every line damaged: error 3 with the count", std::string(fast) + " --corrupt-every 1",
+         "--kml OUT --erase", "", 0, 3,
+         "100 of the 100 log lines announced by the device did not arrive intact.", "V R", false,
+         NoRaw},
+        {"a dump without its end sentence: error 3, nothing written",
+         std::string(fast) + " --silence-after 100 --no-chatter", "--kml OUT --raw RAW --erase", "",
+         0, 3, "The end of the log dump did not arrive intact.", "V R", false, RawKept},
+        {"--raw /dev/full with --erase: error 5, the memory kept", fast,
+         "--kml OUT --raw /dev/full --erase", "", 0, 5, "Error writing to output file.", "V R",
+         true, NoRaw},
+        {"no device: the earlier files stay", "--reply none", "--kml OUT --raw RAW", "", 0, 8,
+         "No ZOR 7700 device detected.", "V", false, RawKept},
+        {"Ctrl+C in the dump: the earlier files stay", "--generate 600",
+         "--kml OUT --raw RAW --erase", "progress 10%", SIGINT, 7, "Operation aborted.", "V R",
+         false, RawKept},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SimulatorProcess sim;
+        std::string error;
+        ASSERT_TRUE(sim.start(words(row.simulator), error)) << error;
+        const std::string folder = sim.folder() + "/files", out = folder + "/track";
+        std::filesystem::create_directory(folder);
+        std::ofstream(out) << "earlier track\n";
+        std::ofstream(folder + "/raw.dump") << "earlier dump\n";
+        std::filesystem::create_symlink("raw.dump", folder + "/raw");
+        std::vector<std::string> run = words(row.run);
+        std::string message;
+        int result = 0;
+        if (run[0] == "wizard") {
+            result = runWizard(sim, out, row.run, *row.stopCue != 0, message);
+            EXPECT_EQ(row.message.empty(), message.empty()) << message;
+        } else {
+            std::vector<std::string> tool = {ZOR_TRANSFER_TOOL_PATH, "--port",
+                                             std::to_string(sim.portNumber())};
+            for (const std::string& word : run)
+                tool.push_back(word == "OUT" ? out : word == "RAW" ? folder + "/raw" : word);
+            result = runProgram(tool, sim.environment(), 30000, message, row.stopCue, row.signal);
+        }
+        EXPECT_EQ(row.result, result) << message;
+        EXPECT_NE(std::string::npos, message.find(row.message)) << message;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200)); // a command on its way lands
+        std::string received;
+        for (const std::string& text : commandTexts(sim))
+            received += (received.empty() ? "" : " ") + text.substr(6);
+        EXPECT_EQ(row.commands, received);
+        const std::string track = fileText(out);
+        EXPECT_EQ(row.outputWritten, track != "earlier track\n" && !track.empty()) << track;
+        EXPECT_TRUE(std::filesystem::is_symlink(folder + "/raw"));
+        const std::string raw = fileText(folder + "/raw.dump");
+        if (row.raw != NoRaw) {
+            EXPECT_EQ(row.raw == RawReplaced, raw.find("$PMTKLOX,2*47") != std::string::npos);
+            EXPECT_EQ(row.raw == RawKept, raw == "earlier dump\n");
+        }
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ((std::vector<std::string>{"raw", "raw.dump", "track"}), names);
+    }
 }
 
 } // namespace

@@ -148,6 +148,10 @@ bool FakeWizardView::AskYesNo(const char16_t* text) {
     return answer;
 }
 
+void FakeWizardView::ShowWarning(const char16_t* text) {
+    warnings.push_back(text);
+}
+
 void FakeWizardView::ShowMessage(const char16_t* text) {
     messages.push_back(text);
     if (whileShowingMessage) {

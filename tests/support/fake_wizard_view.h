@@ -56,6 +56,7 @@ public:
     bool AskSaveFile(SaveFileRequest& request) override;
     bool AskYesNo(const char16_t* text) override;
     void ShowMessage(const char16_t* text) override;
+    void ShowWarning(const char16_t* text) override;
     void OpenFolder(const char16_t* folder) override;
 
     // The user's actions, as the front end would deliver them.
@@ -101,6 +102,7 @@ public:
     // What the wizard showed or asked.
     std::vector<std::u16string> questions;
     std::vector<std::u16string> messages;
+    std::vector<std::u16string> warnings;
     std::vector<std::u16string> openedFolders;
     struct SaveAsked {
         std::u16string path;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include <fcntl.h>
@@ -70,14 +71,22 @@ int reap(pid_t child, bool wait) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-int waitFor(pid_t child, uint32_t timeoutMs) {
+// `whileRunning` is called between the checks.
+int waitFor(pid_t child, uint32_t timeoutMs, const std::function<void()>& whileRunning = {}) {
     auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         int status = reap(child, false);
         if (status >= 0 || Clock::now() >= deadline)
             return status;
+        if (whileRunning)
+            whileRunning();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+}
+
+std::string fileText(const char* path) {
+    std::ifstream file(path);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 // Reads from `fd` until a newline, EOF or the time is up.
@@ -182,8 +191,7 @@ void SimulatorProcess::sendSignal(int signal) const {
 }
 
 std::string SimulatorProcess::errorOutput() const {
-    std::ifstream log(root + "/sim.log");
-    return std::string(std::istreambuf_iterator<char>(log), {});
+    return fileText((root + "/sim.log").c_str());
 }
 
 std::string SimulatorProcess::linkPath() const {
@@ -200,20 +208,24 @@ std::vector<std::string> SimulatorProcess::commands() const {
 
 int runProgram(const std::vector<std::string>& arguments,
                const std::vector<std::string>& environment, uint32_t timeoutMs,
-               std::string& output) {
+               std::string& output, const std::string& cue, int signal) {
     char pattern[] = "/tmp/zor-run-XXXXXX";
     int outputFd = mkstemp(pattern);
     if (outputFd < 0)
         return -1;
     pid_t child = spawn(arguments, environment, outputFd, "");
-    int status = child > 0 ? waitFor(child, timeoutMs) : -1;
+    bool signalled = cue.empty();
+    auto watchForCue = [&] {
+        if (!signalled && fileText(pattern).find(cue) != std::string::npos)
+            signalled = kill(child, signal) == 0;
+    };
+    int status = child > 0 ? waitFor(child, timeoutMs, watchForCue) : -1;
     if (child > 0 && status < 0) {
         kill(child, SIGKILL);
         reap(child, true);
     }
     close(outputFd);
-    std::ifstream file(pattern);
-    output.assign(std::istreambuf_iterator<char>(file), {});
+    output = fileText(pattern);
     unlink(pattern);
     return status;
 }

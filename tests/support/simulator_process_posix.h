@@ -49,10 +49,11 @@ private:
 
 // Runs a program to its end (at most `timeoutMs`, then it is killed) with the
 // given environment; its standard output and error land in `output`. Returns the exit
-// status, or -1 when it could not start or ran out of time.
+// status, or -1 when it could not start or ran out of time. With a `cue`, the
+// program gets `signal` once its output holds that text.
 int runProgram(const std::vector<std::string>& arguments,
                const std::vector<std::string>& environment, uint32_t timeoutMs,
-               std::string& output);
+               std::string& output, const std::string& cue = {}, int signal = 0);
 
 // The simulator's executable, from the build.
 const char* simulatorPath();

@@ -28,6 +28,7 @@ rows=(
     "UnknownPortFailsToOpen|--fast|"
     "StopWhileWaiting||PZOR,V"
     "StopWhileDumping||PZOR,R"
+    "StopInThePauseKeepsTheMemory|--fast|PZOR,R|PZOR,C"
 )
 
 port=41

@@ -190,3 +190,22 @@ TEST_F(WineTransfer, StopWhileDumping) {
     EXPECT_EQ(last.lParam, kErrorStopped);
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "x.kml"));
 }
+
+// Simulator: --fast; the script checks that no "$PZOR,C" arrived.
+TEST_F(WineTransfer, StopInThePauseKeepsTheMemory) {
+    ASSERT_TRUE(worker.startTransfer(simulatorPort(), reports.target()));
+    PostedReport report;
+    while (reports.waitNext(report, 10000) && report.wParam != kReportErasePending) {
+        if (report.wParam == kReportDeviceFound) {
+            worker.eraseAfterRead = true;
+            worker.outputPath = folder.pathOf(u"x.kml");
+            worker.proceed();
+        }
+        ASSERT_NE(report.wParam, kReportFailed) << report.lParam;
+    }
+    worker.stopTransfer();
+    ASSERT_TRUE(reports.waitNext(report, 2000));
+    EXPECT_EQ(report.lParam, kErrorStopped);
+    sleepMs(5500);
+    EXPECT_NE(readFile(folder.path() / "x.kml").find("</kml>"), std::string::npos);
+}

@@ -1,11 +1,11 @@
 #include "device_run.h"
 
 #include "console.h"
+#include "raw_dump_file.h"
 #include "report_pump.h"
 #include "tool_text.h"
 
 #include "device/transfer_worker.h"
-#include "output/output_file.h"
 
 #include <memory>
 
@@ -13,22 +13,6 @@ namespace {
 
 // The wizard's "Internal Error #033." for a run that could not even start.
 constexpr int32_t kErrorNoRun = 6;
-
-// Keeps the raw dump and remembers whether any write to it failed: the worker
-// does not look at the results.
-class RawDumpFile final : public ByteSink {
-public:
-    bool create(const std::string& path) { return file.create(pathText(path)); }
-    bool write(const void* data, uint32_t size) override {
-        failed = !file.write(data, size) || failed;
-        return !failed;
-    }
-    bool commit() { return file.commit() && !failed; }
-
-private:
-    OutputFile file;
-    bool failed = false;
-};
 
 // Hands the output options over and lets the run read the log.
 void goAhead(TransferWorker& worker, const TransferOptions& options, RawDumpFile* raw) {
@@ -40,24 +24,39 @@ void goAhead(TransferWorker& worker, const TransferOptions& options, RawDumpFile
     worker.proceed();
 }
 
+void finish(const PostedReport& report, RunOutcome& outcome) {
+    if (report.wParam == kReportFailed) {
+        outcome.code = static_cast<int32_t>(report.lParam);
+        return;
+    }
+    outcome.erased = report.lParam == kCompleteMemoryErased;
+    outcome.code = report.lParam == kCompleteFromIncompleteDump ? kExitIncompleteDump : kErrorNone;
+}
+
 } // namespace
 
-int32_t runDeviceTransfer(const TransferOptions& options, ProgressDisplay& display, bool& erased) {
+RunOutcome runDeviceTransfer(const TransferOptions& options, ProgressDisplay& display) {
+    RunOutcome outcome;
+    // From here a Ctrl+C stops the run, and the raw copy's temporary file
+    // goes with it.
+    watchInterrupt();
     std::unique_ptr<RawDumpFile> raw;
     if (!options.rawPath.empty()) {
         raw = std::make_unique<RawDumpFile>();
-        if (!raw->create(options.rawPath))
-            return kErrorCreateFile;
+        if (!raw->open(options.rawPath)) {
+            outcome.code = kErrorCreateFile;
+            return outcome;
+        }
     }
     ReportPump pump;
     auto worker = std::make_unique<TransferWorker>();
     if (pump.target() == nullptr || !worker->startTransfer(options.portNumber, pump.target())) {
-        return kErrorNoRun;
+        outcome.code = kErrorNoRun;
+        return outcome;
     }
-    watchInterrupt();
-    int32_t outcome = -1;
+    bool ended = false;
     bool stopSent = false;
-    while (outcome < 0) {
+    while (!ended) {
         if (interruptRequested() && !stopSent) {
             stopSent = true;
             worker->stopTransfer();
@@ -73,18 +72,18 @@ int32_t runDeviceTransfer(const TransferOptions& options, ProgressDisplay& displ
         case kReportProgress:
             display.progress(static_cast<int32_t>(report.lParam));
             break;
-        case kReportComplete:
-            erased = report.lParam == 1;
-            outcome = kErrorNone;
+        case kReportErasePending:
+            display.erasePending(static_cast<int32_t>(report.lParam / 1000));
             break;
+        case kReportComplete:
         case kReportFailed:
-            outcome = static_cast<int32_t>(report.lParam);
+            finish(report, outcome);
+            ended = true;
             break;
         }
     }
     worker->joinTransfer();
+    outcome.dump = worker->completeness();
     display.finish();
-    if (outcome == kErrorNone && raw && !raw->commit())
-        return kErrorWriteFile;
     return outcome;
 }

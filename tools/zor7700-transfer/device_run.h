@@ -1,12 +1,11 @@
 #pragma once
 
 #include "progress_display.h"
+#include "run_outcome.h"
 #include "transfer_options.h"
-
-#include <cstdint>
 
 // One whole transfer from the logger through the program's TransferWorker:
 // the output options are handed over when the device has been found, as the
-// wizard does. Returns the run's error code (0 on success); `erased` tells
-// whether the erase command went out.
-int32_t runDeviceTransfer(const TransferOptions& options, ProgressDisplay& display, bool& erased);
+// wizard does. The code is the run's error code, kExitIncompleteDump for a
+// file written from a damaged dump, 0 on success.
+RunOutcome runDeviceTransfer(const TransferOptions& options, ProgressDisplay& display);

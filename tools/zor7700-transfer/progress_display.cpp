@@ -29,6 +29,12 @@ void ProgressDisplay::progress(int32_t percent) {
     barShown = true;
 }
 
+void ProgressDisplay::erasePending(int32_t seconds) {
+    finish();
+    std::fprintf(out, "Erasing the logger's memory in %d s; Ctrl+C keeps it.\n", seconds);
+    std::fflush(out);
+}
+
 void ProgressDisplay::finish() {
     if (barShown)
         std::fputc('\n', out);

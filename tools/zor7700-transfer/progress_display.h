@@ -11,6 +11,8 @@ public:
 
     void deviceFound(int32_t portNumber);
     void progress(int32_t percent);
+    // The pause before the erase has begun; a stop now keeps the memory.
+    void erasePending(int32_t seconds);
     // Ends the bar's line before anything else is printed.
     void finish();
 

@@ -3,6 +3,7 @@
 #include "capture_conversion.h"
 #include "console.h"
 #include "device_run.h"
+#include "path_checks.h"
 #include "progress_display.h"
 #include "tool_text.h"
 #include "transfer_options.h"
@@ -13,13 +14,46 @@
 
 #include <cstdio>
 
+namespace {
+
+int usageError(const std::string& message) {
+    std::fprintf(stderr, "zor7700-transfer: %s\nTry zor7700-transfer --help.\n", message.c_str());
+    return kExitUsage;
+}
+
+void printText(FILE* stream, const CWStr& text) {
+    std::fprintf(stream, "%s\n", utf8Text(text).c_str());
+}
+
+// The wizard's words for the outcome; a damaged dump also says what was lost.
+void reportOutcome(const TransferOptions& options, const RunOutcome& outcome) {
+    switch (outcome.code) {
+    case kErrorNone:
+        std::printf("Output file successfully created.%s\n",
+                    outcome.erased ? "\n\nDevice memory erased." : "");
+        break;
+    case kExitIncompleteDump:
+        std::printf("Output file successfully created.\n");
+        printText(stderr, IncompleteDumpWarning(outcome.dump));
+        break;
+    case kExitNoCapture:
+        std::fprintf(stderr, "zor7700-transfer: cannot read %s\n", options.capturePath.c_str());
+        break;
+    default:
+        printText(stderr, CWStr(ErrorText(outcome.code)));
+        if (outcome.code == kErrorRead && outcome.dump.isDamaged())
+            printText(stderr, DamagedDumpText(outcome.dump));
+        break;
+    }
+}
+
+} // namespace
+
 int toolMain(const std::vector<std::string>& arguments) {
     TransferOptions options;
     std::string error;
-    if (!parseTransferOptions(arguments, options, error)) {
-        std::fprintf(stderr, "zor7700-transfer: %s\nTry zor7700-transfer --help.\n", error.c_str());
-        return kExitUsage;
-    }
+    if (!parseTransferOptions(arguments, options, error))
+        return usageError(error);
     if (options.help) {
         std::fputs(transferUsage().c_str(), stdout);
         return 0;
@@ -28,21 +62,16 @@ int toolMain(const std::vector<std::string>& arguments) {
         printPortList(stdout);
         return 0;
     }
-    bool erased = false;
-    int32_t code = 0;
-    if (options.capturePath.empty()) {
+    RunOutcome outcome;
+    outcome.code = checkPaths(options, error);
+    if (outcome.code == kExitUsage)
+        return usageError(error);
+    if (outcome.code == kErrorNone && options.capturePath.empty()) {
         ProgressDisplay display(stdout, outputIsTerminal());
-        code = runDeviceTransfer(options, display, erased);
-    } else {
-        code = convertCapture(options);
+        outcome = runDeviceTransfer(options, display);
+    } else if (outcome.code == kErrorNone) {
+        outcome = convertCapture(options);
     }
-    if (code == kExitNoCapture) {
-        std::fprintf(stderr, "zor7700-transfer: cannot read %s\n", options.capturePath.c_str());
-    } else if (code != kErrorNone) {
-        std::fprintf(stderr, "%s\n", utf8Text(ErrorText(code)).c_str());
-    } else {
-        std::printf("Output file successfully created.%s\n",
-                    erased ? "\n\nDevice memory erased." : "");
-    }
-    return code;
+    reportOutcome(options, outcome);
+    return outcome.code;
 }

@@ -1,24 +1,28 @@
 #include "transfer_options.h"
 
-#include <cstdlib>
-
 namespace {
 
+constexpr int32_t kHighestPort = 255;
+
+// Plain decimal digits only: a sign, a space or a hex prefix is a typo, not
+// a port.
 bool readPort(const std::string& text, int32_t& port) {
-    char* end = nullptr;
-    long number = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != 0 || number < 0 || number > 255)
+    if (text.empty() || text.size() > 3)
         return false;
-    port = static_cast<int32_t>(number);
-    return true;
+    int32_t number = 0;
+    for (char digit : text) {
+        if (digit < '0' || digit > '9')
+            return false;
+        number = number * 10 + (digit - '0');
+    }
+    port = number;
+    return number <= kHighestPort;
 }
 
 bool setOutput(TransferOptions& options, const std::string& path, bool nmea) {
-    if (!options.outputPath.empty() || path.empty())
-        return false;
     options.outputPath = path;
     options.nmeaOutput = nmea;
-    return true;
+    return !path.empty();
 }
 
 struct OptionRow {
@@ -26,6 +30,7 @@ struct OptionRow {
     const char* valueName; // nullptr: a flag without a value
     const char* help;
     bool (*apply)(TransferOptions& options, const std::string& value);
+    bool isFormat = false; // one output format per run
 };
 
 const OptionRow kOptions[] = {
@@ -39,15 +44,18 @@ const OptionRow kOptions[] = {
          return !v.empty();
      }},
     {"--kml", "FILE", "write the track as a KML document",
-     [](TransferOptions& o, const std::string& v) { return setOutput(o, v, false); }},
+     [](TransferOptions& o, const std::string& v) { return setOutput(o, v, false); }, true},
     {"--nmea", "FILE", "write the track as NMEA text ($GPGGA and $GPRMC)",
-     [](TransferOptions& o, const std::string& v) { return setOutput(o, v, true); }},
+     [](TransferOptions& o, const std::string& v) { return setOutput(o, v, true); }, true},
     {"--gpx", "FILE", "write the track as a GPX 1.1 document",
      [](TransferOptions& o, const std::string& v) {
          o.gpxOutput = setOutput(o, v, false);
          return o.gpxOutput;
-     }},
-    {"--erase", nullptr, "erase the logger's memory once the file is safely written",
+     },
+     true},
+    {"--erase", nullptr,
+     "erase the logger's memory once the whole log is safely written\n"
+     "                        (never after a damaged dump)",
      [](TransferOptions& o, const std::string&) {
          o.erase = true;
          return true;
@@ -83,20 +91,40 @@ std::string inconsistency(const TransferOptions& options) {
     return {};
 }
 
+const OptionRow* findOption(const std::string& name) {
+    for (const OptionRow& row : kOptions) {
+        if (name == row.name)
+            return &row;
+    }
+    return nullptr;
+}
+
+// Why the option cannot come now, given those before it; empty when it can.
+std::string refusal(const OptionRow& row, const std::vector<const OptionRow*>& given) {
+    for (const OptionRow* earlier : given) {
+        if (earlier == &row)
+            return std::string("repeated ") + row.name;
+        if (earlier->isFormat && row.isFormat)
+            return std::string(earlier->name) + " and " + row.name + ": choose one";
+    }
+    return {};
+}
+
 } // namespace
 
 bool parseTransferOptions(const std::vector<std::string>& arguments, TransferOptions& options,
                           std::string& error) {
+    std::vector<const OptionRow*> given;
     for (size_t i = 0; i < arguments.size(); ++i) {
-        const OptionRow* row = nullptr;
-        for (const OptionRow& candidate : kOptions) {
-            if (arguments[i] == candidate.name)
-                row = &candidate;
-        }
+        const OptionRow* row = findOption(arguments[i]);
         if (row == nullptr) {
             error = "unknown option " + arguments[i];
             return false;
         }
+        error = refusal(*row, given);
+        if (!error.empty())
+            return false;
+        given.push_back(row);
         std::string value;
         if (row->valueName != nullptr) {
             if (i + 1 >= arguments.size()) {
@@ -106,10 +134,13 @@ bool parseTransferOptions(const std::vector<std::string>& arguments, TransferOpt
             value = arguments[++i];
         }
         if (!row->apply(options, value)) {
-            error =
-                std::string("bad or repeated ") + row->name + (value.empty() ? "" : " " + value);
+            error = std::string("bad ") + row->name + (value.empty() ? "" : " " + value);
             return false;
         }
+    }
+    if (options.listPorts && given.size() > 1) {
+        error = "--list-ports takes no other option";
+        return false;
     }
     if (options.help || options.listPorts)
         return true;
@@ -138,7 +169,8 @@ std::string transferUsage() {
             "\nExit status: 0 success; 1 the port cannot be opened; 2 a command cannot be\n"
             "sent; 3 reading failed or the logger fell silent; 4 the output file cannot be\n"
             "created; 5 it cannot be written; 6 the transfer could not start; 7 stopped\n"
-            "(Ctrl+C); 8 no ZOR 7700 answered; 9 the log holds no position; 64 wrong\n"
-            "command line; 66 the capture cannot be read.\n";
+            "(Ctrl+C); 8 no ZOR 7700 answered; 9 the log holds no position; 10 the file\n"
+            "was written from a damaged dump and the logger's memory was kept (transfer\n"
+            "again for the rest); 64 wrong command line; 66 the capture cannot be read.\n";
     return text;
 }

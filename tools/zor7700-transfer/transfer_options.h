@@ -19,8 +19,9 @@ struct TransferOptions {
 };
 
 // Exit codes of our own, beside the run's error codes 0 to 9.
-constexpr int kExitUsage = 64;     // the command line is wrong
-constexpr int kExitNoCapture = 66; // the capture file cannot be read
+constexpr int kExitIncompleteDump = 10; // file written from a damaged dump, memory kept
+constexpr int kExitUsage = 64;          // the command line is wrong
+constexpr int kExitNoCapture = 66;      // the capture file cannot be read
 
 // `arguments` without the program name; false with a message in `error`.
 bool parseTransferOptions(const std::vector<std::string>& arguments, TransferOptions& options,
