@@ -4,9 +4,11 @@
 #include "report_pump.h"
 #include "tool_text.h"
 
+#include "device/serial_port.h"
 #include "device/transfer_worker.h"
 #include "output/output_file.h"
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -83,6 +85,10 @@ int32_t runDeviceTransfer(const TransferOptions& options, ProgressDisplay& displ
     }
     worker->joinTransfer();
     display.finish();
+    // The wizard's message stays one for every cause; the tool names it.
+    std::string why = outcome == kErrorOpenPort ? lastPortOpenFailure() : std::string();
+    if (!why.empty())
+        std::fprintf(stderr, "zor7700-transfer: %s\n", why.c_str());
     if (outcome == kErrorNone && raw && !raw->commit())
         return kErrorWriteFile;
     return outcome;
