@@ -49,7 +49,7 @@ run_step() {
         export WINEPREFIX="$root/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
         [ -d "$WINEPREFIX" ] || /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
         build win64 && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset win64 -j "$jobs" ;;
-    win32) build win32 ;;
+    win32) build win32 && cmake --build --preset win32 --target release_zip ;;
     *) echo "unknown step $1"; return 2 ;;
     esac
 }
