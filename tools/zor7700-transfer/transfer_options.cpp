@@ -115,8 +115,8 @@ bool parseTransferOptions(const std::vector<std::string>& arguments, TransferOpt
 std::string transferUsage() {
     std::string text =
         "Usage: zor7700-transfer --port N (--kml FILE | --nmea FILE) [--erase] [--raw FILE]\n"
-        "       zor7700-transfer --capture FILE (--kml FILE | --nmea FILE)\n"
-        "       zor7700-transfer --list-ports\n"
+        "  or:  zor7700-transfer --capture FILE (--kml FILE | --nmea FILE)\n"
+        "  or:  zor7700-transfer --list-ports\n"
         "Reads the track log of a ZOR 7700 logger (or a saved dump of it) and writes it\n"
         "as KML or NMEA text, the same way the wizard does.\n\n";
     for (const OptionRow& row : kOptions) {
