@@ -19,3 +19,5 @@ std::string portMissingText(int32_t portNumber, const ComPortRoots& roots);
 std::string portOpenErrorText(const std::string& devicePath, int error);
 // `holder`: the process that holds the port, 0 or less when unknown.
 std::string portInUseText(const std::string& devicePath, int32_t holder);
+// The line settings were refused: the system's own words.
+std::string portSetUpErrorText(const std::string& devicePath, int error);

@@ -83,3 +83,7 @@ std::string portOpenErrorText(const std::string& path, int error) {
         return "cannot open " + path + ": " + std::strerror(error);
     }
 }
+
+std::string portSetUpErrorText(const std::string& path, int error) {
+    return "cannot set up " + path + ": " + std::strerror(error);
+}

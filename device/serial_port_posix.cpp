@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include <fcntl.h>
@@ -113,7 +112,7 @@ bool SerialPort::open(int32_t portNumber) {
         return refuse(lockFile, portInUseText(path, fileLockHolder(path)));
     }
     if (ioctl(fd, TIOCEXCL) != 0 || !applyLineSettings(fd) || !clearDtrAndRts(fd)) {
-        std::string why = "cannot set up " + path + ": " + std::strerror(errno);
+        std::string why = portSetUpErrorText(path, errno);
         releaseExclusiveUse(fd);
         ::close(fd);
         return refuse(lockFile, why);
