@@ -25,6 +25,11 @@ std::string userPortLink(int32_t portNumber, const ComPortRoots& roots);
 // fixed block's device); empty when the number names nothing present.
 std::string comPortDevicePath(int32_t portNumber, const ComPortRoots& roots);
 
+// What a COM number names whether present or not: the user link, or the fixed
+// block's device path; empty for a number that no link or block names. Says
+// which device is missing when comPortDevicePath() finds none.
+std::string comPortNominalPath(int32_t portNumber, const ComPortRoots& roots);
+
 // The COM number of a device name in the fixed blocks ("ttyUSB2" gives 35);
 // -1 when the name is outside them.
 int32_t comPortNumberForDevice(const std::string& deviceName);

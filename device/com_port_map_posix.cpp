@@ -62,6 +62,18 @@ int32_t linkNameNumber(const char* name) {
     return portNumberFromName(wide.c_str());
 }
 
+// The fixed block's device of a COM number; null block when none holds it.
+const DeviceBlock* fixedBlock(int32_t portNumber, std::string& deviceName) {
+    for (const DeviceBlock& block : kBlocks) {
+        int32_t unit = portNumber - block.firstNumber;
+        if (unit < 0 || unit >= kUnitsPerBlock)
+            continue;
+        deviceName = block.prefix + std::to_string(unit);
+        return &block;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 std::string userPortLink(int32_t portNumber, const ComPortRoots& roots) {
@@ -93,6 +105,16 @@ ComPortRoots ComPortRoots::fromEnvironment() {
     return roots;
 }
 
+std::string comPortNominalPath(int32_t portNumber, const ComPortRoots& roots) {
+    if (portNumber < 0 || portNumber > kHighestPort)
+        return {};
+    std::string link = userPortLink(portNumber, roots);
+    if (!link.empty())
+        return link;
+    std::string deviceName;
+    return fixedBlock(portNumber, deviceName) ? roots.devDir + "/" + deviceName : std::string();
+}
+
 // A user link claims its number outright: when its target is missing the
 // number names nothing, rather than silently meaning a fixed-block device.
 std::string comPortDevicePath(int32_t portNumber, const ComPortRoots& roots) {
@@ -101,15 +123,10 @@ std::string comPortDevicePath(int32_t portNumber, const ComPortRoots& roots) {
     std::string link = userPortLink(portNumber, roots);
     if (!link.empty())
         return exists(link) ? link : std::string();
-    for (const DeviceBlock& block : kBlocks) {
-        int32_t unit = portNumber - block.firstNumber;
-        if (unit < 0 || unit >= kUnitsPerBlock)
-            continue;
-        std::string deviceName = block.prefix + std::to_string(unit);
-        return fixedDevicePresent(block, deviceName, roots) ? roots.devDir + "/" + deviceName
-                                                            : std::string();
-    }
-    return {};
+    std::string deviceName;
+    const DeviceBlock* block = fixedBlock(portNumber, deviceName);
+    return block && fixedDevicePresent(*block, deviceName, roots) ? roots.devDir + "/" + deviceName
+                                                                  : std::string();
 }
 
 int32_t comPortNumberForDevice(const std::string& deviceName) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // The link to the device: one COM port number, opened exclusively at 57600
 // baud 8N1, raw, no flow control, DTR and RTS off. Reads never wait; writes
@@ -23,4 +24,13 @@ public:
 private:
     static constexpr intptr_t kInvalid = -1;
     intptr_t handle = kInvalid;
+    // The lock file that tells other serial programs the port is ours, while
+    // it is open (POSIX only; empty when none could be written).
+    std::string lockFile;
 };
+
+// Why the last open of a port in this process failed, for a person to read
+// ("/dev/ttyUSB0 is in use by process 4242 (minicom)"); empty when it
+// succeeded or the platform cannot tell. The wizard shows one message for
+// every cause; the transfer tool adds this one.
+std::string lastPortOpenFailure();

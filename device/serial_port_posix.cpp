@@ -1,9 +1,13 @@
 #include "device/serial_port.h"
 
 #include "device/com_port_map.h"
+#include "device/lock_holder.h"
+#include "device/port_open_failure.h"
+#include "device/uucp_lock.h"
 #include "device/worker_platform.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <string>
 
 #include <fcntl.h>
@@ -45,15 +49,34 @@ bool clearDtrAndRts(int fd) {
 }
 
 // TIOCEXCL does not hold back a privileged opener, so an advisory lock keeps
-// two programs of ours (or a root-run one) apart as well.
-bool takeExclusiveUse(int fd) {
-    return ioctl(fd, TIOCEXCL) == 0 && flock(fd, LOCK_EX | LOCK_NB) == 0;
+// two programs of ours (or a root-run one) apart as well. The lock comes
+// first: an open refused for it must not leave the holder's terminal
+// exclusive behind.
+bool takeDeviceLock(int fd) {
+    return flock(fd, LOCK_EX | LOCK_NB) == 0;
 }
 
 // The exclusive flag belongs to the terminal, not to our descriptor: a
 // pseudo-terminal whose other side stays open would keep refusing opens.
 void releaseExclusiveUse(int fd) {
     ioctl(fd, TIOCNXCL);
+}
+
+// Gives the lock back and says why the port stays closed.
+bool refuse(std::string& lockFile, const std::string& why) {
+    releaseUucpLock(lockFile);
+    notePortOpenFailure(why);
+    return false;
+}
+
+// Messages and lock names go by the device itself, not the user's link to it.
+std::string deviceBehind(const std::string& path) {
+    char* resolved = path.empty() ? nullptr : realpath(path.c_str(), nullptr);
+    if (resolved == nullptr)
+        return path;
+    std::string device = resolved;
+    std::free(resolved);
+    return device;
 }
 
 bool waitWritable(int fd, uint32_t deadline) {
@@ -69,22 +92,30 @@ bool waitWritable(int fd, uint32_t deadline) {
 
 } // namespace
 
+// The lock file comes first, as with other serial programs: a port that one
+// of them uses is not even opened, so its modem lines stay as they are.
 bool SerialPort::open(int32_t portNumber) {
     close();
-    std::string path = comPortDevicePath(portNumber, ComPortRoots::fromEnvironment());
+    notePortOpenFailure({});
+    ComPortRoots roots = ComPortRoots::fromEnvironment();
+    std::string path = deviceBehind(comPortDevicePath(portNumber, roots));
     if (path.empty())
-        return false;
+        return refuse(lockFile, portMissingText(portNumber, roots));
+    int32_t holder = 0;
+    if (!takeUucpLock(uucpLockName(path), lockFile, holder))
+        return refuse(lockFile, portInUseText(path, holder));
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return false;
-    if (!takeExclusiveUse(fd)) {
+        return refuse(lockFile, portOpenErrorText(path, errno));
+    if (!takeDeviceLock(fd)) {
         ::close(fd);
-        return false;
+        return refuse(lockFile, portInUseText(path, fileLockHolder(path)));
     }
-    if (!applyLineSettings(fd) || !clearDtrAndRts(fd)) {
+    if (ioctl(fd, TIOCEXCL) != 0 || !applyLineSettings(fd) || !clearDtrAndRts(fd)) {
+        std::string why = portSetUpErrorText(path, errno);
         releaseExclusiveUse(fd);
         ::close(fd);
-        return false;
+        return refuse(lockFile, why);
     }
     handle = fd;
     return true;
@@ -141,4 +172,5 @@ void SerialPort::close() {
     releaseExclusiveUse(static_cast<int>(handle));
     ::close(static_cast<int>(handle));
     handle = kInvalid;
+    releaseUucpLock(lockFile);
 }

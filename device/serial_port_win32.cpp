@@ -82,3 +82,9 @@ void SerialPort::close() {
     CloseHandle(asHandle(handle));
     handle = kInvalid;
 }
+
+// Windows gives every failed open the same few codes; the wizard's message
+// says all there is.
+std::string lastPortOpenFailure() {
+    return {};
+}

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Draws the program icon: a blue rounded tile with a white track line that
 ends in a red position marker. Writes zor7700track.ico (16, 24, 32, 48 as
-bitmaps for old shells, 256 as PNG) and zor7700track.png (256) for the Linux
-desktop entry. Standard library only, so anyone can redraw it:
+bitmaps for old shells, 256 as PNG), zor7700track.png (256) for the Linux
+desktop entry and icons/zor7700track-<size>.png for the smaller sizes of the
+Linux icon theme. Standard library only, and the same bytes on every run, so
+anyone can redraw it:
     python3 resources/draw_icon.py
 """
 import math
@@ -13,6 +15,7 @@ import zlib
 HERE = os.path.dirname(os.path.abspath(__file__))
 BITMAP_SIZES = (16, 24, 32, 48)
 PNG_SIZE = 256
+THEME_SIZES = (16, 24, 32, 48, 64, 128)
 SUPERSAMPLE = 4
 
 TILE = (30, 94, 170)
@@ -137,6 +140,10 @@ def main():
     write_ico(os.path.join(HERE, "zor7700track.ico"), images)
     with open(os.path.join(HERE, "zor7700track.png"), "wb") as out:
         out.write(large)
+    os.makedirs(os.path.join(HERE, "icons"), exist_ok=True)
+    for size in THEME_SIZES:
+        with open(os.path.join(HERE, "icons", "zor7700track-%d.png" % size), "wb") as out:
+            out.write(png_bytes(render(size)))
 
 
 if __name__ == "__main__":

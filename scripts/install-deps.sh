@@ -12,6 +12,7 @@ packages=(
     wine64 wine xvfb xauth xdotool imagemagick
     qt6-base-dev qt6-base-dev-tools libgl-dev
     gpsbabel libxml2-utils zip
+    dpkg-dev lintian help2man man-db
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The whole test suite: Linux, AddressSanitizer/UBSan, ThreadSanitizer, every
-# fuzz target for a bounded time, and the Windows build under wine64.
-# Usage: scripts/run-tests.sh [step ...]   (steps: linux asan tsan fuzz win32 win64)
+# The whole test suite: Linux, the Debian package (built, installed, run and
+# removed), AddressSanitizer/UBSan, ThreadSanitizer, every fuzz target for a
+# bounded time, and the Windows build under wine64.
+# Usage: scripts/run-tests.sh [step ...]   (steps: linux package asan tsan fuzz win32 win64)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -10,7 +11,7 @@ scripts/install-deps.sh
 
 steps=("$@")
 # win32 before win64, whose tests check the release program's imports too.
-[ ${#steps[@]} -eq 0 ] && steps=(linux asan tsan fuzz win32 win64)
+[ ${#steps[@]} -eq 0 ] && steps=(linux package asan tsan fuzz win32 win64)
 fuzz_seconds=${ZOR_FUZZ_SECONDS:-60}
 jobs=$(nproc)
 declare -A took
@@ -20,6 +21,7 @@ build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j "$job
 run_step() {
     case "$1" in
     linux) build linux && ctest --preset linux -j "$jobs" ;;
+    package) scripts/build-package.sh && scripts/check-package.sh ;;
     asan)
         export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
         export LSAN_OPTIONS=suppressions="$root/tests/lsan.supp"
@@ -49,7 +51,7 @@ run_step() {
         export WINEPREFIX="$root/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
         [ -d "$WINEPREFIX" ] || /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
         build win64 && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset win64 -j "$jobs" ;;
-    win32) build win32 ;;
+    win32) build win32 && cmake --build --preset win32 --target release_zip ;;
     *) echo "unknown step $1"; return 2 ;;
     esac
 }

@@ -64,26 +64,28 @@ TEST(ComPortMap, NumbersResolveToPresentDevices) {
         const char* name;
         int32_t number;
         std::string expected;
+        std::string nominal; // what is missing when nothing is present
     } cases[] = {
-        {"COM1 is ttyS0 with a UART", 1, dev + "ttyS0"},
-        {"ttyS1 of port type 0 is not present", 2, ""},
-        {"ttyS2 without sysfs facts is not present", 3, ""},
-        {"a missing ttyS node is not present", 4, ""},
-        {"a user link takes precedence over ttyS4", 5, ports + "com5"},
-        {"COM32 is ttyS31, absent", 32, ""},
-        {"a dangling user link hides ttyUSB0", 33, ""},
-        {"COM64 is ttyUSB31", 64, dev + "ttyUSB31"},
-        {"COM67 is ttyACM2", 67, dev + "ttyACM2"},
-        {"COM97 is rfcomm0", 97, dev + "rfcomm0"},
-        {"COM128 is rfcomm31", 128, dev + "rfcomm31"},
-        {"COM129 lies beyond the blocks", 129, ""},
-        {"a user link may use a number beyond the blocks", 200, ports + "com200"},
-        {"COM0 has no fixed device", 0, ""},
-        {"numbers above 255 name nothing", 256, ""},
-        {"negative numbers name nothing", -1, ""},
+        {"COM1 is ttyS0 with a UART", 1, dev + "ttyS0", dev + "ttyS0"},
+        {"ttyS1 of port type 0 is not present", 2, "", dev + "ttyS1"},
+        {"ttyS2 without sysfs facts is not present", 3, "", dev + "ttyS2"},
+        {"a missing ttyS node is not present", 4, "", dev + "ttyS3"},
+        {"a user link takes precedence over ttyS4", 5, ports + "com5", ports + "com5"},
+        {"COM32 is ttyS31, absent", 32, "", dev + "ttyS31"},
+        {"a dangling user link hides ttyUSB0", 33, "", ports + "com33"},
+        {"COM64 is ttyUSB31", 64, dev + "ttyUSB31", dev + "ttyUSB31"},
+        {"COM67 is ttyACM2", 67, dev + "ttyACM2", dev + "ttyACM2"},
+        {"COM97 is rfcomm0", 97, dev + "rfcomm0", dev + "rfcomm0"},
+        {"COM128 is rfcomm31", 128, dev + "rfcomm31", dev + "rfcomm31"},
+        {"COM129 lies beyond the blocks", 129, "", ""},
+        {"a user link may use a number beyond the blocks", 200, ports + "com200", ports + "com200"},
+        {"COM0 has no fixed device", 0, "", ""},
+        {"numbers above 255 name nothing", 256, "", ""},
+        {"negative numbers name nothing", -1, "", ""},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(comPortDevicePath(c.number, tree.roots), c.expected) << c.name;
+        EXPECT_EQ(comPortNominalPath(c.number, tree.roots), c.nominal) << c.name;
     }
 }
 

@@ -1,20 +1,51 @@
 #include "device/serial_port.h"
 
+#include "device/uucp_lock.h"
 #include "device/worker_platform.h"
 #include "support/pseudo_terminal_posix.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
+#include <fstream>
 #include <string>
 
-#include <termios.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr int32_t kPort = 7;
+
+// The test's locks go to a folder of its own, never the system's.
+class PrivateLockFolder : public TempFolder {
+public:
+    PrivateLockFolder() { setUucpLockFolderForTests(path().string()); }
+    ~PrivateLockFolder() { setUucpLockFolderForTests(""); }
+};
+
+std::string pidText(pid_t pid) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(pid));
+    return text;
+}
+
+// A process id that no process has any more.
+pid_t endedPid() {
+    pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
 
 class SerialPortOnPty : public ::testing::Test {
 protected:
@@ -42,6 +73,7 @@ protected:
 
     PseudoTerminal device;
     PrivatePortFolder ports;
+    PrivateLockFolder locks;
     SerialPort port;
 };
 
@@ -146,26 +178,110 @@ TEST_F(SerialPortOnPty, WriteGivesUpWhenTheLineNeverDrains) {
 
 TEST(SerialPortOpen, NumbersThatNameNothingFail) {
     PrivatePortFolder ports;
-    ASSERT_TRUE(ports.link(3, ports.configHome() + "/missing-device"));
+    std::string missing = ports.configHome() + "/missing-device";
+    ASSERT_TRUE(ports.link(3, missing));
     struct Case {
         const char* name;
         int32_t number;
+        std::string why;
     } cases[] = {
-        {"a dangling user link", 3},
-        {"a negative number", -1},
-        {"a number above 255", 300},
-        {"a free number beyond the blocks", 250},
+        {"a dangling user link", 3, "no such device: " + missing + " (linked as "},
+        {"a negative number", -1, "COM-1 names no serial device"},
+        {"a number above 255", 300, "COM300 names no serial device"},
+        {"a free number beyond the blocks", 250, "COM250 names no serial device"},
     };
     for (const Case& c : cases) {
         SerialPort port;
         EXPECT_FALSE(port.open(c.number)) << c.name;
         EXPECT_FALSE(port.isOpen()) << c.name;
+        EXPECT_EQ(lastPortOpenFailure().rfind(c.why, 0), 0u)
+            << c.name << ": " << lastPortOpenFailure();
     }
+}
+
+TEST(SerialPortOpen, OtherUsersAreHonouredAndStaleLocksReplaced) {
+    PseudoTerminal device;
+    PrivatePortFolder ports;
+    PrivateLockFolder locks;
+    ASSERT_TRUE(ports.link(kPort, device.slavePath()));
+    // Named as other serial programs name it: /dev/pts/3 is pts_3.
+    std::string lockFile = locks.path().string() + "/LCK..pts_" + device.slavePath().substr(9);
+    struct Row {
+        const char* name;
+        std::string lockContent; // what another program left, if anything
+        bool deviceLocked;       // another descriptor holds the device's flock
+        std::string refusal;     // empty: the open succeeds
+    } rows[] = {
+        {"no lock: ours is taken", "", false, ""},
+        {"a live process's lock refuses the open", pidText(getppid()), false,
+         "is in use by process " + std::to_string(getppid())},
+        {"a lock whose process ended is replaced", pidText(endedPid()), false, ""},
+        {"a lock that names no process is replaced", "modem\n", false, ""},
+        {"a flock on the device refuses the open", "", true,
+         "is in use by process " + std::to_string(getpid())},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (!row.lockContent.empty())
+            std::ofstream(lockFile) << row.lockContent;
+        int holder = row.deviceLocked ? ::open(device.slavePath().c_str(), O_RDWR | O_NOCTTY) : -1;
+        ASSERT_TRUE(!row.deviceLocked || flock(holder, LOCK_EX | LOCK_NB) == 0);
+        SerialPort port;
+        ASSERT_EQ(row.refusal.empty(), port.open(kPort)) << lastPortOpenFailure();
+        if (row.refusal.empty()) {
+            EXPECT_EQ(readFile(lockFile), pidText(getpid())) << "ours holds our id";
+            port.close();
+            EXPECT_EQ(access(lockFile.c_str(), F_OK), -1) << "released on close";
+        } else {
+            EXPECT_EQ(lastPortOpenFailure().rfind(device.slavePath() + " " + row.refusal, 0), 0u)
+                << lastPortOpenFailure();
+            EXPECT_EQ(readFile(lockFile), row.lockContent) << "another's lock stays as it was";
+        }
+        int exclusive = 0;
+        EXPECT_TRUE(holder < 0 || (ioctl(holder, TIOCGEXCL, &exclusive) == 0 && exclusive == 0))
+            << "a refused open leaves the holder's terminal as it was";
+        if (holder >= 0)
+            ::close(holder);
+        std::remove(lockFile.c_str());
+    }
+}
+
+// Root may open anything, so the open runs as nobody in a child process.
+TEST(SerialPortOpen, PermissionDeniedNamesTheGroupToJoin) {
+    const group* dialout = getgrnam("dialout");
+    if (getuid() != 0 || dialout == nullptr)
+        GTEST_SKIP() << "needs root (to hand a device to dialout and become nobody) and dialout";
+    PrivatePortFolder ports;
+    PrivateLockFolder locks; // nobody cannot write it: the open goes on without a lock
+    std::string device = ports.configHome() + "/device";
+    std::ofstream(device) << "x";
+    ASSERT_EQ(chown(device.c_str(), 0, dialout->gr_gid), 0);
+    ASSERT_EQ(chmod(device.c_str(), 0660), 0);
+    ASSERT_EQ(chmod(ports.configHome().c_str(), 0755), 0);
+    ASSERT_TRUE(ports.link(kPort, device));
+    int result[2];
+    ASSERT_EQ(pipe(result), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        SerialPort port;
+        bool nobody = setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0;
+        std::string why = nobody && !port.open(kPort) ? lastPortOpenFailure() : "opened";
+        _exit(write(result[1], why.data(), why.size()) < 0);
+    }
+    ::close(result[1]);
+    char text[512] = {};
+    ssize_t got = ::read(result[0], text, sizeof text - 1);
+    ::close(result[0]);
+    waitpid(child, nullptr, 0);
+    EXPECT_EQ(std::string(text, got > 0 ? got : 0),
+              "permission denied on " + device +
+                  ": join the group dialout (sudo usermod -aG dialout $USER), then log in again");
 }
 
 TEST(SerialPortOpen, NumbersAboveNineOpenTheSameWay) {
     PseudoTerminal device;
     PrivatePortFolder ports;
+    PrivateLockFolder locks;
     ASSERT_TRUE(ports.link(12, device.slavePath()));
     SerialPort port;
     EXPECT_TRUE(port.open(12));

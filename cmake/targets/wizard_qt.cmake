@@ -14,10 +14,4 @@ if(ZOR_BUILD_GUI AND NOT WIN32)
 
     add_executable(zor7700track app/main_qt.cpp)
     target_link_libraries(zor7700track PRIVATE zor_wizard_qt PkgConfig::ZOR_XCB)
-
-    include(GNUInstallDirs)
-    install(TARGETS zor7700track RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    install(FILES resources/zor7700track.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-    install(FILES resources/zor7700track.png
-            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
 endif()

@@ -45,22 +45,34 @@ add_custom_command(TARGET zor7700track POST_BUILD
             -P ${CMAKE_SOURCE_DIR}/cmake/check_imports.cmake
     VERBATIM)
 
-# The release zip: the program, README and licence.
+# The release zip, for users: one folder ZOR7700Track-<version>/ with the
+# program, the transfer tool of the same build, a plain-text README for
+# Windows and the licence, both with CRLF line ends for Notepad. Packing ends
+# with a check that the zip holds exactly that.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(ZOR_RELEASE_ARCH win32)
 else()
     set(ZOR_RELEASE_ARCH win64)
 endif()
-set(ZOR_RELEASE_ZIP ${CMAKE_BINARY_DIR}/ZOR7700Track-${PROJECT_VERSION}-${ZOR_RELEASE_ARCH}.zip)
+set(ZOR_RELEASE_NAME ZOR7700Track-${PROJECT_VERSION})
+set(ZOR_RELEASE_ZIP ${CMAKE_BINARY_DIR}/${ZOR_RELEASE_NAME}-${ZOR_RELEASE_ARCH}.zip)
 set(ZOR_RELEASE_DIR ${CMAKE_BINARY_DIR}/release)
+set(ZOR_RELEASE_TEXT ${CMAKE_BINARY_DIR}/release-text)
+configure_file(${CMAKE_SOURCE_DIR}/resources/README-windows.txt ${ZOR_RELEASE_TEXT}/README.txt
+               @ONLY NEWLINE_STYLE CRLF)
+configure_file(${CMAKE_SOURCE_DIR}/LICENSE ${ZOR_RELEASE_TEXT}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+set(ZOR_RELEASE_FILES ZOR7700Track.exe zor7700-transfer.exe README.txt LICENSE.txt)
 add_custom_target(release_zip
-    COMMAND ${CMAKE_COMMAND} -E rm -rf ${ZOR_RELEASE_DIR}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${ZOR_RELEASE_DIR}
-    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:zor7700track> ${CMAKE_SOURCE_DIR}/README.md
-            ${CMAKE_SOURCE_DIR}/LICENSE ${ZOR_RELEASE_DIR}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${ZOR_RELEASE_DIR} ${ZOR_RELEASE_ZIP}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${ZOR_RELEASE_DIR}/${ZOR_RELEASE_NAME}
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:zor7700track> $<TARGET_FILE:zor7700-transfer>
+            ${ZOR_RELEASE_TEXT}/README.txt ${ZOR_RELEASE_TEXT}/LICENSE.txt
+            ${ZOR_RELEASE_DIR}/${ZOR_RELEASE_NAME}
     COMMAND ${CMAKE_COMMAND} -E chdir ${ZOR_RELEASE_DIR}
-            ${CMAKE_COMMAND} -E tar cf ${ZOR_RELEASE_ZIP} --format=zip
-            ZOR7700Track.exe README.md LICENSE
-    DEPENDS zor7700track
+            ${CMAKE_COMMAND} -E tar cf ${ZOR_RELEASE_ZIP} --format=zip ${ZOR_RELEASE_NAME}
+    COMMAND ${CMAKE_COMMAND} -DZIP=${ZOR_RELEASE_ZIP} -DFOLDER=${ZOR_RELEASE_NAME}
+            "-DFILES=${ZOR_RELEASE_FILES}" "-DTEXT_FILES=README.txt;LICENSE.txt"
+            -DOBJDUMP=${CMAKE_OBJDUMP} -P ${CMAKE_SOURCE_DIR}/cmake/check_release_zip.cmake
+    DEPENDS zor7700track zor7700-transfer
     COMMENT "Packing ${ZOR_RELEASE_ZIP}"
     VERBATIM)

@@ -427,6 +427,10 @@ TEST(ProgramResources, IconManifestAndVersion) {
     EXPECT_EQ(LOWORD(info->dwProductVersionMS), ZOR_VERSION_MINOR);
     EXPECT_EQ(HIWORD(info->dwProductVersionLS), ZOR_VERSION_PATCH);
     EXPECT_EQ(LOWORD(info->dwProductVersionLS), ZOR_VERSION_TWEAK);
+    wchar_t* copyright = nullptr;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\LegalCopyright",
+                               reinterpret_cast<void**>(&copyright), &length));
+    EXPECT_EQ(std::wstring(copyright), L"Copyright (C) 2026 The ZOR7700Track developers");
 }
 
 } // namespace

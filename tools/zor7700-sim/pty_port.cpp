@@ -1,15 +1,13 @@
 #include "pty_port.h"
 
+#include "device/lock_holder.h"
+
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -61,20 +59,8 @@ void PtyPort::clearAbandonedExclusiveUse() {
         ioctl(slave, TIOCNXCL);
 }
 
-// The kernel lists every lock as "... MAJ:MIN:INODE ..." (device numbers in hex).
 bool PtyPort::isLockedByAProgram() const {
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0)
-        return true;
-    char key[64];
-    std::snprintf(key, sizeof key, " %02x:%02x:%lu ", major(info.st_dev), minor(info.st_dev),
-                  static_cast<unsigned long>(info.st_ino));
-    std::ifstream locks("/proc/locks");
-    for (std::string line; std::getline(locks, line);) {
-        if (line.find(key) != std::string::npos)
-            return true;
-    }
-    return false;
+    return fileLockHolder(path) != 0;
 }
 
 void PtyPort::hangUp() {

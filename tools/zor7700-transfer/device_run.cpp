@@ -5,8 +5,10 @@
 #include "report_pump.h"
 #include "tool_text.h"
 
+#include "device/serial_port.h"
 #include "device/transfer_worker.h"
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -85,5 +87,9 @@ RunOutcome runDeviceTransfer(const TransferOptions& options, ProgressDisplay& di
     worker->joinTransfer();
     outcome.dump = worker->completeness();
     display.finish();
+    // The wizard's message stays one for every cause; the tool names it.
+    std::string why = outcome.code == kErrorOpenPort ? lastPortOpenFailure() : std::string();
+    if (!why.empty())
+        std::fprintf(stderr, "zor7700-transfer: %s\n", why.c_str());
     return outcome;
 }

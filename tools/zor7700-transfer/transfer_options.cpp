@@ -152,8 +152,8 @@ std::string transferUsage() {
     std::string text =
         "Usage: zor7700-transfer --port N (--kml FILE | --nmea FILE | --gpx FILE) [--erase]\n"
         "                        [--raw FILE]\n"
-        "       zor7700-transfer --capture FILE (--kml FILE | --nmea FILE | --gpx FILE)\n"
-        "       zor7700-transfer --list-ports\n"
+        "  or:  zor7700-transfer --capture FILE (--kml FILE | --nmea FILE | --gpx FILE)\n"
+        "  or:  zor7700-transfer --list-ports\n"
         "Reads the track log of a ZOR 7700 logger (or a saved dump of it) and writes it\n"
         "as KML, NMEA text or GPX, the same way the wizard does.\n\n";
     for (const OptionRow& row : kOptions) {
