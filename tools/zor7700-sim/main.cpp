@@ -97,10 +97,13 @@ void run(PtyPort& port, PacedLine& line, SimDevice& device, const CommandReport&
     auto start = PacedLine::Clock::now();
     uint32_t lastExclusiveCheckMs = 0;
     char buffer[4096];
+    auto msSinceStart = [start](PacedLine::Clock::time_point at) {
+        return static_cast<uint32_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(at - start).count());
+    };
     while (stopSignal == 0 && !line.hasHungUp()) {
         auto now = PacedLine::Clock::now();
-        uint32_t nowMs = static_cast<uint32_t>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(now - start).count());
+        uint32_t nowMs = msSinceStart(now);
         device.tick(nowMs);
         if (nowMs - lastExclusiveCheckMs >= kExclusiveCheckMs) {
             lastExclusiveCheckMs = nowMs;
@@ -115,7 +118,10 @@ void run(PtyPort& port, PacedLine& line, SimDevice& device, const CommandReport&
         timespec timeout{0, static_cast<long>(std::chrono::nanoseconds(wait).count())};
         pollfd input{port.fd(), POLLIN, 0};
         if (ppoll(&input, 1, &timeout, &waitMask) > 0 && (input.revents & POLLIN) != 0) {
-            device.receive(buffer, port.read(buffer, sizeof buffer), nowMs);
+            // Stamped when read, not when the pass began: the wait and the
+            // pump before it would otherwise make a command look earlier.
+            device.receive(buffer, port.read(buffer, sizeof buffer),
+                           msSinceStart(PacedLine::Clock::now()));
         }
         if (reportSignal != 0) {
             reportSignal = 0;
