@@ -4,13 +4,13 @@
 #include "support/utf8_text.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -96,10 +96,7 @@ TEST(SettingsQSettings, BothReadHandWrittenFilesAlike)
         SCOPED_TRACE(file);
         useFreshSettingsStore();
         QDir().mkpath(QFileInfo(settingsPath()).path());
-        QFile out(settingsPath());
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(file);
-        out.close();
+        std::ofstream(settingsPath().toStdString()) << file;
         Settings settings;
         ExchangeSettings(settings, false);
         QSettings before(settingsPath(), QSettings::IniFormat);
