@@ -14,8 +14,8 @@ enum LogSentenceType { kDumpStart = 0, kDumpData = 1, kDumpEnd = 2 };
 constexpr int32_t kWordsPerRecord = 4;
 constexpr int32_t kRecordBytes = 16;
 constexpr int32_t kWordsPerLine = TrackStore::kRecordsPerLine * kWordsPerRecord; // 24
-// Behind "$PMTKLOX," and the one-digit type with its comma.
-constexpr size_t kLineIndexOffset = 11;
+// The words follow the name, the type and the line index.
+constexpr int32_t kFieldsBeforeWords = 3;
 constexpr uint8_t kHighestFix = 4;
 constexpr uint16_t kFirstPositionFix = 2;
 
@@ -69,12 +69,14 @@ uint32_t readWord(const char*& p) {
 }
 
 // Reads up to 24 comma-led words from behind the line index; returns how many.
+// The words start at the third comma wherever it is, so a type written "01"
+// shifts nothing.
 int32_t readWords(const char* sentence, std::array<uint32_t, kWordsPerLine>& words) {
     const char* p = sentence;
-    for (size_t i = 0; i < kLineIndexOffset && *p != 0; ++i)
-        ++p;
-    while (*p != ',' && *p != 0)
-        ++p;
+    for (int32_t commas = 0; *p != 0 && *p != '*'; ++p) {
+        if (*p == ',' && ++commas == kFieldsBeforeWords)
+            break;
+    }
     int32_t count = 0;
     while (*p == ',' && count < kWordsPerLine) {
         ++p;

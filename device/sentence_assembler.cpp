@@ -1,12 +1,30 @@
 #include "device/sentence_assembler.h"
 
-#include <cstdlib>
+#include <cstddef>
 
 namespace {
 
 // "$", a body of at least five bytes, "*", two digits, CR, LF.
 constexpr int32_t kShortestSentence = 11;
 constexpr int32_t kLastStoredIndex = 254;
+
+int hexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// Exactly two hexadecimal digits, -1 otherwise: read by strtoul's rules,
+// "*DZ", "* D" and "*+D" would all pass as 0D.
+int checksumDigits(const char* digits) {
+    const int high = hexDigitValue(digits[0]);
+    const int low = hexDigitValue(digits[1]);
+    return high < 0 || low < 0 ? -1 : high * 16 + low;
+}
 
 uint8_t checksumOfBody(const char* sentence) {
     uint8_t checksum = 0;
@@ -39,7 +57,7 @@ bool SentenceAssembler::feedByte(uint8_t byte) {
         return false;
     }
     sentence[static_cast<size_t>(length - 2)] = 0;
-    const unsigned long stated = std::strtoul(&sentence[static_cast<size_t>(length - 4)], nullptr, 16);
+    const int stated = checksumDigits(&sentence[static_cast<size_t>(length - 4)]);
     // The body holds no LF and the "*" sits at length - 5, so the scan stops there at the latest.
     return stated == checksumOfBody(sentence.data());
 }

@@ -69,7 +69,9 @@ bool SerialPort::read(uint8_t* buffer, uint32_t capacity, uint32_t& bytesRead) {
 
 bool SerialPort::write(const void* data, uint32_t size) {
     DWORD written = 0;
-    return WriteFile(asHandle(handle), data, size, &written, nullptr) != FALSE;
+    // A write time-out still returns TRUE, with fewer bytes written: half a
+    // command is a failed one.
+    return WriteFile(asHandle(handle), data, size, &written, nullptr) != FALSE && written == size;
 }
 
 void SerialPort::purgeReceive() {

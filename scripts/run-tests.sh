@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite: Linux, the Debian package (built, installed, run and
-# removed), AddressSanitizer/UBSan, ThreadSanitizer, every fuzz target for a
-# bounded time, and the Windows build under wine64.
+# removed), AddressSanitizer/UBSan, ThreadSanitizer, every fuzz target's
+# corpus, regression inputs and a fixed-seed exploration of a fixed number of
+# runs, and the Windows build under wine64.
 # Usage: scripts/run-tests.sh [step ...]   (steps: linux package asan tsan fuzz win32 win64)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,7 +13,6 @@ scripts/install-deps.sh
 steps=("$@")
 # win32 before win64, whose tests check the release program's imports too.
 [ ${#steps[@]} -eq 0 ] && steps=(linux package asan tsan fuzz win32 win64)
-fuzz_seconds=${ZOR_FUZZ_SECONDS:-60}
 jobs=$(nproc)
 declare -A took
 
@@ -29,24 +29,7 @@ run_step() {
     tsan)
         export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
         build linux-tsan && ctest --preset linux-tsan -j "$jobs" ;;
-    fuzz)
-        build fuzz || return 1
-        local failed=0
-        for target in build/fuzz/tests/fuzz/*_fuzz; do
-            name=$(basename "$target")
-            corpus="build/fuzz/corpus/$name"
-            mkdir -p "$corpus"
-            seeds="tests/fuzz/seeds/$name"
-            [ -d "$seeds" ] || seeds=""
-            echo "fuzzing $name for ${fuzz_seconds}s"
-            if "$target" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus" $seeds \
-                    > "build/fuzz/$name.log" 2>&1; then
-                tail -n 6 "build/fuzz/$name.log"
-            else
-                tail -n 60 "build/fuzz/$name.log"; failed=1
-            fi
-        done
-        return $failed ;;
+    fuzz) build fuzz && scripts/fuzz-check.sh ;;
     win64)
         export WINEPREFIX="$root/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
         [ -d "$WINEPREFIX" ] || /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true

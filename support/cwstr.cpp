@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstring>
+#include <functional>
 #include <new>
 
 namespace {
@@ -105,6 +106,12 @@ int32_t CWStr::RefCount() const {
     return std::atomic_ref<int32_t>(headerOf(text)->refCount).load(std::memory_order_relaxed);
 }
 
+bool CWStr::HoldsInBlock(const char16_t* value) const {
+    // std::less orders pointers into unrelated objects too.
+    const std::less<const char16_t*> before;
+    return !before(value, text) && before(value, text + Capacity());
+}
+
 int32_t CWStr::Length() const {
     return wideLength(text);
 }
@@ -135,6 +142,10 @@ CWStr CWStr::Assign(const char16_t* value) {
 CWStr CWStr::Append(const char16_t* value) {
     const int32_t current = Length();
     const int32_t added = wideLength(value);
+    // Text from this value's own block must outlive the Reserve, which could
+    // free that block, and must not be overwritten while it is copied: the
+    // extra reference makes Reserve copy into a new block.
+    const CWStr source = HoldsInBlock(value) ? *this : CWStr();
     Reserve(current + added, true);
     std::memcpy(text + current, value, static_cast<size_t>(added + 1) * sizeof(char16_t));
     return *this;
@@ -144,13 +155,13 @@ int32_t CWStr::Format(const char16_t* format, ...) {
     char16_t scratch[kFormatScratchChars];
     va_list args;
     va_start(args, format);
-    int32_t length = formatWide(scratch, kFormatScratchChars - 1, format, args);
+    formatWide(scratch, kFormatScratchChars - 1, format, args);
     va_end(args);
     scratch[kFormatScratchChars - 1] = 0;
-    // Overlong or malformed results are cut rather than reported.
-    if (length < 0)
-        length = kFormatScratchChars - 1;
+    // Overlong results are cut and a bad format ends the text where it
+    // stopped; neither is reported, and the length is that of the text.
+    const int32_t length = wideLength(scratch);
     Reserve(length, false);
-    std::memcpy(text, scratch, static_cast<size_t>(wideLength(scratch) + 1) * sizeof(char16_t));
+    std::memcpy(text, scratch, static_cast<size_t>(length + 1) * sizeof(char16_t));
     return length;
 }

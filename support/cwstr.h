@@ -16,11 +16,12 @@ public:
     // Makes this value's block private with room for `length` characters plus
     // the terminator; `keep` preserves the text, otherwise it is unspecified.
     void Reserve(int32_t length, bool keep);
+    // Both take text from anywhere, this value's own storage included.
     CWStr Assign(const char16_t* text);
-    // The appended text must not lie in this value's own storage.
     CWStr Append(const char16_t* text);
     // printf-style wide formatting (%d %i with '-' and width, %s for char16_t
-    // texts, %%); results longer than 1023 characters are cut to 1023.
+    // texts, %%); results longer than 1023 characters are cut to 1023, a bad
+    // format ends the text where it stopped. Returns the length of the text.
     int32_t Format(const char16_t* format, ...);
 
     const char16_t* c_str() const { return text; }
@@ -36,6 +37,7 @@ public:
 
 private:
     void Release();
+    bool HoldsInBlock(const char16_t* value) const;
 
     char16_t* text;
 };

@@ -4,6 +4,9 @@
 
 namespace {
 
+// Keys above the first section header belong to it, as QSettings reads them.
+constexpr std::string_view kGeneral = "General";
+
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view trimmed(std::string_view text)
@@ -141,7 +144,7 @@ std::string IniDocument::text() const
 bool IniDocument::find(std::string_view section, std::string_view key, std::string& raw) const
 {
     bool found = false;
-    bool inSection = false;
+    bool inSection = section == kGeneral;
     for (const std::string& line : lines) {
         std::string_view name, lineKey, lineRaw;
         if (sectionOf(line, name)) {
@@ -160,10 +163,12 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
     line += '=';
     line += raw;
 
+    // Keys above any header make a [General] section of their own; a
+    // comment alone there does not.
     bool sectionFound = false;
     size_t sectionEnd = 0;
     size_t lastEntry = lines.size();
-    bool inSection = false;
+    bool inSection = section == kGeneral;
     for (size_t i = 0; i < lines.size(); ++i) {
         std::string_view name, lineKey, lineRaw;
         if (sectionOf(lines[i], name)) {
@@ -175,8 +180,11 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
         } else if (inSection) {
             if (!trimmed(lines[i]).empty())
                 sectionEnd = i + 1;
-            if (entryOf(lines[i], lineKey, lineRaw) && lineKey == key)
-                lastEntry = i;
+            if (entryOf(lines[i], lineKey, lineRaw)) {
+                sectionFound = true;
+                if (lineKey == key)
+                    lastEntry = i;
+            }
         }
     }
     if (lastEntry < lines.size()) {

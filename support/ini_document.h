@@ -14,6 +14,7 @@ public:
     void parse(std::string_view text);
     std::string text() const;
 
+    // Lines above the first section header belong to [General], as in QSettings.
     // The raw text after '=' of the last `key` line in `section`; false when absent.
     bool find(std::string_view section, std::string_view key, std::string& raw) const;
     // Replaces the last `key` line of `section`, or adds one (and the section).

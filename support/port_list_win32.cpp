@@ -2,6 +2,7 @@
 
 #include "support/port_list_win32.h"
 
+#include <algorithm>
 #include <vector>
 
 #include <setupapi.h>
@@ -10,7 +11,7 @@ namespace {
 
 // The device interface class of COM ports.
 const GUID kComPortInterface = {0x86E0D1E0, 0x8089, 0x11D0, {0x9C, 0xE4, 0x08, 0x00, 0x3E, 0x30, 0x1F, 0x73}};
-constexpr DWORD kDescriptionBytes = 2048;
+constexpr DWORD kDescriptionChars = 1024;
 
 const char16_t* narrowed(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
 
@@ -45,6 +46,19 @@ bool readText(HKEY key, const wchar_t* valueName, CWStr& text)
     return true;
 }
 
+// The device's description, terminated at the size the system returned:
+// stored data need not end with a terminator, and what lies behind it in the
+// buffer is whatever the stack held. Empty when it cannot be read.
+const wchar_t* readDescription(HDEVINFO devices, SP_DEVINFO_DATA& device, wchar_t (&description)[kDescriptionChars])
+{
+    DWORD bytes = 0;
+    if (!SetupDiGetDeviceRegistryPropertyW(devices, &device, SPDRP_DEVICEDESC, nullptr,
+                                           reinterpret_cast<BYTE*>(description), sizeof description, &bytes))
+        bytes = 0;
+    description[std::min<DWORD>(bytes / sizeof(wchar_t), kDescriptionChars - 1)] = 0;
+    return description;
+}
+
 // Devices that expose the COM port interface, with their device descriptions.
 bool addInterfacePorts(PortSlots& slots)
 {
@@ -63,12 +77,8 @@ bool addInterfacePorts(PortSlots& slots)
         RegCloseKey(key);
         if (port < 0)
             continue;
-        wchar_t description[kDescriptionBytes / sizeof(wchar_t)];
-        if (!SetupDiGetDeviceRegistryPropertyW(devices, &device, SPDRP_DEVICEDESC, nullptr,
-                                               reinterpret_cast<BYTE*>(description), kDescriptionBytes, nullptr))
-            description[0] = 0;
-        description[kDescriptionBytes / sizeof(wchar_t) - 1] = 0;
-        slots.put(port, narrowed(description));
+        wchar_t description[kDescriptionChars];
+        slots.put(port, narrowed(readDescription(devices, device, description)));
     }
     SetupDiDestroyDeviceInfoList(devices);
     return true;

@@ -117,6 +117,27 @@ TEST(CWStr, AppendGrowsAcrossBlockSteps) {
     EXPECT_GE(value.Capacity(), 201);
 }
 
+// Text from the value's own block, which the append may free or overwrite.
+TEST(CWStr, AppendTakesTextFromItsOwnStorage) {
+    struct Row {
+        const char* name;
+        size_t length;
+        int32_t offset; // where in the value's own text the appended text starts
+        size_t expectLength;
+    };
+    const Row rows[] = {
+        {"itself, within the block", 20, 0, 40},
+        {"itself, past the block", 40, 0, 80},
+        {"its own tail, past the block", 50, 20, 80},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        CWStr value(repeated(u'x', row.length).c_str());
+        value.Append(value.c_str() + row.offset);
+        EXPECT_EQ(std::string(row.expectLength, 'x'), narrowText(value.c_str()));
+    }
+}
+
 TEST(CWStr, AssigningEmptyToASharedValueAllocatesItsOwnBlock) {
     CWStr original(u"C:\\track.kml");
     CWStr shared = original;
@@ -145,21 +166,23 @@ TEST(CWStr, AssignCopyAndSelfAssignmentShareStorage) {
 TEST(CWStr, FormatCutsAt1023Characters) {
     struct Row {
         const char* name;
+        const char16_t* format;
         size_t argumentLength;
         int32_t expectReturn;
         int32_t expectLength;
     };
     const Row rows[] = {
-        {"short text", 10, 10, 10},
-        {"exactly 1023 characters are kept whole", 1023, 1023, 1023},
-        {"1024 characters are cut", 1024, 1023, 1023},
-        {"1500 characters are cut to 1023", 1500, 1023, 1023},
+        {"short text", u"%s", 10, 10, 10},
+        {"exactly 1023 characters are kept whole", u"%s", 1023, 1023, 1023},
+        {"1024 characters are cut", u"%s", 1024, 1023, 1023},
+        {"1500 characters are cut to 1023", u"%s", 1500, 1023, 1023},
+        {"a bad format returns the length of what it produced", u"%s%q", 10, 10, 10},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const std::u16string argument = repeated(u'a', row.argumentLength - 1) + u"z";
         CWStr value;
-        EXPECT_EQ(row.expectReturn, value.Format(u"%s", argument.c_str()));
+        EXPECT_EQ(row.expectReturn, value.Format(row.format, argument.c_str()));
         EXPECT_EQ(row.expectLength, value.Length());
         EXPECT_EQ(narrowText(argument.substr(0, static_cast<size_t>(row.expectLength))),
                   narrowText(value.c_str()));

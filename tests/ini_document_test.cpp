@@ -86,6 +86,15 @@ TEST(IniDocument, FindsAndSetsEntriesKeepingForeignLines)
         {"comments and unknown lines stay", "; mine\n[General]\n  Path = old ; note\ngarbage\n",
          "; mine\n[General]\nPath=x\ngarbage\n"},
         {"keys are case-sensitive", "[General]\npath=a\n", "[General]\npath=a\nPath=x\n"},
+        // QSettings reads keys before any section header as [General] ones.
+        {"a key before any header is replaced there", "\nPath=a\n\n[Other]\nPath=y\n",
+         "\nPath=x\n\n[Other]\nPath=y\n"},
+        {"a new key joins the keys before any header", "Nmea=1\n[Other]\nk=v\n",
+         "Nmea=1\nPath=x\n[Other]\nk=v\n"},
+        {"the last of both [General] parts is replaced", "Path=a\n[General]\nPath=b\n",
+         "Path=a\n[General]\nPath=x\n"},
+        {"a comment alone makes no section", "; mine\n[Other]\nk=v\n",
+         "[General]\nPath=x\n\n; mine\n[Other]\nk=v\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

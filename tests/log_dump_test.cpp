@@ -34,6 +34,12 @@ std::string dataLine(int32_t index, const std::vector<std::optional<RawRecord>>&
     return text(dumpDataSentence(index, bytes.data(), words));
 }
 
+// The same data line with its type field written as `type` instead of "1".
+std::string typedAs(const std::string& type, const std::string& line) {
+    const size_t star = line.rfind('*');
+    return text(withChecksum("PMTKLOX," + type + line.substr(10, star - 10)));
+}
+
 RawRecord at(uint32_t time, uint8_t fix = 3) {
     return {time, fix, 48.5f, 11.25f, 520};
 }
@@ -162,6 +168,8 @@ TEST(LogDump, LineIndexRangeAndWordCounts) {
         {"a 16-word final line decodes its four records", dataLine(1365, six, 16), 8190, 4, 1366},
         {"3 words hold no complete record", dataLine(7, six, 3), 42, 0, 8},
         {"no words at all", text(withChecksum("PMTKLOX,1,7")), 42, 0, 8},
+        {"type written 01 reads like 1", typedAs("01", dataLine(7, six)), 42, 6, 8},
+        {"type written +1 reads like 1", typedAs("+1", dataLine(7, six)), 42, 6, 8},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -74,6 +74,12 @@ TEST(SentenceAssembler, AcceptsExactlyWellFormedSentences) {
         {"one checksum digit rejected", "$PMTKLOX,2*4\r\n", {}},
         {"three checksum digits rejected", "$PMTKLOX,2*047\r\n", {}},
         {"wrong checksum rejected", "$PMTKLOX,2*46\r\n", {}},
+        // The body "PMTKLOX,2J" sums to 0D and "PMTKLOX,2G" to 00.
+        {"checksum 0D accepted as two digits", "$PMTKLOX,2J*0D\r\n", {"$PMTKLOX,2J*0D"}},
+        {"a non-digit behind one digit rejected", "$PMTKLOX,2J*DZ\r\n", {}},
+        {"a blank before one digit rejected", "$PMTKLOX,2J* D\r\n", {}},
+        {"a sign before one digit rejected", "$PMTKLOX,2J*+D\r\n", {}},
+        {"a 0x prefix is no checksum", "$PMTKLOX,2G*0x\r\n", {}},
         {"lower-case checksum digits accepted", lowerCaseChecksum(kForeign),
          {withoutLineEnd(lowerCaseChecksum(kForeign))}},
         {"checksum stops at the first star", withChecksum("AB*CD") , {}},

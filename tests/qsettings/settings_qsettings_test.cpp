@@ -3,11 +3,14 @@
 #include "support/settings_store.h"
 #include "support/utf8_text.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -76,6 +79,36 @@ TEST(SettingsQSettings, WeReadWhatQSettingsWrites)
         ExchangeSettings(settings, true);
         QSettings qt(settingsPath(), QSettings::IniFormat);
         EXPECT_EQ(qt.value("Window/Geometry").toStringList(), (QStringList{"a", "b"})) << "foreign keys survive";
+    }
+}
+
+// Files written by hand: we read what QSettings reads, and QSettings reads
+// what we save into them.
+TEST(SettingsQSettings, BothReadHandWrittenFilesAlike)
+{
+    const char* const files[] = {
+        "ComPort=5\nNmea=1\nPath=/before/any/header\n",
+        "; mine\n\nPath=/a\n\n[Other]\nPath=/other\n",
+        "Path=/first\nComPort=3\n[General]\nPath=/second\n",
+        "[General]\nPath=/first\n[Other]\nk=v\n[General]\nPath=/again\nNmea=1\n",
+    };
+    for (const char* file : files) {
+        SCOPED_TRACE(file);
+        useFreshSettingsStore();
+        QDir().mkpath(QFileInfo(settingsPath()).path());
+        std::ofstream(settingsPath().toStdString()) << file;
+        Settings settings;
+        ExchangeSettings(settings, false);
+        QSettings before(settingsPath(), QSettings::IniFormat);
+        EXPECT_EQ(settings.comPort, before.value("ComPort", -1).toInt());
+        EXPECT_EQ(settings.nmeaOutput, before.value("Nmea", 0).toInt() != 0);
+        EXPECT_EQ(utf8FromUtf16(settings.outputFolder), before.value("Path").toString().toStdString());
+
+        ExchangeSettings(settings = withPath(9, false, u"/saved"), true);
+        QSettings after(settingsPath(), QSettings::IniFormat);
+        EXPECT_EQ(after.value("ComPort").toInt(), 9);
+        EXPECT_EQ(after.value("Nmea").toInt(), 0);
+        EXPECT_EQ(after.value("Path").toString().toStdString(), "/saved");
     }
 }
 

@@ -303,7 +303,7 @@ TEST(TransferTool, CaptureConversionCodes) {
         {"port out of range", "--port 256 --kml a", 64, "bad --port 256"},
         {"port with a sign", "--port +3 --kml a", 64, "bad --port +3"},
         {"unknown option", "--fast", 64, "unknown option --fast"},
-        {"port list", "--list-ports", 0, "Select Serial Port ...\n"},
+        {"port list: the ports only, no placeholder item", "--list-ports", 0, ""},
         {"port list and more", "--list-ports --port 3", 64, "--list-ports takes no other option"},
         {"port that names nothing", "--port 250 --kml F/o", 1,
          "Unable to open the Bluetooth connection."},
@@ -337,13 +337,15 @@ std::vector<int> percentsAfter(const std::string& text, const std::string& marke
 TEST(TransferTool, ShowsRisingProgressAsABarOrAsPlainLines) {
     struct Row {
         const char* name;
-        bool terminal;
+        int columns;        // of the terminal; 0: a pipe
         std::string marker; // what comes before each percentage
         bool redraws;       // carriage returns in the output
     };
     const Row rows[] = {
-        {"plain lines into a pipe", false, "progress ", false},
-        {"a bar redrawn in place on a terminal", true, "] ", true},
+        {"plain lines into a pipe", 0, "progress ", false},
+        {"a bar redrawn in place on a terminal", 80, "] ", true},
+        {"a shorter bar on a 30-column terminal", 30, "] ", true},
+        {"the percentage alone on an 8-column terminal", 8, "\r", true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -352,19 +354,28 @@ TEST(TransferTool, ShowsRisingProgressAsABarOrAsPlainLines) {
         ASSERT_TRUE(sim.start({"--generate", "300"}, error)) << error;
         std::string command = std::string(ZOR_TRANSFER_TOOL_PATH) + " --port " +
                               std::to_string(sim.portNumber()) + " --kml " + sim.folder() + "/t";
-        // script(1) gives the tool a pseudo-terminal as its output.
+        // script(1) gives the tool a pseudo-terminal as its output, stty its width.
         std::vector<std::string> arguments = {"/bin/sh", "-c", command};
-        if (row.terminal)
-            arguments = {"/usr/bin/script", "-q", "-e", "-c", command, "/dev/null"};
+        if (row.columns > 0)
+            arguments = {"/usr/bin/script", "-q", "-e", "-c",
+                         "stty cols " + std::to_string(row.columns) + " && " + command, "/dev/null"};
         std::string output;
         ASSERT_EQ(0, runProgram(arguments, sim.environment(), 30000, output)) << output;
+        // The terminal turns every LF into CR LF; only the redraws' own CRs count.
+        for (size_t at; (at = output.find("\r\n")) != std::string::npos;)
+            output.erase(at, 1);
         std::vector<int> percents = percentsAfter(output, row.marker);
         ASSERT_GE(percents.size(), 10u) << output;
         EXPECT_EQ(0, percents.front());
         EXPECT_EQ(100, percents.back());
         for (size_t i = 1; i < percents.size(); ++i)
             EXPECT_GT(percents[i], percents[i - 1]);
-        EXPECT_EQ(row.redraws, output.find("\r[") != std::string::npos) << output;
+        EXPECT_EQ(row.redraws, output.find("\r") != std::string::npos) << output;
+        // Every redraw stays short of the last column, so it never wraps.
+        size_t widest = 0;
+        for (size_t at = 0; (at = output.find('\r', at)) != std::string::npos; ++at)
+            widest = std::max(widest, output.find_first_of("\r\n", at + 1) - at - 1);
+        EXPECT_LT(widest, std::max<size_t>(row.columns, 1)) << output;
     }
 }
 

@@ -44,8 +44,10 @@ start_simulator() {
     [ -e "$link" ]
 }
 
+# A stopped simulator is continued, so that it can take the TERM.
 stop_simulator() {
-    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && kill -CONT "$sim_pid" 2>/dev/null &&
+        wait "$sim_pid" 2>/dev/null
     sim_pid=
 }
 

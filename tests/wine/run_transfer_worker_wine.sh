@@ -13,7 +13,7 @@ require_wine_prefix
 open_private_home
 
 # test name | simulator options | text the simulator's command report must
-# hold | text it must not hold
+# hold | text it must not hold | signal sent to the simulator once it runs
 rows=(
     "CompleteKmlWithRisingProgress|--fast|PZOR,R"
     "CompleteNmeaWithErase|--fast|PZOR,C"
@@ -29,15 +29,19 @@ rows=(
     "StopWhileWaiting||PZOR,V"
     "StopWhileDumping||PZOR,R"
     "StopInThePauseKeepsTheMemory|--fast|PZOR,R|PZOR,C"
+    "PartialWriteIsAFailure|--no-chatter|||STOP"
 )
 
 port=41
 failed=0
 for row in "${rows[@]}"; do
-    IFS='|' read -r name options expected forbidden <<<"$row"
+    IFS='|' read -r name options expected forbidden signal <<<"$row"
     # shellcheck disable=SC2086
     if ! start_simulator "$port" "$work/$name.out" --report "$work/$name.report" $options; then
         echo "FAILED $name: the simulator did not map COM$port"; cat "$work/$name.out"
+        failed=1
+    elif [ -n "$signal" ] && ! kill -"$signal" "$sim_pid"; then
+        echo "FAILED $name: the simulator did not take SIG$signal"
         failed=1
     elif ! ZOR_WINE_PORT=$port "$wine" "$exe" --gtest_filter="WineTransfer.$name" \
             >"$work/$name.log" 2>&1; then

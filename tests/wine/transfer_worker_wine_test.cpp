@@ -3,6 +3,7 @@
 // named by ZOR_WINE_PORT (the pseudo-terminal mapped through the Wine prefix).
 #include "device/transfer_worker.h"
 
+#include "device/serial_port.h"
 #include "device/worker_platform.h"
 #include "support/report_capture.h"
 #include "support/temp_folder.h"
@@ -208,4 +209,23 @@ TEST_F(WineTransfer, StopInThePauseKeepsTheMemory) {
     EXPECT_EQ(report.lParam, kErrorStopped);
     sleepMs(5500);
     EXPECT_NE(readFile(folder.path() / "x.kml").find("</kml>"), std::string::npos);
+}
+
+// Simulator: stopped (SIGSTOP), so nothing drains the line. The write that
+// finds it full waits out its time-out with part of its bytes sent: a failure.
+TEST_F(WineTransfer, PartialWriteIsAFailure) {
+    SerialPort port;
+    ASSERT_TRUE(port.open(simulatorPort()));
+    const std::vector<uint8_t> chunk(100, 'x');
+    // A pseudo-terminal holds about 64 KB; until then every write returns at once.
+    for (int i = 0; i < 2000; ++i) {
+        const uint32_t start = tickCount();
+        const bool written = port.write(chunk.data(), static_cast<uint32_t>(chunk.size()));
+        if (tickCount() - start >= 1000) {
+            EXPECT_FALSE(written) << "write " << i << " timed out and reported success";
+            return;
+        }
+        ASSERT_TRUE(written) << "write " << i;
+    }
+    FAIL() << "200 KB went into a line that nobody reads";
 }

@@ -3,12 +3,12 @@
 #include "support/port_list.h"
 #include "support/utf8_text.h"
 
-void printPortList(std::FILE* out)
-{
+void printPortList(std::FILE* out) {
     PortList ports;
     ports.Refresh();
-    PortComboItems items;
-    buildPortComboItems(ports, -1, items);
-    for (int32_t item = 0; item < items.count; ++item)
-        std::fprintf(out, "%s\n", utf8FromUtf16(items.texts[item].c_str()).c_str());
+    // The whole description: a path cut at the combo box's 79 characters
+    // would name another file.
+    for (int32_t entry = 0; entry < ports.count; ++entry)
+        std::fprintf(out, "COM%-3d - %s\n", ports.portNumbers[entry],
+                     utf8FromUtf16(ports.descriptions[entry].c_str()).c_str());
 }

@@ -2,6 +2,7 @@
 
 #include <csignal>
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
@@ -16,6 +17,11 @@ void onInterrupt(int) {
 
 bool outputIsTerminal() {
     return isatty(STDOUT_FILENO) != 0;
+}
+
+int32_t terminalColumns() {
+    struct winsize size {};
+    return ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }
 
 void watchInterrupt() {

@@ -1,11 +1,25 @@
 #include "progress_display.h"
 
+#include "console.h"
+
 #include <algorithm>
 #include <string>
 
 namespace {
 
 constexpr int32_t kBarWidth = 40;
+// When the width is not known, the classic terminal's.
+constexpr int32_t kDefaultColumns = 80;
+// "[", "] " and " 42%" around the bar.
+constexpr int32_t kBarFrame = 7;
+
+// Characters of bar that fit the terminal: the line stays short of the last
+// column, where some terminals wrap at once and would scroll on every redraw.
+int32_t barWidthFor(int32_t columns) {
+    if (columns <= 0)
+        columns = kDefaultColumns;
+    return std::min(kBarWidth, columns - 1 - kBarFrame);
+}
 
 } // namespace
 
@@ -21,10 +35,15 @@ void ProgressDisplay::progress(int32_t percent) {
         std::fflush(out);
         return;
     }
-    int32_t filled = percent * kBarWidth / 100;
-    std::string bar(static_cast<size_t>(filled), '#');
-    bar.resize(kBarWidth, '.');
-    std::fprintf(out, "\r[%s] %3d%%", bar.c_str(), percent);
+    const int32_t width = barWidthFor(terminalColumns());
+    // Too narrow for any bar: the percentage alone still tells how far it is.
+    if (width < 1) {
+        std::fprintf(out, "\r%3d%%", percent);
+    } else {
+        std::string bar(static_cast<size_t>(percent * width / 100), '#');
+        bar.resize(static_cast<size_t>(width), '.');
+        std::fprintf(out, "\r[%s] %3d%%", bar.c_str(), percent);
+    }
     std::fflush(out);
     barShown = true;
 }

@@ -3,8 +3,9 @@
 #include <cstdint>
 #include <cstdio>
 
-// Shows how a transfer goes: a bar that redraws itself on a terminal, plain
-// lines ("progress 42%") when the output goes to a file or a pipe.
+// Shows how a transfer goes: a bar that redraws itself on a terminal and
+// fits its width, plain lines ("progress 42%") when the output goes to a file
+// or a pipe.
 class ProgressDisplay {
 public:
     ProgressDisplay(FILE* out, bool terminal) : out(out), terminal(terminal) {}
