@@ -88,6 +88,8 @@ bool CMainDlg::OnCommand(intptr_t, uintptr_t wParam, uint16_t code) {
     const uint16_t id = commandId(wParam);
     if (code == kCbnSelChange) {
         if (id == IDC_PORT_COMBO) {
+            // The user's choice, the placeholder included, is the setting.
+            settings.comPort = SelectedPortData();
             UpdateButtons();
         }
         return true;
@@ -229,10 +231,13 @@ void CMainDlg::UpdateButtons() {
     bool previousAllowed = currentPage > WelcomePage && currentPage != SuccessPage;
     bool nextAllowed = currentPage <= SuccessPage;
     switch (currentPage) {
-    case PortPage:
-        settings.comPort = SelectedPortData();
-        nextAllowed = settings.comPort >= 0 && settings.comPort <= kMaxPortNumber;
+    case PortPage: {
+        // Only read: a remembered port that is not present yet stays the
+        // setting until the user chooses another item.
+        const int32_t selected = SelectedPortData();
+        nextAllowed = selected >= 0 && selected <= kMaxPortNumber;
         break;
+    }
     case OutputPage:
         nextAllowed = !selectedFile.IsEmpty();
         break;
