@@ -47,20 +47,23 @@ TEST(MainDlgPortsTest, PreselectionAndRefresh) {
         intptr_t selected;
         bool nextEnabled;
         int32_t comPort; // the setting, saved at the end
+        int32_t focus;
     };
     const Row rows[] = {
-        {"first run selects the placeholder", -1, Then::Nothing, kPlaceholder, false, -1},
-        {"choosing a port makes it the setting", -1, Then::Select5, 5, true, 5},
-        {"a remembered present port is preselected", 12, Then::Nothing, 12, true, 12},
+        {"first run selects the placeholder", -1, Then::Nothing, kPlaceholder, false, -1,
+         IDC_PORT_COMBO},
+        {"choosing with the keys keeps the focus in the list", -1, Then::Select5, 5, true, 5,
+         IDC_PORT_COMBO},
+        {"a remembered present port is preselected", 12, Then::Nothing, 12, true, 12, IDC_NEXT},
         {"a remembered absent port selects the placeholder and stays remembered", 7, Then::Nothing,
-         kPlaceholder, false, 7},
+         kPlaceholder, false, 7, IDC_PORT_COMBO},
         {"a remembered port that appears is preselected after a refresh", 7, Then::Plug7AndRefresh,
-         7, true, 7},
+         7, true, 7, IDC_NEXT},
         {"choosing the placeholder disables Next and is remembered", 12, Then::SelectPlaceholder,
-         kPlaceholder, false, kPlaceholder},
-        {"refresh keeps the chosen port", 12, Then::Select5ThenRefresh, 5, true, 5},
+         kPlaceholder, false, kPlaceholder, IDC_PORT_COMBO},
+        {"refresh keeps the chosen port", 12, Then::Select5ThenRefresh, 5, true, 5, IDC_REFRESH},
         {"refresh after the port vanished selects the placeholder, the port stays remembered", 5,
-         Then::Select12ThenUnplugAndRefresh, kPlaceholder, false, 12},
+         Then::Select12ThenUnplugAndRefresh, kPlaceholder, false, 12, IDC_REFRESH},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -109,6 +112,7 @@ TEST(MainDlgPortsTest, PreselectionAndRefresh) {
             EXPECT_EQ(selectedData(view), row.selected);
             EXPECT_EQ(view.IsControlEnabled(IDC_NEXT), row.nextEnabled);
             EXPECT_EQ(wizard.ComPort(), row.comPort);
+            EXPECT_EQ(view.focus, row.focus);
         }
         EXPECT_EQ(storedNumber(u"ComPort").value_or(0xFFFFFFFF), static_cast<uint32_t>(row.comPort))
             << "saved at the end";
