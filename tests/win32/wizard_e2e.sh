@@ -41,6 +41,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+# The set-up's commands are quiet; a failing one says which it was.
+trap 'echo "FAILED $scenario: line $LINENO: $BASH_COMMAND"' ERR
 
 # The driver names the file it writes: track.kml (track.gpx for GPX) in the
 # folder it is given.
