@@ -23,6 +23,26 @@ constexpr const char16_t* kLeaveQuestion =
 constexpr const char16_t* kPowerCycleText =
     u"Please Power-Cycle your device to resume normal operation.";
 
+// Where the focus goes when a page is shown: the page's own default button,
+// else Next, else the page's first control, else Previous, else Cancel; the
+// first of these that is enabled.
+struct PageFocus {
+    int32_t ownDefault;
+    int32_t firstControl;
+};
+constexpr PageFocus kPageFocus[kPageCount] = {
+    {0, 0}, {0, IDC_PORT_COMBO}, {0, 0}, {IDC_BROWSE, 0}, {0, 0}, {0, IDC_OPEN_FOLDER}, {0, 0},
+};
+
+struct ButtonState {
+    int32_t id;
+    bool enabled;
+};
+
+bool isPortNumber(int32_t data) {
+    return data >= 0 && data <= kMaxPortNumber;
+}
+
 } // namespace
 
 CMainDlg::CMainDlg(WizardView& view) : CTDlg(view), view(view) {
@@ -51,7 +71,7 @@ bool CMainDlg::OnInit() {
     UpdateButtons();
     FillPortCombo();
     view.StartTimer(kBusyTimerId, kBusyTimerMs);
-    view.SetFocus(IDC_NEXT);
+    // UpdateButtons has put the focus on Next.
     return false;
 }
 
@@ -88,6 +108,8 @@ bool CMainDlg::OnCommand(intptr_t, uintptr_t wParam, uint16_t code) {
     const uint16_t id = commandId(wParam);
     if (code == kCbnSelChange) {
         if (id == IDC_PORT_COMBO) {
+            // The user's choice, the placeholder included, is the setting.
+            settings.comPort = SelectedPortData();
             UpdateButtons();
         }
         return true;
@@ -137,6 +159,9 @@ bool CMainDlg::PreHandleMessage(uint32_t message, uintptr_t wParam, intptr_t lPa
 
 bool CMainDlg::RequestClose(intptr_t endCode) {
     if (transferState == Transferring && !view.AskYesNo(kLeaveQuestion)) {
+        // A report may have changed the page behind the question; the focus
+        // it gives back may be on a control that can no longer take it.
+        UpdateButtons();
         return false;
     }
     EndWith(endCode);
@@ -208,6 +233,8 @@ void CMainDlg::OnBrowse() {
                           : settings.nmeaOutput ? kNmeaFilterIndex
                                                 : kKmlFilterIndex;
     if (!view.AskSaveFile(request)) {
+        // As after a declined question (RequestClose).
+        UpdateButtons();
         return;
     }
     settings.nmeaOutput = request.filterIndex == kNmeaFilterIndex;
@@ -230,8 +257,9 @@ void CMainDlg::UpdateButtons() {
     bool nextAllowed = currentPage <= SuccessPage;
     switch (currentPage) {
     case PortPage:
-        settings.comPort = SelectedPortData();
-        nextAllowed = settings.comPort >= 0 && settings.comPort <= kMaxPortNumber;
+        // Only read: a remembered port that is not present yet stays the
+        // setting until the user chooses another item.
+        nextAllowed = isPortNumber(SelectedPortData());
         break;
     case OutputPage:
         nextAllowed = !selectedFile.IsEmpty();
@@ -244,12 +272,60 @@ void CMainDlg::UpdateButtons() {
     default:
         break;
     }
+    const ButtonState buttons[] = {
+        {IDC_NEXT, nextAllowed},
+        {IDC_PREVIOUS, previousAllowed},
+        {IDC_CANCEL, currentPage != SuccessPage},
+    };
     const bool nextWasEnabled = view.IsControlEnabled(IDC_NEXT);
-    view.EnableControl(IDC_CANCEL, currentPage != SuccessPage);
-    view.EnableControl(IDC_PREVIOUS, previousAllowed);
-    view.EnableControl(IDC_NEXT, nextAllowed);
-    if (nextAllowed && !nextWasEnabled) {
-        view.SetFocus(IDC_NEXT);
+    // Buttons are enabled before the focus moves and disabled after it, so
+    // the focus never rests on a disabled control.
+    for (const ButtonState& button : buttons) {
+        if (button.enabled) {
+            view.EnableControl(button.id, true);
+        }
+    }
+    const auto canTakeFocus = [&](int32_t id) {
+        for (const ButtonState& button : buttons) {
+            if (button.id == id) {
+                return button.enabled;
+            }
+        }
+        return id != 0 && view.IsControlEnabled(id);
+    };
+    PlaceFocus(canTakeFocus, nextAllowed && !nextWasEnabled);
+    for (const ButtonState& button : buttons) {
+        if (!button.enabled) {
+            view.EnableControl(button.id, false);
+        }
+    }
+}
+
+void CMainDlg::PlaceFocus(const std::function<bool(int32_t)>& canTakeFocus, bool nextNowEnabled) {
+    const auto pageHome = [&] {
+        const PageFocus& page = kPageFocus[currentPage];
+        for (const int32_t id :
+             {page.ownDefault, IDC_NEXT, page.firstControl, IDC_PREVIOUS, IDC_CANCEL}) {
+            if (canTakeFocus(id)) {
+                return id;
+            }
+        }
+        return 0;
+    };
+    const int32_t focused = view.FocusedControl();
+    int32_t target = focused;
+    if (currentPage != focusPage) {
+        target = pageHome();
+    } else if (nextNowEnabled && focused != IDC_PORT_COMBO) {
+        // Next takes the focus once the user can go on, but the port list
+        // keeps it while the user moves through it with the arrow keys.
+        target = IDC_NEXT;
+    } else if (!canTakeFocus(focused)) {
+        target = pageHome();
+    }
+    focusPage = currentPage;
+    if (target != focused) {
+        view.SetFocus(target);
     }
 }
 
@@ -310,7 +386,6 @@ bool CMainDlg::OnTransferReport(uintptr_t wParam, intptr_t lParam) {
         if (currentPage == ConnectingPage) {
             ShowPage(OutputPage);
             UpdateButtons();
-            view.SetFocus(IDC_BROWSE);
         }
         break;
     case kReportProgress:

@@ -8,6 +8,7 @@
 #include "support/settings.h"
 
 #include <cstdint>
+#include <functional>
 
 // The worker's run as the wizard sees it.
 enum TransferState : int32_t {
@@ -64,6 +65,11 @@ private:
     void ShowError(int32_t code);
     // The item data of the port list's selection; -1 for none.
     int32_t SelectedPortData();
+    // Puts the focus where it belongs: on the page's first choice after a
+    // page change (see kPageFocus), on Next when it has just become enabled,
+    // and away from a control that cannot hold it; `canTakeFocus` answers
+    // with the buttons' new states.
+    void PlaceFocus(const std::function<bool(int32_t)>& canTakeFocus, bool nextNowEnabled);
 
     WizardView& view;
     int32_t transferState = Idle;
@@ -75,6 +81,8 @@ private:
     CWStr selectedFile;
     int32_t currentPage = WelcomePage;
     int32_t errorReturnPage = PortPage;
+    // The page the focus was last placed for; -1 before the first.
+    int32_t focusPage = -1;
     // Runs started whose final report (complete or failed) has not arrived;
     // a final report while more than one is pending belongs to a stopped
     // earlier run and is dropped.

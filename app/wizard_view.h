@@ -76,7 +76,12 @@ public:
     virtual void SetText(int32_t controlId, const char16_t* text) = 0;
     virtual void EnableControl(int32_t controlId, bool enabled) = 0;
     virtual bool IsControlEnabled(int32_t controlId) = 0;
+    // Moves the keyboard focus the way the dialog manager's own keyboard
+    // navigation does (the default button's look follows it).
     virtual void SetFocus(int32_t controlId) = 0;
+    // The control with the keyboard focus in the wizard's window; 0 for none
+    // and for one that cannot take keys (disabled, or on a hidden page).
+    virtual int32_t FocusedControl() = 0;
 
     // Drop-down list: items keep the order they were added in.
     virtual void ClearCombo(int32_t controlId) = 0;

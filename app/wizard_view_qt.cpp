@@ -240,6 +240,21 @@ void QtWizardView::SetFocus(int32_t controlId) {
     }
 }
 
+int32_t QtWizardView::FocusedControl() {
+    // The window's own focus widget: the one that has the focus, or gets it
+    // back when the window is activated again.
+    const QWidget* focused = frame.focusWidget();
+    if (focused == nullptr || !focused->isEnabled() || !focused->isVisible()) {
+        return 0;
+    }
+    for (const auto& [id, widget] : controls) {
+        if (widget == focused) {
+            return id;
+        }
+    }
+    return 0;
+}
+
 void QtWizardView::ClearCombo(int32_t controlId) {
     if (auto* combo = qobject_cast<QComboBox*>(Control(controlId))) {
         combo->clear();

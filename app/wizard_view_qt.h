@@ -30,6 +30,7 @@ public:
     void EnableControl(int32_t controlId, bool enabled) override;
     bool IsControlEnabled(int32_t controlId) override;
     void SetFocus(int32_t controlId) override;
+    int32_t FocusedControl() override;
     void ClearCombo(int32_t controlId) override;
     void AddComboItem(int32_t controlId, const char16_t* text, intptr_t data) override;
     void SetComboSelection(int32_t controlId, int32_t position) override;

@@ -133,7 +133,19 @@ bool Win32WizardView::IsControlEnabled(int32_t controlId) {
 }
 
 void Win32WizardView::SetFocus(int32_t controlId) {
-    ::SetFocus(Control(controlId));
+    // Through the dialog manager rather than SetFocus, so the default button
+    // follows the focus as it does with Tab: Enter then presses a focused
+    // button, and Next again once the focus is elsewhere.
+    SendMessageW(frame, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(controlId)), TRUE);
+}
+
+int32_t Win32WizardView::FocusedControl() {
+    HWND focused = GetFocus();
+    if (focused == nullptr || focused == frame || !IsChild(frame, focused) ||
+        !IsWindowEnabled(focused) || !IsWindowVisible(focused)) {
+        return 0;
+    }
+    return GetDlgCtrlID(focused);
 }
 
 void Win32WizardView::ClearCombo(int32_t controlId) {

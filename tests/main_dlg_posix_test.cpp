@@ -34,9 +34,11 @@ intptr_t selectedData(FakeWizardView& view) {
 TEST(MainDlgPortsTest, PreselectionAndRefresh) {
     enum class Then {
         Nothing,
+        Select5,
         SelectPlaceholder,
         Select5ThenRefresh,
-        Select12ThenUnplugAndRefresh
+        Select12ThenUnplugAndRefresh,
+        Plug7AndRefresh
     };
     struct Row {
         const char* name;
@@ -44,16 +46,24 @@ TEST(MainDlgPortsTest, PreselectionAndRefresh) {
         Then then;
         intptr_t selected;
         bool nextEnabled;
+        int32_t comPort; // the setting, saved at the end
+        int32_t focus;
     };
     const Row rows[] = {
-        {"first run selects the placeholder", -1, Then::Nothing, kPlaceholder, false},
-        {"a remembered present port is preselected", 12, Then::Nothing, 12, true},
-        {"a remembered absent port selects the placeholder", 7, Then::Nothing, kPlaceholder, false},
-        {"choosing the placeholder disables Next", 12, Then::SelectPlaceholder, kPlaceholder,
-         false},
-        {"refresh keeps the chosen port", 12, Then::Select5ThenRefresh, 5, true},
-        {"refresh after the port vanished selects the placeholder", 5,
-         Then::Select12ThenUnplugAndRefresh, kPlaceholder, false},
+        {"first run selects the placeholder", -1, Then::Nothing, kPlaceholder, false, -1,
+         IDC_PORT_COMBO},
+        {"choosing with the keys keeps the focus in the list", -1, Then::Select5, 5, true, 5,
+         IDC_PORT_COMBO},
+        {"a remembered present port is preselected", 12, Then::Nothing, 12, true, 12, IDC_NEXT},
+        {"a remembered absent port selects the placeholder and stays remembered", 7, Then::Nothing,
+         kPlaceholder, false, 7, IDC_PORT_COMBO},
+        {"a remembered port that appears is preselected after a refresh", 7, Then::Plug7AndRefresh,
+         7, true, 7, IDC_NEXT},
+        {"choosing the placeholder disables Next and is remembered", 12, Then::SelectPlaceholder,
+         kPlaceholder, false, kPlaceholder, IDC_PORT_COMBO},
+        {"refresh keeps the chosen port", 12, Then::Select5ThenRefresh, 5, true, 5, IDC_REFRESH},
+        {"refresh after the port vanished selects the placeholder, the port stays remembered", 5,
+         Then::Select12ThenUnplugAndRefresh, kPlaceholder, false, 12, IDC_REFRESH},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -79,6 +89,9 @@ TEST(MainDlgPortsTest, PreselectionAndRefresh) {
             switch (row.then) {
             case Then::Nothing:
                 break;
+            case Then::Select5:
+                view.SelectPort(wizard, 5);
+                break;
             case Then::SelectPlaceholder:
                 view.SelectPort(wizard, kPlaceholder);
                 break;
@@ -91,13 +104,17 @@ TEST(MainDlgPortsTest, PreselectionAndRefresh) {
                 fs::remove(portLink(12));
                 view.ClickPageControl(wizard, IDC_REFRESH);
                 break;
+            case Then::Plug7AndRefresh:
+                fs::create_symlink(twelve.slavePath(), portLink(7));
+                view.ClickPageControl(wizard, IDC_REFRESH);
+                break;
             }
             EXPECT_EQ(selectedData(view), row.selected);
             EXPECT_EQ(view.IsControlEnabled(IDC_NEXT), row.nextEnabled);
-            EXPECT_EQ(wizard.ComPort(), row.selected) << "the selection is the setting";
+            EXPECT_EQ(wizard.ComPort(), row.comPort);
+            EXPECT_EQ(view.focus, row.focus);
         }
-        EXPECT_EQ(storedNumber(u"ComPort").value_or(0xFFFFFFFF),
-                  static_cast<uint32_t>(row.selected))
+        EXPECT_EQ(storedNumber(u"ComPort").value_or(0xFFFFFFFF), static_cast<uint32_t>(row.comPort))
             << "saved at the end";
     }
 }

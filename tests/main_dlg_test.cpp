@@ -89,19 +89,27 @@ TEST_F(MainDlgTest, ButtonRulesPerPage) {
         bool chooseFile;   // output page after a file was chosen
         const char16_t* nextText;
         bool next, previous, cancel;
+        int32_t focus; // never on a disabled or hidden control
     };
     const Row rows[] = {
-        {"welcome: only Next and Cancel", WelcomePage, false, false, u"&Next", true, false, true},
+        {"welcome: only Next and Cancel", WelcomePage, false, false, u"&Next", true, false, true,
+         IDC_NEXT},
         {"port page with the placeholder: Next off", PortPage, true, false, u"&Next", false, true,
-         true},
-        {"port page with a port: Next on", PortPage, false, false, u"&Next", true, true, true},
-        {"connecting: only Cancel", ConnectingPage, false, false, u"&Next", false, false, true},
+         true, IDC_PORT_COMBO},
+        {"port page with a port: Next on", PortPage, false, false, u"&Next", true, true, true,
+         IDC_NEXT},
+        {"connecting: only Cancel", ConnectingPage, false, false, u"&Next", false, false, true,
+         IDC_CANCEL},
         {"output page without a file: Next off", OutputPage, false, false, u"&Next", false, true,
-         true},
-        {"output page with a file: Next on", OutputPage, false, true, u"&Next", true, true, true},
-        {"transfer: only Cancel", TransferPage, false, false, u"&Next", false, false, true},
-        {"success: Finish, Cancel off", SuccessPage, false, false, u"&Finish", true, false, false},
-        {"error: Previous and Cancel", ErrorPage, false, false, u"&Next", false, true, true},
+         true, IDC_BROWSE},
+        {"output page with a file: Next on", OutputPage, false, true, u"&Next", true, true, true,
+         IDC_NEXT},
+        {"transfer: only Cancel", TransferPage, false, false, u"&Next", false, false, true,
+         IDC_CANCEL},
+        {"success: Finish, Cancel off", SuccessPage, false, false, u"&Finish", true, false, false,
+         IDC_NEXT},
+        {"error: Previous and Cancel", ErrorPage, false, false, u"&Next", false, true, true,
+         IDC_PREVIOUS},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -125,6 +133,7 @@ TEST_F(MainDlgTest, ButtonRulesPerPage) {
         EXPECT_EQ(view->IsControlEnabled(IDC_NEXT), row.next);
         EXPECT_EQ(view->IsControlEnabled(IDC_PREVIOUS), row.previous);
         EXPECT_EQ(view->IsControlEnabled(IDC_CANCEL), row.cancel);
+        EXPECT_EQ(view->focus, row.focus);
         wizard.reset();
     }
 }
@@ -382,6 +391,16 @@ TEST_F(MainDlgTest, ReportsWhileTheQuestionOrTheMessageIsUp) {
     EXPECT_EQ(wizard->State(), Idle);
     EXPECT_TRUE(view->ended);
     EXPECT_TRUE(view->messages.empty());
+    wizard.reset();
+
+    // The same answered no: the focus the question gives back, on Cancel
+    // (now disabled), goes to Finish.
+    Fresh();
+    GoTo(TransferPage);
+    view->whileAsking = [this] { view->Report(*wizard, kReportComplete, 0); };
+    view->Click(*wizard, IDC_CANCEL);
+    EXPECT_EQ(wizard->CurrentPage(), SuccessPage);
+    EXPECT_EQ(view->focus, IDC_NEXT);
     wizard.reset();
 
     // A completion during the power-cycle message is dropped.

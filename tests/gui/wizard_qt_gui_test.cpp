@@ -134,6 +134,19 @@ protected:
     }
     template <class T> T* control(int id) const { return qobject_cast<T*>(view->Control(id)); }
     void click(int id) { QTest::mouseClick(control<QAbstractButton>(id), Qt::LeftButton); }
+    // A key as the keyboard delivers it: to the open list if there is one,
+    // else to the control with the window's focus.
+    void press(int key) {
+        QWidget* popup = QApplication::activePopupWidget();
+        QWidget* target = popup ? popup->focusWidget() : view->Frame().focusWidget();
+        QTest::keyClick(target ? target : &view->Frame(), static_cast<Qt::Key>(key));
+    }
+    void expectFocus(int id, const char* where) {
+        QWidget* focused = view->Frame().focusWidget();
+        EXPECT_EQ(focused, view->Control(id))
+            << where << ": focus on " << (focused ? qPrintable(focused->objectName()) : "none");
+        EXPECT_TRUE(focused && focused->isEnabled() && focused->isVisible()) << where;
+    }
 
     // Steps shared by the sessions.
     void waitFor(int page, const QString& what, std::function<void()> act) {
@@ -150,14 +163,19 @@ protected:
         view->Frame().grab().save(
             dir + QStringLiteral("/linux-%1-%2.png").arg(page).arg(kPageNames[page]));
     }
+    // By keys only: F4 opens the list, Down walks to the port, Enter takes it.
     void choosePort(int portNumber) {
         auto* combo = control<QComboBox>(IDC_PORT_COMBO);
-        combo->setFocus();
-        // Walks the list with the arrow key until the simulator's port is selected.
-        for (int i = 0; i <= combo->count() && combo->currentData().toLongLong() != portNumber;
-             ++i) {
-            QTest::keyClick(combo, Qt::Key_Down);
+        const int position = combo->findData(QVariant::fromValue<qlonglong>(portNumber));
+        ASSERT_GT(position, 0);
+        press(Qt::Key_F4);
+        ASSERT_NE(QApplication::activePopupWidget(), nullptr) << "F4 opens the list";
+        for (int i = 0; i < position; ++i) {
+            press(Qt::Key_Down);
         }
+        press(Qt::Key_Return);
+        EXPECT_EQ(combo->currentData().toLongLong(), portNumber);
+        expectFocus(IDC_PORT_COMBO, "port chosen");
     }
     void expectDialog(const QString& what, std::function<void(QWidget*)> act) {
         driver.add(
@@ -211,21 +229,28 @@ protected:
             if (shoot)
                 screenshot(WelcomePage);
             // Escape ends nothing; Next is the default button, so Enter goes on.
-            QTest::keyClick(&view->Frame(), Qt::Key_Escape);
+            expectFocus(IDC_NEXT, "welcome page");
+            press(Qt::Key_Escape);
             EXPECT_TRUE(view->Frame().isVisible());
-            QTest::keyClick(&view->Frame(), Qt::Key_Return);
+            press(Qt::Key_Return);
         });
+        // A first run: the keyboard alone chooses the port and goes on.
         waitFor(PortPage, QStringLiteral("port page"), [this, portNumber, shoot] {
             EXPECT_FALSE(control<QPushButton>(IDC_NEXT)->isEnabled()) << "no port chosen yet";
+            expectFocus(IDC_PORT_COMBO, "port page");
             choosePort(portNumber);
             EXPECT_TRUE(control<QPushButton>(IDC_NEXT)->isEnabled());
             if (shoot)
                 screenshot(PortPage);
-            click(IDC_NEXT);
+            press(Qt::Key_Return);
             // Shown until the device answers, which the event loop delivers
             // only after this step: the one moment sure to catch the page.
             EXPECT_TRUE(pageShown(ConnectingPage));
             EXPECT_FALSE(control<QPushButton>(IDC_PREVIOUS)->isEnabled());
+            expectFocus(IDC_CANCEL, "connecting page");
+            press(Qt::Key_Up);
+            EXPECT_EQ(control<QComboBox>(IDC_PORT_COMBO)->currentData().toLongLong(), portNumber)
+                << "the hidden port list took no key";
             if (shoot)
                 screenshot(ConnectingPage);
         });
@@ -243,6 +268,7 @@ TEST_F(WizardQtGuiTest, KmlTransferWithErase) {
     connectTo(sim.portNumber, true);
     waitFor(OutputPage, QStringLiteral("output page"), [this] {
         EXPECT_FALSE(control<QPushButton>(IDC_NEXT)->isEnabled()) << "no file chosen yet";
+        expectFocus(IDC_BROWSE, "output page");
         click(IDC_BROWSE);
     });
     saveAs(out(QStringLiteral("trip")), 1);
@@ -258,8 +284,9 @@ TEST_F(WizardQtGuiTest, KmlTransferWithErase) {
                   "Output file successfully created.\n\nDevice memory erased.");
         EXPECT_EQ(control<QPushButton>(IDC_NEXT)->text().toStdString(), "&Finish");
         EXPECT_FALSE(control<QPushButton>(IDC_CANCEL)->isEnabled());
+        expectFocus(IDC_NEXT, "success page");
         screenshot(SuccessPage);
-        click(IDC_NEXT);
+        press(Qt::Key_Return);
     });
     play();
     sim.stop();
@@ -356,19 +383,21 @@ TEST_F(WizardQtGuiTest, NoDeviceThenRetry) {
         EXPECT_EQ(control<QLabel>(IDC_ERROR_TEXT)->text().toStdString(),
                   "No ZOR 7700 device detected.");
         EXPECT_FALSE(control<QPushButton>(IDC_NEXT)->isEnabled());
+        expectFocus(IDC_PREVIOUS, "error page");
         screenshot(ErrorPage);
         // The user switches the device on: a device that answers, same port.
         silent.reset();
         ASSERT_TRUE(
             awake.start({QStringLiteral("--fast"), QStringLiteral("--port"), QString::number(port)},
                         home.filePath(QStringLiteral("commands-2.txt"))));
-        click(IDC_PREVIOUS);
+        press(Qt::Key_Space);
     });
     waitFor(PortPage, QStringLiteral("back on the port page"), [this, port] {
         EXPECT_EQ(control<QComboBox>(IDC_PORT_COMBO)->currentData().toLongLong(), port)
             << "the port stays chosen";
         EXPECT_TRUE(control<QPushButton>(IDC_NEXT)->isEnabled());
-        click(IDC_NEXT);
+        expectFocus(IDC_NEXT, "port page after the error");
+        press(Qt::Key_Return);
     });
     waitFor(OutputPage, QStringLiteral("output page on retry"), [this] { click(IDC_CANCEL); });
     play();
@@ -395,7 +424,8 @@ TEST_F(WizardQtGuiTest, CancelDuringTheTransferAsksFirst) {
         },
         [this] {
             screenshot(TransferPage);
-            click(IDC_CANCEL);
+            expectFocus(IDC_CANCEL, "transfer page");
+            press(Qt::Key_Space);
         });
     answer(QStringLiteral("Log-Data is currently read from the device.\nExit anyway?"),
            QMessageBox::No);

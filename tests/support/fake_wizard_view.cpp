@@ -36,6 +36,10 @@ void FakeWizardView::SetText(int32_t controlId, const char16_t* text) {
 
 void FakeWizardView::EnableControl(int32_t controlId, bool on) {
     enabled[controlId] = on;
+    // A disabled control loses the focus, as a Win32 control does.
+    if (!on && focus == controlId) {
+        focus = 0;
+    }
 }
 
 bool FakeWizardView::IsControlEnabled(int32_t controlId) {
@@ -46,6 +50,10 @@ bool FakeWizardView::IsControlEnabled(int32_t controlId) {
 
 void FakeWizardView::SetFocus(int32_t controlId) {
     focus = controlId;
+}
+
+int32_t FakeWizardView::FocusedControl() {
+    return focus;
 }
 
 void FakeWizardView::ClearCombo(int32_t controlId) {
@@ -137,9 +145,13 @@ bool FakeWizardView::AskSaveFile(SaveFileRequest& request) {
 
 bool FakeWizardView::AskYesNo(const char16_t* text) {
     questions.push_back(text);
+    // As a Win32 window does, the focus goes back where it was when the
+    // question closes, which fails for a control disabled meanwhile.
+    const int32_t focusBefore = focus;
     if (whileAsking) {
         whileAsking();
     }
+    focus = IsControlEnabled(focusBefore) ? focusBefore : 0;
     if (yesNoAnswers.empty()) {
         return false;
     }
@@ -164,11 +176,16 @@ void FakeWizardView::OpenFolder(const char16_t* folder) {
 }
 
 void FakeWizardView::Click(CTDlg& dialog, int32_t frameButton) {
+    // Ids 1 and 2 are Enter and Escape, which move no focus.
+    if (frameButton != kIdOk && frameButton != kIdCancel) {
+        focus = frameButton;
+    }
     dialog.HandleMessage(frame, kWmCommand,
                          makeCommandParam(static_cast<uint16_t>(frameButton), kBnClicked), 0);
 }
 
 void FakeWizardView::ClickPageControl(CTDlg& dialog, int32_t controlId) {
+    focus = controlId;
     CTDlg::RoutePageCommand(&dialog, makeCommandParam(static_cast<uint16_t>(controlId), kBnClicked),
                             0);
 }
@@ -182,6 +199,8 @@ void FakeWizardView::SelectPort(CTDlg& dialog, intptr_t data) {
         }
     }
     comboSelection[IDC_PORT_COMBO] = position;
+    // The user chooses in the list, by mouse or by keys: it has the focus.
+    focus = IDC_PORT_COMBO;
     CTDlg::RoutePageCommand(&dialog, makeCommandParam(IDC_PORT_COMBO, kCbnSelChange), 0);
 }
 

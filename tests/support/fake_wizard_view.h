@@ -38,6 +38,7 @@ public:
     void EnableControl(int32_t controlId, bool enabled) override;
     bool IsControlEnabled(int32_t controlId) override;
     void SetFocus(int32_t controlId) override;
+    int32_t FocusedControl() override;
     void ClearCombo(int32_t controlId) override;
     void AddComboItem(int32_t controlId, const char16_t* text, intptr_t data) override;
     void SetComboSelection(int32_t controlId, int32_t position) override;
@@ -59,7 +60,8 @@ public:
     void ShowWarning(const char16_t* text) override;
     void OpenFolder(const char16_t* folder) override;
 
-    // The user's actions, as the front end would deliver them.
+    // The user's actions, as the front end would deliver them; a button
+    // clicked or the port list chosen in takes the focus, as in a real window.
     void Click(CTDlg& dialog, int32_t frameButton);
     void ClickPageControl(CTDlg& dialog, int32_t controlId);
     void SelectPort(CTDlg& dialog, intptr_t data);

@@ -205,8 +205,28 @@ void waitForPage(int page, DWORD timeoutMs = kPageTimeoutMs) {
     step("page " + narrow(kPageNames[page]));
 }
 
-void expectButtons(const char* where, bool previous, bool next, bool cancel) {
+// The control with the focus in the wizard's thread; null for none.
+HWND focusedWindow() {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof(thread);
+    GetGUIThreadInfo(GetWindowThreadProcessId(frame, nullptr), &thread);
+    return thread.hwndFocus;
+}
+
+void expectFocus(const std::string& where, int id) {
+    HWND focused = focusedWindow();
+    const int focusedId = focused != nullptr ? GetDlgCtrlID(focused) : 0;
+    if (focusedId != id || !IsWindowEnabled(focused) || !IsWindowVisible(focused)) {
+        fail(where + ": the focus is on " + std::to_string(focusedId) + " (enabled " +
+             std::to_string(IsWindowEnabled(focused)) + ", visible " +
+             std::to_string(IsWindowVisible(focused)) + "), not on " + std::to_string(id));
+    }
+}
+
+// The buttons' states, and the focus on `focus`, enabled and shown.
+void expectButtons(const char* where, bool previous, bool next, bool cancel, int focus) {
     settle();
+    expectFocus(where, focus);
     const struct {
         int id;
         bool expected;
@@ -235,19 +255,22 @@ void click(int id, const std::string& name) {
     click(control(id), name);
 }
 
-// Escape as typed on the keyboard: posted to the control with the focus, so
-// the dialog manager turns it into IDCANCEL.
-void pressEscape() {
-    GUITHREADINFO thread{};
-    thread.cbSize = sizeof(thread);
-    GetGUIThreadInfo(GetWindowThreadProcessId(frame, nullptr), &thread);
-    HWND target = thread.hwndFocus != nullptr ? thread.hwndFocus : frame;
-    step("press Escape");
-    PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 1);
-    PostMessageW(target, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+// A key as typed on the keyboard: posted to the control with the focus (the
+// frame when none has it), where the dialog manager sees it first.
+void pressKey(WPARAM key, const std::string& name) {
+    HWND focused = focusedWindow();
+    HWND target = focused != nullptr ? focused : frame;
+    step("press " + name);
+    PostMessageW(target, WM_KEYDOWN, key, 1);
+    PostMessageW(target, WM_KEYUP, key, 0xC0000001);
     settle();
     Sleep(200);
     settle();
+}
+
+intptr_t selectedPort() {
+    HWND combo = control(IDC_PORT_COMBO);
+    return SendMessageW(combo, CB_GETITEMDATA, SendMessageW(combo, CB_GETCURSEL, 0, 0), 0);
 }
 
 // The close box of the title bar.
@@ -270,6 +293,20 @@ void choosePort(int portNumber) {
     }
     fail("COM" + std::to_string(portNumber) + " is not in the port list (" + std::to_string(count) +
          " items)");
+}
+
+// By keys only, from the list with the focus: F4 opens it, Down walks to the
+// port, each step keeping the focus in the list, and Enter takes it.
+void choosePortByKeys(int portNumber) {
+    HWND combo = control(IDC_PORT_COMBO);
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    pressKey(VK_F4, "F4");
+    for (LRESULT item = 1; item < count && selectedPort() != portNumber; ++item) {
+        pressKey(VK_DOWN, "Down");
+        expectFocus("moving through the port list", IDC_PORT_COMBO);
+    }
+    pressKey(VK_RETURN, "Enter");
+    expectEqual("port chosen by keys", std::to_string(portNumber), std::to_string(selectedPort()));
 }
 
 // Types `typed` into the save dialog with the file type `filterIndex`; the
@@ -445,12 +482,12 @@ struct Run {
 void walkToOutputPage(const Run& run) {
     startProgram(run.program);
     waitForPage(Welcome);
-    expectButtons("welcome page", false, true, true);
+    expectButtons("welcome page", false, true, true, IDC_NEXT);
     saveScreenshot(frame, L"win32-1-welcome");
     click(IDC_NEXT, "Next");
     waitForPage(Port);
     choosePort(run.port);
-    expectButtons("port page with a port", true, true, true);
+    expectButtons("port page with a port", true, true, true, IDC_PORT_COMBO);
     saveScreenshot(frame, L"win32-2-port");
     click(IDC_NEXT, "Next");
     // A quick device may leave the connecting page before a poll sees it.
@@ -458,11 +495,11 @@ void walkToOutputPage(const Run& run) {
               "ConnectingPage");
     if (shownPage() == Connecting) {
         step("page ConnectingPage");
-        expectButtons("connecting page", false, false, true);
+        expectButtons("connecting page", false, false, true, IDC_CANCEL);
         saveScreenshot(frame, L"win32-3-connecting");
     }
     waitForPage(Output);
-    expectButtons("output page before a file is chosen", true, false, true);
+    expectButtons("output page before a file is chosen", true, false, true, IDC_BROWSE);
 }
 
 // Ends on the success page with Finish, or with the close box when `closeBox`.
@@ -476,11 +513,11 @@ void transferAndFinish(const Run& run, const std::wstring& typed, const std::wst
             [] { return SendMessageW(control(IDC_ERASE_CHECK), BM_GETCHECK, 0, 0) == BST_CHECKED; },
             kPageTimeoutMs, "the erase box to be ticked");
     }
-    expectButtons("output page with a file", true, true, true);
+    expectButtons("output page with a file", true, true, true, erase ? IDC_ERASE_CHECK : IDC_NEXT);
     saveScreenshot(frame, L"win32-4-output");
     click(IDC_NEXT, "Next");
     waitForPage(Transfer);
-    expectButtons("transfer page", false, false, true);
+    expectButtons("transfer page", false, false, true, IDC_CANCEL);
     waitUntil(
         [] {
             return SendMessageW(control(IDC_TRANSFER_PROGRESS), PBM_GETPOS, 0, 0) > 0 ||
@@ -490,7 +527,7 @@ void transferAndFinish(const Run& run, const std::wstring& typed, const std::wst
     saveScreenshot(frame, L"win32-5-transfer");
     // The erase waits five seconds after the file is complete.
     waitForPage(Success, kTransferTimeoutMs);
-    expectButtons("success page", false, true, false);
+    expectButtons("success page", false, true, false, IDC_NEXT);
     expectEqual("success text", successText, narrow(textOf(control(IDC_SUCCESS_HEADING))));
     expectEqual("Next on the success page", "&Finish", narrow(textOf(control(IDC_NEXT))));
     saveScreenshot(frame, L"win32-6-success");
@@ -548,28 +585,34 @@ void gpxWithoutErase(const Run& run) {
     expectEqual("commands received", "$PZOR,V $PZOR,R", joined(receivedCommands(run.commands)));
 }
 
-// The device stays silent: the error page, which Escape does not leave,
-// Previous back to the port page with Next enabled, and Cancel ends the
-// wizard without a question.
+// By keyboard on a first run, the device staying silent: the port chosen in
+// the open list, Enter goes on, Up on the connecting page changes no port; the
+// error page, which Escape does not leave, Enter on Previous back to the port
+// page with Next enabled, and Cancel ends the wizard without a question.
 void noDevice(const Run& run) {
     startProgram(run.program);
     waitForPage(Welcome);
-    click(IDC_NEXT, "Next");
+    pressKey(VK_RETURN, "Enter");
     waitForPage(Port);
-    choosePort(run.port);
-    click(IDC_NEXT, "Next");
+    expectButtons("port page on a first run", true, false, true, IDC_PORT_COMBO);
+    choosePortByKeys(run.port);
+    pressKey(VK_RETURN, "Enter");
+    waitForPage(Connecting);
+    expectButtons("connecting page", false, false, true, IDC_CANCEL);
+    pressKey(VK_UP, "Up");
+    expectEqual("port after Up", std::to_string(run.port), std::to_string(selectedPort()));
     waitForPage(Error);
-    expectButtons("error page", true, false, true);
+    expectButtons("error page", true, false, true, IDC_PREVIOUS);
     expectEqual("error text", "No ZOR 7700 device detected.",
                 narrow(textOf(control(IDC_ERROR_TEXT))));
     saveScreenshot(frame, L"win32-7-error");
-    pressEscape();
+    pressKey(VK_ESCAPE, "Escape");
     if (WaitForSingleObject(programProcess, 0) == WAIT_OBJECT_0 || shownPage() != Error) {
         fail("Escape left the error page");
     }
-    click(IDC_PREVIOUS, "Previous");
+    pressKey(VK_RETURN, "Enter");
     waitForPage(Port);
-    expectButtons("port page after the error", true, true, true);
+    expectButtons("port page after the error", true, true, true, IDC_NEXT);
     click(IDC_CANCEL, "Cancel");
     expectExit();
     expectSettings(run.port, 0, L"");

@@ -10,6 +10,9 @@ set -euo pipefail
 scenario=$1 sim=$2 transfer=$3 driver=$4 program=$5 prefix=$6 shots=${7:-}
 wine=/usr/lib/wine/wine64
 port=7
+# A port without a device listed before the simulator's, so that choosing the
+# simulator's port by keys takes more than one step.
+other_port=3
 
 for tool in "$sim" "$transfer"; do
     if [ ! -x "$tool" ]; then
@@ -30,12 +33,16 @@ cleanup() {
         kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
-    "$wine" reg delete 'HKLM\Software\Wine\Ports' /v "COM$port" /f >/dev/null 2>&1 || true
+    for number in $port $other_port; do
+        "$wine" reg delete 'HKLM\Software\Wine\Ports' /v "COM$number" /f >/dev/null 2>&1 || true
+    done
     "$wine" reg delete 'HKCU\Software\ZOR' /f >/dev/null 2>&1 || true
     /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
     rm -rf "$work"
 }
 trap cleanup EXIT
+# The set-up's commands are quiet; a failing one says which it was.
+trap 'echo "FAILED $scenario: line $LINENO: $BASH_COMMAND"' ERR
 
 # The driver names the file it writes: track.kml (track.gpx for GPX) in the
 # folder it is given.
@@ -77,6 +84,7 @@ sim_pid=$started_pid
 /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
 /usr/lib/wine/wineserver -w >/dev/null 2>&1 || true
 "$wine" reg add 'HKLM\Software\Wine\Ports' /v "COM$port" /d "$device" /f >/dev/null 2>&1
+"$wine" reg add 'HKLM\Software\Wine\Ports' /v "COM$other_port" /d /dev/null /f >/dev/null 2>&1
 "$wine" reg delete 'HKCU\Software\ZOR' /f >/dev/null 2>&1 || true
 /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
 /usr/lib/wine/wineserver -w >/dev/null 2>&1 || true
