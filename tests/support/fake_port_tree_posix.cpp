@@ -1,5 +1,6 @@
 #include "support/fake_port_tree_posix.h"
 
+#include "device/bluetooth_ports.h"
 #include "device/link_owner_mark.h"
 
 #include <filesystem>
@@ -34,4 +35,8 @@ void FakePortTree::addLink(const std::string& name, const std::string& target) {
 void FakePortTree::addAbandonedLink(const std::string& name, const std::string& target) {
     addLink(name, target);
     std::ofstream(linkOwnerMark(link(name))) << "4242\n";
+}
+
+void FakePortTree::writeBluetoothPorts(const std::string& text) {
+    std::ofstream(bluetoothPortsFile(roots), std::ios::binary) << text;
 }

@@ -21,6 +21,8 @@ public:
     // A link that a program made and left behind when it was killed: its
     // owner mark is there, but nobody holds it.
     void addAbandonedLink(const std::string& name, const std::string& target);
+    // The Bluetooth port file's content.
+    void writeBluetoothPorts(const std::string& text);
 
     std::string dev(const std::string& name) const { return roots.devDir + "/" + name; }
     std::string link(const std::string& name) const { return roots.userPortsDir + "/" + name; }
