@@ -28,10 +28,11 @@ std::vector<BluetoothPort> readBluetoothPorts(const ComPortRoots& roots);
 // The port a COM number names; false when no usable line names it.
 bool findBluetoothPort(int32_t portNumber, const ComPortRoots& roots, BluetoothPort& port);
 
-// The ports of these devices, in the order given: each address keeps its
-// line; a new address gets the lowest free number from 129 on (past the fixed
-// blocks, skipping user links), appended to the file at once. An address left
-// without a number (all taken, or the file cannot be written) is left out.
+// One port per address, in the order given: each address keeps its line; a
+// new one gets the lowest free number from 129 on (past the fixed blocks,
+// skipping user links), appended to the file at once. An address left without
+// a number (no address, all numbers taken, the file cannot be written) gets
+// the number -1.
 std::vector<BluetoothPort> assignBluetoothPorts(const std::vector<std::string>& addresses,
                                                 const ComPortRoots& roots);
 

@@ -133,8 +133,8 @@ std::vector<BluetoothPort> assignBluetoothPorts(const std::vector<std::string>& 
     std::vector<BluetoothPort> assigned;
     for (const std::string& address : addresses) {
         const BluetoothPort* port = portOf(bluetoothAddress(address), known);
-        if (port != nullptr && (kept || portOf(port->address, fresh) == nullptr))
-            assigned.push_back(*port);
+        bool usable = port != nullptr && (kept || portOf(port->address, fresh) == nullptr);
+        assigned.push_back(usable ? *port : BluetoothPort{-1, bluetoothAddress(address), 1});
     }
     return assigned;
 }

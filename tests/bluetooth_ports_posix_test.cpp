@@ -64,7 +64,7 @@ TEST(BluetoothPorts, NewDevicesGetTheLowestFreeNumbersAndKeepThem) {
     const std::vector<std::string> paired = {"00:00:00:00:00:02", "aa:bb:cc:dd:ee:ff",
                                              "00:00:00:00:00:01", "not an address"};
     const std::vector<std::string> expected = {"130 00:00:00:00:00:02 1", "131 AA:BB:CC:DD:EE:FF 2",
-                                               "132 00:00:00:00:00:01 1"};
+                                               "132 00:00:00:00:00:01 1", "-1  1"};
     EXPECT_EQ(expected, described(assignBluetoothPorts(paired, tree.roots)));
     const std::string stored = readFile(bluetoothPortsFile(tree.roots));
     EXPECT_EQ(userText + "\n130 00:00:00:00:00:02 1\n132 00:00:00:00:00:01 1\n", stored);
@@ -88,7 +88,8 @@ TEST(BluetoothPorts, ANumberThatCannotBeKeptIsNotGiven) {
     std::ofstream(tree.folder.path() / "file") << "x";
     ComPortRoots unwritable = tree.roots;
     unwritable.userPortsDir = tree.folder.path().string() + "/file/ports";
-    EXPECT_TRUE(assignBluetoothPorts({"00:11:22:33:44:55"}, unwritable).empty());
+    EXPECT_EQ(std::vector<std::string>{"-1 00:11:22:33:44:55 1"},
+              described(assignBluetoothPorts({"00:11:22:33:44:55"}, unwritable)));
 }
 
 } // namespace
