@@ -19,6 +19,8 @@ struct ComPortRoots {
 
 // The user link in the ports folder that names a COM number: "com3", "COM3"
 // and "Com03" all name 3; of several, the last in name order. Empty when none.
+// A link whose maker has ended without removing it (link_owner_mark.h) is no
+// link at all: its terminal may belong to somebody else by now.
 std::string userPortLink(int32_t portNumber, const ComPortRoots& roots);
 
 // The device path a COM number stands for (a user link's path itself, or the

@@ -1,5 +1,6 @@
 #include "device/com_port_map.h"
 
+#include "device/link_owner_mark.h"
 #include "support/port_list.h"
 
 #include <cstdio>
@@ -85,8 +86,9 @@ std::string userPortLink(int32_t portNumber, const ComPortRoots& roots) {
     std::string chosen;
     while (const dirent* entry = readdir(folder)) {
         std::string name = entry->d_name;
-        if (linkNameNumber(entry->d_name) == portNumber && name > chosen &&
-            isLink(roots.userPortsDir + "/" + name))
+        std::string path = roots.userPortsDir + "/" + name;
+        if (linkNameNumber(entry->d_name) == portNumber && name > chosen && isLink(path) &&
+            !isAbandonedLink(path))
             chosen = name;
     }
     closedir(folder);

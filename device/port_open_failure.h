@@ -21,3 +21,7 @@ std::string portOpenErrorText(const std::string& devicePath, int error);
 std::string portInUseText(const std::string& devicePath, int32_t holder);
 // The line settings were refused: the system's own words.
 std::string portSetUpErrorText(const std::string& devicePath, int error);
+// A paired logger's socket did not connect: switched off or out of range,
+// the adapter off, the connection or the pairing refused, or the system's
+// own words.
+std::string bluetoothConnectErrorText(const std::string& address, int32_t channel, int error);

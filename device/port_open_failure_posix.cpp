@@ -87,3 +87,29 @@ std::string portOpenErrorText(const std::string& path, int error) {
 std::string portSetUpErrorText(const std::string& path, int error) {
     return "cannot set up " + path + ": " + std::strerror(error);
 }
+
+// The kernel's words for Bluetooth (a page timeout is "Host is down") mean
+// little to a user; these are the causes behind them.
+std::string bluetoothConnectErrorText(const std::string& address, int32_t channel, int error) {
+    std::string device = "Bluetooth " + address;
+    switch (error) {
+    case EHOSTDOWN:
+    case ETIMEDOUT:
+        return device + " does not answer: the logger is switched off or out of range";
+    case EHOSTUNREACH:
+    case ENETDOWN:
+    case ENODEV:
+    case EADDRNOTAVAIL:
+        return "cannot reach " + device + ": the Bluetooth adapter is off (switch Bluetooth on)";
+    case EAFNOSUPPORT:
+    case EPROTONOSUPPORT:
+        return "cannot reach " + device + ": this system has no Bluetooth serial port support";
+    case ECONNREFUSED:
+        return device + " refused the connection on channel " + std::to_string(channel);
+    case EACCES:
+    case EBADE:
+        return device + " refused the pairing: pair the logger again";
+    default:
+        return "cannot connect to " + device + ": " + std::strerror(error);
+    }
+}

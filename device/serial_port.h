@@ -27,6 +27,8 @@ private:
     // The lock file that tells other serial programs the port is ours, while
     // it is open (POSIX only; empty when none could be written).
     std::string lockFile;
+    // POSIX only: the port is a paired Bluetooth logger's socket, not a terminal.
+    bool socketLink = false;
 };
 
 // Why the last open of a port in this process failed, for a person to read

@@ -1,11 +1,14 @@
 #include "device/serial_port.h"
 
+#include "device/bluetooth_ports.h"
 #include "device/com_port_map.h"
 #include "device/lock_holder.h"
 #include "device/port_open_failure.h"
+#include "device/rfcomm_connect.h"
 #include "device/uucp_lock.h"
 #include "device/worker_platform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <string>
@@ -14,6 +17,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -79,6 +83,24 @@ std::string deviceBehind(const std::string& path) {
     return device;
 }
 
+// A paired logger without `rfcomm bind`: a socket to its serial port channel,
+// locked under its address as a bound port is under its device's name. The
+// descriptor, or -1 with the lock given back and the cause noted.
+int openBluetoothSocket(const BluetoothPort& port, std::string& lockFile) {
+    int32_t holder = 0;
+    if (!takeUucpLock(port.address, lockFile, holder)) {
+        refuse(lockFile, portInUseText("Bluetooth " + port.address, holder));
+        return -1;
+    }
+    int fd = connectRfcomm(port.address, port.channel);
+    if (fd >= 0 && fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK) == 0)
+        return fd;
+    refuse(lockFile, bluetoothConnectErrorText(port.address, port.channel, errno));
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
+}
+
 bool waitWritable(int fd, uint32_t deadline) {
     int32_t remaining = static_cast<int32_t>(deadline - tickCount());
     if (remaining <= 0)
@@ -99,6 +121,12 @@ bool SerialPort::open(int32_t portNumber) {
     notePortOpenFailure({});
     ComPortRoots roots = ComPortRoots::fromEnvironment();
     std::string path = deviceBehind(comPortDevicePath(portNumber, roots));
+    BluetoothPort bluetooth;
+    if (path.empty() && findBluetoothPort(portNumber, roots, bluetooth)) {
+        handle = openBluetoothSocket(bluetooth, lockFile);
+        socketLink = handle != kInvalid;
+        return socketLink;
+    }
     if (path.empty())
         return refuse(lockFile, portMissingText(portNumber, roots));
     int32_t holder = 0;
@@ -146,7 +174,10 @@ bool SerialPort::write(const void* data, uint32_t size) {
     uint32_t deadline = tickCount() + kWriteTimeoutConstantMs + kWriteTimeoutPerByteMs * size;
     uint32_t left = size;
     while (left > 0) {
-        ssize_t sent = ::write(static_cast<int>(handle), next, left);
+        // A socket whose far end has gone would raise SIGPIPE, which ends
+        // the program; a failed write is all the worker needs to know.
+        ssize_t sent = socketLink ? ::send(static_cast<int>(handle), next, left, MSG_NOSIGNAL)
+                                  : ::write(static_cast<int>(handle), next, left);
         if (sent > 0) {
             next += sent;
             left -= static_cast<uint32_t>(sent);
@@ -162,15 +193,34 @@ bool SerialPort::write(const void* data, uint32_t size) {
     return true;
 }
 
+// A socket has no terminal queue to flush: what has arrived so far, and no
+// more, is read and dropped, so a device that keeps sending cannot hold us.
 void SerialPort::purgeReceive() {
-    tcflush(static_cast<int>(handle), TCIFLUSH);
+    int fd = static_cast<int>(handle);
+    if (!socketLink) {
+        tcflush(fd, TCIFLUSH);
+        return;
+    }
+    int waiting = 0;
+    uint8_t scratch[4096];
+    if (ioctl(fd, FIONREAD, &waiting) != 0)
+        return;
+    while (waiting > 0) {
+        size_t wanted = std::min(sizeof scratch, static_cast<size_t>(waiting));
+        ssize_t got = ::recv(fd, scratch, wanted, MSG_DONTWAIT);
+        if (got <= 0)
+            return;
+        waiting -= static_cast<int>(got);
+    }
 }
 
 void SerialPort::close() {
     if (handle == kInvalid)
         return;
-    releaseExclusiveUse(static_cast<int>(handle));
+    if (!socketLink)
+        releaseExclusiveUse(static_cast<int>(handle));
     ::close(static_cast<int>(handle));
     handle = kInvalid;
+    socketLink = false;
     releaseUucpLock(lockFile);
 }

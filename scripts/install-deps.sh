@@ -13,6 +13,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     gpsbabel libxml2-utils zip
     dpkg-dev lintian help2man man-db
+    libsystemd-dev dbus python3-dbusmock
 )
 
 missing=()

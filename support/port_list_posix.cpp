@@ -1,5 +1,6 @@
 #include "support/port_list_posix.h"
 
+#include "device/bluetooth_ports.h"
 #include "support/utf8_text.h"
 
 #include <cstdlib>
@@ -78,11 +79,26 @@ std::string describe(const std::string& path, const ComPortRoots& roots)
     return what + " (" + path + ")";
 }
 
+// The description starts with the address: the port page cuts a long name.
+void addBluetoothPorts(PortSlots& slots, const ComPortRoots& roots, const std::vector<PairedDevice>& paired)
+{
+    std::vector<std::string> addresses;
+    for (const PairedDevice& device : paired)
+        addresses.push_back(device.address);
+    const std::vector<BluetoothPort> ports = assignBluetoothPorts(addresses, roots);
+    for (size_t i = 0; i < paired.size(); ++i) {
+        const std::string name = paired[i].name.empty() ? "" : " " + paired[i].name;
+        std::u16string description;
+        if (ports[i].number >= 0 && utf16FromUtf8("Bluetooth " + ports[i].address + name, description))
+            slots.put(ports[i].number, description.c_str());
+    }
+}
+
 } // namespace
 
-bool PortList::Refresh() { return refreshPortList(*this, ComPortRoots::fromEnvironment()); }
+bool PortList::Refresh() { return refreshPortList(*this, ComPortRoots::fromEnvironment(), pairedSerialDevices()); }
 
-bool refreshPortList(PortList& ports, const ComPortRoots& roots)
+bool refreshPortList(PortList& ports, const ComPortRoots& roots, const std::vector<PairedDevice>& paired)
 {
     PortSlots slots;
     struct stat info{};
@@ -97,6 +113,7 @@ bool refreshPortList(PortList& ports, const ComPortRoots& roots)
             description.clear();
         slots.put(port, description.c_str());
     }
+    addBluetoothPorts(slots, roots, paired);
     slots.moveTo(ports);
     return readable;
 }

@@ -1,5 +1,6 @@
 #include "support/registry_key.h"
 
+#include "support/atomic_file_posix.h"
 #include "support/ini_document.h"
 #include "support/user_folders_posix.h"
 #include "support/utf8_text.h"
@@ -32,16 +33,6 @@ struct SettingsFile {
     bool changed = false;
     IniDocument document;
 };
-
-void makeFolder(const std::string& path)
-{
-    // Each level is tried in turn; one that exists already is no failure.
-    for (size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
-        mkdir(path.substr(0, slash).c_str(), 0700);
-        if (slash == std::string::npos)
-            return;
-    }
-}
 
 // A file that shrinks while being read gives what was there; a read error gives nothing.
 bool readAll(int fd, off_t size, std::string& text)
@@ -89,33 +80,6 @@ bool load(SettingsFile& file)
     return true;
 }
 
-bool writeAll(int fd, const std::string& text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t put = write(fd, text.data() + done, text.size() - done);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        done += static_cast<size_t>(put);
-    }
-    return true;
-}
-
-// A crash or a full disk mid-save leaves either the old file or the new one.
-void replaceAtomically(const SettingsFile& file)
-{
-    std::string temporary = file.path + ".XXXXXX";
-    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        return;
-    const bool written = fchmod(fd, file.mode) == 0 && writeAll(fd, file.document.text()) && fsync(fd) == 0;
-    const bool closed = close(fd) == 0;
-    if (!written || !closed || rename(temporary.c_str(), file.path.c_str()) != 0)
-        unlink(temporary.c_str());
-}
-
 SettingsFile* fileOf(void* handle) { return static_cast<SettingsFile*>(handle); }
 
 // A DWORD is 32 bits: both "-1" and "4294967295" name the same value.
@@ -144,7 +108,7 @@ CRegistryKey::CRegistryKey()
 {
     auto file = std::make_unique<SettingsFile>();
     const std::string folder = configFolder() + "/ZOR";
-    makeFolder(folder);
+    makeFolders(folder, 0700);
     file->path = folder + "/ZOR7700Track.conf";
     if (!load(*file))
         return;
@@ -158,7 +122,7 @@ CRegistryKey::~CRegistryKey()
         return;
     SettingsFile* file = fileOf(hKey);
     if (file->changed && file->writable)
-        replaceAtomically(*file);
+        replaceFileAtomically(file->path, file->document.text(), file->mode);
     delete file;
 }
 

@@ -1,49 +1,14 @@
 #include "device/com_port_map.h"
 
+#include "support/fake_port_tree_posix.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
-namespace fs = std::filesystem;
-
-namespace {
-
-// A private /dev, /sys and ports folder per test, removed afterwards.
-class FakeTree {
-public:
-    FakeTree() {
-        std::string pattern = (fs::temp_directory_path() / "zor-comtree-XXXXXX").string();
-        root = mkdtemp(pattern.data());
-        roots.devDir = root + "/dev";
-        roots.sysDir = root + "/sys";
-        roots.userPortsDir = root + "/config/ZOR/ports";
-        fs::create_directories(roots.devDir);
-        fs::create_directories(roots.sysDir + "/class/tty");
-        fs::create_directories(roots.userPortsDir);
-    }
-    ~FakeTree() { fs::remove_all(root); }
-
-    void addDevice(const std::string& name) { std::ofstream(roots.devDir + "/" + name); }
-    void addUart(const std::string& name, const char* type) {
-        addDevice(name);
-        fs::create_directories(roots.sysDir + "/class/tty/" + name);
-        std::ofstream(roots.sysDir + "/class/tty/" + name + "/type") << type << "\n";
-    }
-    void addLink(int32_t number, const std::string& target) {
-        fs::create_symlink(target, roots.userPortsDir + "/com" + std::to_string(number));
-    }
-
-    std::string root;
-    ComPortRoots roots;
-};
-
-} // namespace
-
 TEST(ComPortMap, NumbersResolveToPresentDevices) {
-    FakeTree tree;
+    FakePortTree tree;
     tree.addUart("ttyS0", "4");
     tree.addUart("ttyS1", "0");
     tree.addDevice("ttyS2"); // no sysfs entry at all
@@ -54,9 +19,10 @@ TEST(ComPortMap, NumbersResolveToPresentDevices) {
     tree.addDevice("rfcomm31");
     tree.addDevice("pts7");
     tree.addDevice("rfcomm-target");
-    tree.addLink(5, tree.roots.devDir + "/pts7");
-    tree.addLink(33, tree.roots.devDir + "/gone");
-    tree.addLink(200, tree.roots.devDir + "/rfcomm-target");
+    tree.addLink("com5", tree.dev("pts7"));
+    tree.addLink("com33", tree.dev("gone"));
+    tree.addLink("com200", tree.dev("rfcomm-target"));
+    tree.addAbandonedLink("com6", tree.dev("pts7"));
     std::string dev = tree.roots.devDir + "/";
     std::string ports = tree.roots.userPortsDir + "/";
 
@@ -71,6 +37,7 @@ TEST(ComPortMap, NumbersResolveToPresentDevices) {
         {"ttyS2 without sysfs facts is not present", 3, "", dev + "ttyS2"},
         {"a missing ttyS node is not present", 4, "", dev + "ttyS3"},
         {"a user link takes precedence over ttyS4", 5, ports + "com5", ports + "com5"},
+        {"a link its killed maker left is no link", 6, "", dev + "ttyS5"},
         {"COM32 is ttyS31, absent", 32, "", dev + "ttyS31"},
         {"a dangling user link hides ttyUSB0", 33, "", ports + "com33"},
         {"COM64 is ttyUSB31", 64, dev + "ttyUSB31", dev + "ttyUSB31"},

@@ -68,10 +68,10 @@ public:
     }
     void userLink(const std::string& name, const std::string& target) { fs::create_symlink(target, link(name)); }
 
-    std::vector<std::string> listed() const
+    std::vector<std::string> listed(const std::vector<PairedDevice>& paired = {}) const
     {
         PortList ports;
-        EXPECT_TRUE(refreshPortList(ports, roots));
+        EXPECT_TRUE(refreshPortList(ports, roots, paired));
         std::vector<std::string> lines;
         for (int32_t i = 0; i < ports.count; ++i)
             lines.push_back(std::to_string(ports.portNumbers[i]) + " " + utf8FromUtf16(ports.descriptions[i].c_str()));
@@ -155,6 +155,22 @@ TEST(PortListPosix, LinksDecideTheirNumbers)
         "33 Link to " + system.dev("pts") + " (" + system.link("com33") + ")",
     };
     EXPECT_EQ(system.listed(), expected);
+}
+
+TEST(PortListPosix, PairedLoggersKeepNumbersOfTheirOwn)
+{
+    FakeSystem system;
+    system.node("target");
+    system.userLink("com129", system.dev("target"));
+    const std::vector<PairedDevice> paired = {{"00:11:22:33:44:55", "ZOR 7700"}, {"00:11:22:33:44:56", ""}};
+    const std::vector<std::string> expected = {
+        "129 Link to " + system.dev("target") + " (" + system.link("com129") + ")",
+        "130 Bluetooth 00:11:22:33:44:55 ZOR 7700",
+        "131 Bluetooth 00:11:22:33:44:56",
+    };
+    EXPECT_EQ(system.listed(paired), expected);
+    EXPECT_EQ(system.listed({paired[1]}), (std::vector<std::string>{expected[0], expected[2]}))
+        << "a logger keeps its number while another one is away";
 }
 
 TEST(PortListPosix, AnUnreadableDeviceFolderGivesAnEmptyList)

@@ -1,5 +1,6 @@
 #include "device/serial_port.h"
 
+#include "device/rfcomm_connect.h"
 #include "device/uucp_lock.h"
 #include "device/worker_platform.h"
 #include "support/pseudo_terminal_posix.h"
@@ -8,9 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <utility>
 
 #include <fcntl.h>
 #include <grp.h>
@@ -24,13 +27,8 @@
 namespace {
 
 constexpr int32_t kPort = 7;
-
-// The test's locks go to a folder of its own, never the system's.
-class PrivateLockFolder : public TempFolder {
-public:
-    PrivateLockFolder() { setUucpLockFolderForTests(path().string()); }
-    ~PrivateLockFolder() { setUucpLockFolderForTests(""); }
-};
+constexpr int32_t kBluetoothPort = 140;
+constexpr char kAddress[] = "00:11:22:33:44:55";
 
 std::string pidText(pid_t pid) {
     char text[16];
@@ -47,12 +45,27 @@ pid_t endedPid() {
     return child;
 }
 
-class SerialPortOnPty : public ::testing::Test {
+// The paired logger's socket comes from a socket pair instead of the radio.
+class BluetoothStandIn {
+public:
+    explicit BluetoothStandIn(RfcommConnector connector) {
+        setRfcommConnectorForTests(std::move(connector));
+    }
+    ~BluetoothStandIn() { setRfcommConnectorForTests({}); }
+};
+
+enum class Transport { Serial, Bluetooth };
+
+// The link behaves the same over a serial device and over a paired logger's
+// socket, whichever the COM number names.
+class SerialLink : public ::testing::TestWithParam<Transport> {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(device.isOpen());
-        ASSERT_TRUE(ports.link(kPort, device.slavePath()));
-        ASSERT_TRUE(port.open(kPort));
+        ASSERT_TRUE(device->isOpen());
+        ASSERT_TRUE(GetParam() == Transport::Serial
+                        ? ports.link(kPort, pty.slavePath())
+                        : ports.pairBluetooth(kBluetoothPort, kAddress));
+        ASSERT_TRUE(port.open(number)) << lastPortOpenFailure();
     }
 
     // Reads until `count` bytes came or a second has passed.
@@ -71,15 +84,30 @@ protected:
         return got;
     }
 
-    PseudoTerminal device;
+    PseudoTerminal pty;
+    SocketPairLine sockets;
+    DeviceLine* device =
+        GetParam() == Transport::Serial ? static_cast<DeviceLine*>(&pty) : &sockets;
+    int32_t number = GetParam() == Transport::Serial ? kPort : kBluetoothPort;
+    BluetoothStandIn radio{[this](const std::string& address, int32_t channel) {
+        errno = ENOENT;
+        return address == kAddress && channel == 1 ? sockets.connect() : -1;
+    }};
     PrivatePortFolder ports;
     PrivateLockFolder locks;
     SerialPort port;
 };
 
+INSTANTIATE_TEST_SUITE_P(Transports, SerialLink,
+                         ::testing::Values(Transport::Serial, Transport::Bluetooth),
+                         [](const ::testing::TestParamInfo<Transport>& info) {
+                             return info.param == Transport::Serial ? "SerialDevice"
+                                                                    : "BluetoothSocket";
+                         });
+
 } // namespace
 
-TEST_F(SerialPortOnPty, ReadReturnsAtOnceWhenNothingArrived) {
+TEST_P(SerialLink, ReadReturnsAtOnceWhenNothingArrived) {
     std::array<uint8_t, 4096> buffer;
     uint32_t n = 99;
     uint32_t start = tickCount();
@@ -88,11 +116,11 @@ TEST_F(SerialPortOnPty, ReadReturnsAtOnceWhenNothingArrived) {
     EXPECT_LT(tickCount() - start, 20u);
 }
 
-TEST_F(SerialPortOnPty, ReadHandsOverAtMostTheCapacity) {
+TEST_P(SerialLink, ReadHandsOverAtMostTheCapacity) {
     std::string sent(5000, 'x');
     for (size_t i = 0; i < sent.size(); ++i)
         sent[i] = static_cast<char>('A' + i % 26);
-    ASSERT_TRUE(device.send(sent));
+    ASSERT_TRUE(device->send(sent));
     sleepMs(100);
     std::array<uint8_t, 4096> buffer;
     uint32_t n = 0;
@@ -105,52 +133,36 @@ TEST_F(SerialPortOnPty, ReadHandsOverAtMostTheCapacity) {
     EXPECT_TRUE(rest == sent.substr(4096)) << "the rest must follow unchanged";
 }
 
-TEST_F(SerialPortOnPty, BytesPassUnchangedBothWays) {
+TEST_P(SerialLink, BytesPassUnchangedBothWays) {
     std::string everyByte;
     for (int b = 0; b < 256; ++b)
         everyByte += static_cast<char>(b);
-    ASSERT_TRUE(device.send(everyByte));
+    ASSERT_TRUE(device->send(everyByte));
     EXPECT_EQ(readAtLeast(256), everyByte);
     ASSERT_TRUE(port.write(everyByte.data(), static_cast<uint32_t>(everyByte.size())));
-    EXPECT_EQ(device.receive(1000, everyByte.substr(250)), everyByte);
+    EXPECT_EQ(device->receive(1000, everyByte.substr(250)), everyByte);
 }
 
-TEST_F(SerialPortOnPty, PurgeDropsWhatArrivedBefore) {
-    ASSERT_TRUE(device.send("$OLD,1*00\r\n"));
+TEST_P(SerialLink, PurgeDropsWhatArrivedBefore) {
+    ASSERT_TRUE(device->send("$OLD,1*00\r\n"));
     sleepMs(50);
     port.purgeReceive();
-    ASSERT_TRUE(device.send("$NEW"));
+    ASSERT_TRUE(device->send("$NEW"));
     EXPECT_EQ(readAtLeast(4), "$NEW");
 }
 
-TEST_F(SerialPortOnPty, LineIsRaw57600WithoutFlowControl) {
-    int fd = ::open(device.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    ASSERT_GE(fd, 0);
-    termios settings{};
-    ASSERT_EQ(tcgetattr(fd, &settings), 0);
-    ::close(fd);
-    EXPECT_EQ(cfgetispeed(&settings), B57600);
-    EXPECT_EQ(cfgetospeed(&settings), B57600);
-    EXPECT_EQ(settings.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
-    EXPECT_EQ(settings.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
-    EXPECT_EQ(settings.c_cflag & (CLOCAL | CREAD), static_cast<tcflag_t>(CLOCAL | CREAD));
-    EXPECT_EQ(settings.c_iflag & (IXON | IXOFF | ICRNL | ISTRIP), 0u);
-    EXPECT_EQ(settings.c_lflag & (ICANON | ECHO | ISIG), 0u);
-    EXPECT_EQ(settings.c_oflag & OPOST, 0u);
-}
-
-TEST_F(SerialPortOnPty, SecondOpenOfTheSamePortFails) {
+TEST_P(SerialLink, SecondOpenOfTheSamePortFails) {
     SerialPort second;
-    EXPECT_FALSE(second.open(kPort));
+    EXPECT_FALSE(second.open(number));
     EXPECT_FALSE(second.isOpen());
     port.close();
-    EXPECT_TRUE(second.open(kPort)) << "the port is free again once closed";
+    EXPECT_TRUE(second.open(number)) << "the port is free again once closed";
 }
 
-TEST_F(SerialPortOnPty, HangUpFailsReadsAndWrites) {
-    ASSERT_TRUE(device.send("last"));
+TEST_P(SerialLink, HangUpFailsReadsAndWrites) {
+    ASSERT_TRUE(device->send("last"));
     EXPECT_EQ(readAtLeast(4), "last");
-    device.hangUp();
+    device->hangUp();
     std::array<uint8_t, 64> buffer;
     uint32_t n = 0;
     EXPECT_FALSE(port.read(buffer.data(), buffer.size(), n));
@@ -159,7 +171,7 @@ TEST_F(SerialPortOnPty, HangUpFailsReadsAndWrites) {
     EXPECT_TRUE(port.isOpen()) << "a failed link stays open until closed";
 }
 
-TEST_F(SerialPortOnPty, WriteGivesUpWhenTheLineNeverDrains) {
+TEST_P(SerialLink, WriteGivesUpWhenTheLineNeverDrains) {
     // Nobody reads the device side: the pty buffer fills and the write must
     // give up after 1000 ms + 10 ms per byte instead of hanging.
     std::string block(64, 'z');
@@ -174,6 +186,28 @@ TEST_F(SerialPortOnPty, WriteGivesUpWhenTheLineNeverDrains) {
     uint32_t took = tickCount() - lastStart;
     EXPECT_GE(took, 1100u);
     EXPECT_LT(took, 3000u);
+}
+
+TEST(SerialPortOpen, LineIsRaw57600WithoutFlowControl) {
+    PseudoTerminal device;
+    PrivatePortFolder ports;
+    PrivateLockFolder locks;
+    SerialPort port;
+    ASSERT_TRUE(ports.link(kPort, device.slavePath()));
+    ASSERT_TRUE(port.open(kPort));
+    int fd = ::open(device.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    termios settings{};
+    ASSERT_EQ(tcgetattr(fd, &settings), 0);
+    ::close(fd);
+    EXPECT_EQ(cfgetispeed(&settings), B57600);
+    EXPECT_EQ(cfgetospeed(&settings), B57600);
+    EXPECT_EQ(settings.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(settings.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+    EXPECT_EQ(settings.c_cflag & (CLOCAL | CREAD), static_cast<tcflag_t>(CLOCAL | CREAD));
+    EXPECT_EQ(settings.c_iflag & (IXON | IXOFF | ICRNL | ISTRIP), 0u);
+    EXPECT_EQ(settings.c_lflag & (ICANON | ECHO | ISIG), 0u);
+    EXPECT_EQ(settings.c_oflag & OPOST, 0u);
 }
 
 TEST(SerialPortOpen, NumbersThatNameNothingFail) {
@@ -285,4 +319,47 @@ TEST(SerialPortOpen, NumbersAboveNineOpenTheSameWay) {
     ASSERT_TRUE(ports.link(12, device.slavePath()));
     SerialPort port;
     EXPECT_TRUE(port.open(12));
+}
+
+TEST(SerialPortOpen, ABluetoothPortSaysWhyItDidNotConnect) {
+    PrivatePortFolder ports;
+    PrivateLockFolder locks;
+    ASSERT_TRUE(ports.pairBluetooth(kBluetoothPort, kAddress));
+    const std::string logger = std::string("Bluetooth ") + kAddress;
+    const std::string lockFile = locks.path().string() + "/LCK.." + kAddress;
+    struct Row {
+        const char* name;
+        int error;            // what the connect fails with
+        std::string lockedBy; // another program's lock file, if any
+        std::string why;
+    } rows[] = {
+        {"switched off or out of reach: no page answer", EHOSTDOWN, "",
+         logger + " does not answer: the logger is switched off or out of range"},
+        {"no adapter switched on", EHOSTUNREACH, "",
+         "cannot reach " + logger + ": the Bluetooth adapter is off (switch Bluetooth on)"},
+        {"no Bluetooth in the kernel", EAFNOSUPPORT, "",
+         "cannot reach " + logger + ": this system has no Bluetooth serial port support"},
+        {"connection refused", ECONNREFUSED, "", logger + " refused the connection on channel 1"},
+        {"anything else in the system's words", EIO, "",
+         "cannot connect to " + logger + ": Input/output error"},
+        {"a live process's lock refuses it before connecting", 0, pidText(getppid()),
+         logger + " is in use by process " + std::to_string(getppid())},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        int attempts = 0;
+        BluetoothStandIn radio([&](const std::string&, int32_t) {
+            ++attempts;
+            errno = row.error;
+            return -1;
+        });
+        if (!row.lockedBy.empty())
+            std::ofstream(lockFile) << row.lockedBy;
+        SerialPort port;
+        EXPECT_FALSE(port.open(kBluetoothPort));
+        EXPECT_EQ(0u, lastPortOpenFailure().rfind(row.why, 0)) << lastPortOpenFailure();
+        EXPECT_EQ(row.lockedBy.empty() ? 1 : 0, attempts);
+        EXPECT_EQ(row.lockedBy, readFile(lockFile)) << "ours is given back, another's stays";
+        std::remove(lockFile.c_str());
+    }
 }

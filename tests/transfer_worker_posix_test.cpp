@@ -1,5 +1,6 @@
 #include "device/transfer_worker.h"
 
+#include "device/rfcomm_connect.h"
 #include "device/worker_platform.h"
 #include "support/pseudo_terminal_posix.h"
 #include "support/report_capture.h"
@@ -28,6 +29,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int32_t kPort = 9;
+constexpr int32_t kBluetoothPort = 140;
 constexpr uint32_t kRunLimitMs = 20000;
 
 const std::string kFirstFormReply = withChecksum("ZOR00,V,ZOR 7700,02,1.07");
@@ -79,20 +81,31 @@ struct RunOptions {
     uint32_t goAheadDelayMs = 0; // how long the user takes to choose
 };
 
+// A run against a scripted device on a serial line or, with overBluetooth set
+// before SetUp(), on a paired logger's socket.
 class TransferWorkerRun : public ::testing::Test {
 public:
     void SetUp() override {
-        ASSERT_TRUE(line.isOpen());
-        ASSERT_TRUE(ports.link(kPort, line.slavePath()));
+        ASSERT_TRUE(line().isOpen());
+        if (overBluetooth) {
+            ASSERT_TRUE(ports.pairBluetooth(kBluetoothPort, "00:11:22:33:44:66"));
+            setRfcommConnectorForTests(
+                [this](const std::string&, int32_t) { return sockets.connect(); });
+        } else {
+            ASSERT_TRUE(ports.link(kPort, pty.slavePath()));
+        }
         outputPath = ports.configHome() + "/track.out";
     }
     void TearDown() override {
         worker.stopTransfer();
         worker.joinTransfer();
+        setRfcommConnectorForTests({});
     }
 
+    DeviceLine& line() { return overBluetooth ? static_cast<DeviceLine&>(sockets) : pty; }
+
     void startDevice(DeviceScript script) {
-        device = std::make_unique<ScriptedDevice>(line, std::move(script));
+        device = std::make_unique<ScriptedDevice>(line(), std::move(script));
     }
 
     // Waits for the next report of the run; false when none came in time.
@@ -107,7 +120,7 @@ public:
     // options and releases the run.
     RunResult runToEnd(const RunOptions& options) {
         uint32_t start = tickCount();
-        EXPECT_TRUE(worker.startTransfer(kPort, reports.target()));
+        EXPECT_TRUE(worker.startTransfer(overBluetooth ? kBluetoothPort : kPort, reports.target()));
         PostedReport report;
         while (nextReport(report)) {
             if (report.wParam == kReportDeviceFound) {
@@ -147,8 +160,11 @@ public:
         return texts;
     }
 
-    PseudoTerminal line;
+    bool overBluetooth = false;
+    PseudoTerminal pty;
+    SocketPairLine sockets;
     PrivatePortFolder ports;
+    PrivateLockFolder locks;
     ReportCapture reports;
     TransferWorker worker;
     std::unique_ptr<ScriptedDevice> device;
@@ -163,7 +179,8 @@ const std::string kErase = withChecksum("PZOR,C");
 } // namespace
 
 // Each row is a whole run against a scripted device: what the device does,
-// what the user chose, and how the run must end.
+// what the user chose, and how the run must end; every row runs over a serial
+// device and over a paired logger's socket alike.
 TEST(TransferWorkerOutcomes, EveryCauseEndsWithItsReport) {
     std::string dump = buildDump(20);
     std::string noPositions = buildDump(20, 1);
@@ -257,23 +274,27 @@ TEST(TransferWorkerOutcomes, EveryCauseEndsWithItsReport) {
          {kVersionQuery, kReadLog},
          false},
     };
-    for (Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        struct Run : TransferWorkerRun {
-            void TestBody() override {}
-        } run;
-        run.SetUp();
-        run.startDevice(c.script);
-        RunResult result = run.runToEnd(c.options);
-        ASSERT_TRUE(result.ended) << "reports: " << run.describe(result.reports);
-        const PostedReport& last = result.reports.back();
-        EXPECT_EQ(last.wParam, c.wParam) << "reports: " << run.describe(result.reports);
-        EXPECT_EQ(last.lParam, c.lParam) << "reports: " << run.describe(result.reports);
-        EXPECT_EQ(run.worker.lastError(), c.wParam == kReportFailed ? c.lParam : 0);
-        EXPECT_EQ(run.commandTexts(), c.commands);
-        EXPECT_EQ(fs::exists(run.outputPath), c.fileExpected);
-        EXPECT_FALSE(run.worker.isRunning());
-        run.TearDown();
+    for (bool overBluetooth : {false, true}) {
+        for (Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) +
+                         (overBluetooth ? ", over Bluetooth" : ", over a serial device"));
+            struct Run : TransferWorkerRun {
+                void TestBody() override {}
+            } run;
+            run.overBluetooth = overBluetooth;
+            run.SetUp();
+            run.startDevice(c.script);
+            RunResult result = run.runToEnd(c.options);
+            ASSERT_TRUE(result.ended) << "reports: " << run.describe(result.reports);
+            const PostedReport& last = result.reports.back();
+            EXPECT_EQ(last.wParam, c.wParam) << "reports: " << run.describe(result.reports);
+            EXPECT_EQ(last.lParam, c.lParam) << "reports: " << run.describe(result.reports);
+            EXPECT_EQ(run.worker.lastError(), c.wParam == kReportFailed ? c.lParam : 0);
+            EXPECT_EQ(run.commandTexts(), c.commands);
+            EXPECT_EQ(fs::exists(run.outputPath), c.fileExpected);
+            EXPECT_FALSE(run.worker.isRunning());
+            run.TearDown();
+        }
     }
 }
 
@@ -570,7 +591,7 @@ TEST_F(TransferWorkerRun, WaitingDiscardsWhatTheDeviceSends) {
         std::array<uint8_t, 16> early = encodeRecord({1000u, 3, 10.0f, 10.0f, 5});
         std::memcpy(bytes + 16 * k, early.data(), 16);
     }
-    ASSERT_TRUE(line.send(dumpDataSentence(10, bytes, 24)));
+    ASSERT_TRUE(line().send(dumpDataSentence(10, bytes, 24)));
     sleepMs(2500);
     worker.outputPath = widePath(outputPath);
     worker.proceed();

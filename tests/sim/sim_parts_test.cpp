@@ -3,10 +3,12 @@
 #include "gpx_reader.h"
 #include "record_list.h"
 #include "log_source.h"
+#include "port_registration.h"
 #include "sim_options.h"
 #include "trip_generator.h"
 
 #include "device/log_dump.h"
+#include "support/fake_port_tree_posix.h"
 #include "device/track_store.h"
 #include "tools/common/log_encoder.h"
 
@@ -83,6 +85,31 @@ TEST(SimParts, OptionsTakeTheirValues) {
         EXPECT_FALSE(parse(arguments, options, error)) << arguments[0];
         EXPECT_FALSE(error.empty()) << arguments[0];
     }
+}
+
+TEST(SimParts, TakesOnlyANumberThatNamesNothing) {
+    FakePortTree tree;
+    tree.addUart("ttyS0", "4");
+    tree.addUart("ttyS1", "0");
+    tree.addLink("com3", tree.dev("unplugged"));
+    tree.addDevice("pts5");
+    tree.addAbandonedLink("com4", tree.dev("pts5"));
+    tree.writeBluetoothPorts("130 00:11:22:aa:bb:cc\n");
+    struct Row {
+        const char* name;
+        int32_t number;
+        std::string claim;
+    };
+    const Row rows[] = {
+        {"a present serial device", 1, tree.dev("ttyS0")},
+        {"a ttyS node without a UART is free", 2, ""},
+        {"a user's link whose device is missing", 3, tree.link("com3")},
+        {"a link left by a killed simulator is free", 4, ""},
+        {"a paired Bluetooth logger", 130, "Bluetooth 00:11:22:AA:BB:CC"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(row.claim, PortRegistration::claimOf(row.number, tree.roots)) << row.name;
+    EXPECT_EQ(2, PortRegistration::lowestFreeNumber(tree.roots));
 }
 
 TEST(SimParts, ShortLineAndWrongChecksum) {

@@ -1,6 +1,7 @@
 // The simulator as a program sees it: through its pseudo-terminal, started
 // with a private HOME for every case.
 #include "pty_client.h"
+#include "device/com_port_map.h"
 #include "support/simulator_process_posix.h"
 #include "tools/common/log_encoder.h"
 
@@ -359,47 +360,73 @@ TEST(Simulator, RegistersItsLinkAndRemovesItOnEveryWayOut) {
         std::string wineDevices = sim.folder() + "/wine/dosdevices";
         ASSERT_EQ(0, system(("mkdir -p " + wineDevices).c_str()));
         std::string error;
-        ASSERT_TRUE(sim.start({"--port", "7", "--wine-prefix", sim.folder() + "/wine"}, error))
+        ASSERT_TRUE(sim.start({"--port", "207", "--wine-prefix", sim.folder() + "/wine"}, error))
             << error;
-        EXPECT_EQ(7, sim.portNumber());
-        EXPECT_EQ(sim.configHome() + "/ZOR/ports/com7", sim.linkPath());
+        EXPECT_EQ(207, sim.portNumber());
+        EXPECT_EQ(sim.configHome() + "/ZOR/ports/com207", sim.linkPath());
         EXPECT_EQ(sim.devicePath(), readLink(sim.linkPath()));
-        EXPECT_EQ(sim.devicePath(), readLink(wineDevices + "/com7"));
+        EXPECT_EQ(sim.devicePath(), readLink(wineDevices + "/com207"));
         EXPECT_EQ(0, sim.stop(row.signal));
         EXPECT_FALSE(exists(sim.linkPath()));
-        EXPECT_FALSE(exists(wineDevices + "/com7"));
+        EXPECT_FALSE(exists(sim.linkPath() + ".owner"));
+        EXPECT_FALSE(exists(wineDevices + "/com207"));
     }
 }
 
-TEST(Simulator, ReplacesAStaleLinkButRefusesATakenNumber) {
+TEST(Simulator, ReplacesALeftBehindLinkButNeverAUsersLink) {
     struct Row {
         const char* name;
         std::string existingLink;
         std::string existingTarget;
+        bool leftByAKilledSimulator; // its owner mark is there, unheld
         bool starts;
     };
     const Row rows[] = {
-        {"link to a device that is gone", "com9", "/dev/zor-no-such-device", true},
-        {"other spelling, device gone", "COM09", "/dev/zor-no-such-device", true},
-        {"link to a present device", "com9", "/dev/null", false},
-        {"other spelling, present device", "Com9", "/dev/null", false},
+        {"a killed simulator's link to a terminal reused since", "com209", "/dev/null", true, true},
+        {"a killed simulator's link to a terminal that is gone", "com209",
+         "/dev/zor-no-such-device", true, true},
+        {"a user's link to a device that is gone", "com209", "/dev/zor-no-such-device", false,
+         false},
+        {"a user's link in another spelling, device gone", "COM0209", "/dev/zor-no-such-device",
+         false, false},
+        {"a user's link to a present device", "Com209", "/dev/null", false, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         SimulatorProcess sim;
         std::string folder = sim.configHome() + "/ZOR/ports";
+        std::string existing = folder + "/" + row.existingLink;
         ASSERT_EQ(0, system(("mkdir -p " + folder).c_str()));
-        ASSERT_EQ(0,
-                  symlink(row.existingTarget.c_str(), (folder + "/" + row.existingLink).c_str()));
+        ASSERT_EQ(0, symlink(row.existingTarget.c_str(), existing.c_str()));
+        if (row.leftByAKilledSimulator)
+            std::ofstream(existing + ".owner") << "4242\n";
         std::string error;
-        EXPECT_EQ(row.starts, sim.start({"--port", "9"}, error)) << error;
+        EXPECT_EQ(row.starts, sim.start({"--port", "209"}, error)) << error;
         if (row.starts) {
-            EXPECT_EQ(sim.devicePath(), readLink(folder + "/com9"));
+            EXPECT_EQ(sim.devicePath(), readLink(folder + "/com209"));
         } else {
-            EXPECT_FALSE(exists(folder + "/com9") && row.existingLink != "com9");
-            EXPECT_NE(std::string::npos, error.find("COM9 is taken")) << error;
+            EXPECT_EQ(row.existingTarget, readLink(existing)) << "the user's link stays";
+            EXPECT_NE(std::string::npos, error.find("COM209 is taken by " + existing)) << error;
         }
     }
+}
+
+TEST(Simulator, ALinkLeftByAKilledSimulatorIsNeverAPort) {
+    SimulatorProcess sim;
+    std::string error;
+    ASSERT_TRUE(sim.start({"--port", "209"}, error)) << error;
+    EXPECT_EQ(128 + SIGKILL, sim.stop(SIGKILL));
+    // Once its terminal's number goes to another user, the link points there.
+    ASSERT_TRUE(exists(sim.linkPath()));
+    ASSERT_EQ(0, unlink(sim.linkPath().c_str()));
+    ASSERT_EQ(0, symlink("/dev/null", sim.linkPath().c_str()));
+    ComPortRoots roots;
+    roots.userPortsDir = sim.configHome() + "/ZOR/ports";
+    EXPECT_EQ("", comPortDevicePath(209, roots));
+    ASSERT_TRUE(sim.start({"--port", "209"}, error))
+        << "a new simulator takes the number: " << error;
+    EXPECT_EQ(sim.devicePath(), readLink(sim.linkPath()));
+    EXPECT_EQ(sim.linkPath(), comPortDevicePath(209, roots)) << "and its link is a port";
 }
 
 TEST(Simulator, TakesItsMemoryFromACaptureAGpxFileOrARecordList) {
@@ -461,6 +488,11 @@ TEST(Simulator, RefusesBadOptionsAndExplainsItself) {
         {"port out of range", {"--port", "256"}, 2, "bad value for --port: 256"},
         {"unknown reply form", {"--reply", "third"}, 2, "bad value for --reply"},
         {"capture that does not exist", {"--capture", "/nonexistent/dump"}, 1, "cannot read"},
+        {"capture of a folder", {"--capture", "/"}, 1, "cannot read /: it is a folder"},
+        {"capture without a dump sentence",
+         {"--capture", "/dev/null"},
+         1,
+         "holds no $PMTKLOX sentence"},
         {"Wine prefix that does not exist",
          {"--wine-prefix", "/nonexistent/prefix"},
          1,

@@ -2,7 +2,7 @@
 
 #include "device/worker_platform.h"
 
-ScriptedDevice::ScriptedDevice(PseudoTerminal& line, DeviceScript script)
+ScriptedDevice::ScriptedDevice(DeviceLine& line, DeviceScript script)
     : line(line), script(std::move(script)), thread([this] { serve(); }) {}
 
 ScriptedDevice::~ScriptedDevice() {

@@ -33,7 +33,7 @@ public:
         uint32_t tick;
     };
 
-    ScriptedDevice(PseudoTerminal& line, DeviceScript script);
+    ScriptedDevice(DeviceLine& line, DeviceScript script);
     ScriptedDevice(const ScriptedDevice&) = delete;
     ScriptedDevice& operator=(const ScriptedDevice&) = delete;
     ~ScriptedDevice();
@@ -48,7 +48,7 @@ private:
     void sendDump();
     bool pause(uint32_t milliseconds);
 
-    PseudoTerminal& line;
+    DeviceLine& line;
     DeviceScript script;
     std::mutex mutex;
     std::vector<Command> received;

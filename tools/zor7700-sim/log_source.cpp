@@ -9,6 +9,8 @@
 #include <cstring>
 #include <fstream>
 
+#include <sys/stat.h>
+
 namespace {
 
 constexpr int32_t kLines = 1366;
@@ -49,15 +51,20 @@ LogLines linesFromRecords(const std::vector<RawRecord>& records) {
     return lines;
 }
 
+// A file without a single $PMTKLOX sentence is no dump at all (a wrong file,
+// a folder), not the dump of an empty device, which has its start and end.
 bool readCaptureLines(const std::string& path, LogLines& lines, std::string& error) {
     std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = "cannot read " + path;
+    struct stat info {};
+    if (!file || stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        error = "cannot read " + path + (file ? ": it is a folder" : "");
         return false;
     }
     lines.clear();
+    bool anyDumpSentence = false;
     std::string text;
     while (std::getline(file, text)) {
+        anyDumpSentence = anyDumpSentence || text.find("$PMTKLOX,") != std::string::npos;
         // Sentences may sit anywhere on a line, behind noise or other output.
         size_t start = text.find("$PMTKLOX,1,");
         if (start == std::string::npos)
@@ -67,7 +74,9 @@ bool readCaptureLines(const std::string& path, LogLines& lines, std::string& err
             text.pop_back();
         lines.push_back(text + "\r\n");
     }
-    return true;
+    if (!anyDumpSentence)
+        error = path + " holds no $PMTKLOX sentence: not a saved dump";
+    return anyDumpSentence;
 }
 
 bool loadLogMemory(const SimOptions& options, LogLines& lines, std::string& error) {

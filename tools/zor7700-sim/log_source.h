@@ -19,5 +19,6 @@ bool loadLogMemory(const SimOptions& options, LogLines& lines, std::string& erro
 LogLines linesFromRecords(const std::vector<RawRecord>& records);
 
 // The data sentences of a saved dump, taken as they stand; anything else in the
-// file (other sentences, start and end lines, noise) is skipped.
+// file (other sentences, start and end lines, noise) is skipped. A folder, or
+// a file without any $PMTKLOX sentence, is an error.
 bool readCaptureLines(const std::string& path, LogLines& lines, std::string& error);

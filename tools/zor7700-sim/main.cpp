@@ -70,14 +70,11 @@ bool registerPort(const SimOptions& options, const std::string& device, int32_t&
         error = "no free COM number";
         return false;
     }
-    // Another user link may claim the number under a different spelling.
-    std::string claimed = userPortLink(number, roots);
-    if (!claimed.empty() && !comPortDevicePath(number, roots).empty()) {
-        error = "COM" + std::to_string(number) + " is taken by " + claimed;
+    std::string claim = PortRegistration::claimOf(number, roots);
+    if (!claim.empty()) {
+        error = "COM" + std::to_string(number) + " is taken by " + claim;
         return false;
     }
-    // Lower case without leading zeros sorts last, so this link wins over
-    // dead links of other spellings.
     std::string name = "com" + std::to_string(number);
     if (!registration.addLink(roots.userPortsDir, name, device, error))
         return false;

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "device/com_port_map.h"
+#include "support/temp_folder.h"
+
+#include <cstdint>
+#include <string>
+
+// A private /dev, /sys and ports folder shaped like the kernel's, removed
+// with the object, for the COM numbering's tests.
+class FakePortTree {
+public:
+    FakePortTree();
+
+    // An empty node in /dev.
+    void addDevice(const std::string& name);
+    // A ttyS node with the kernel's port type (0: no UART behind it).
+    void addUart(const std::string& name, const char* type);
+    // A link `name` in the ports folder to `target`.
+    void addLink(const std::string& name, const std::string& target);
+    // A link that a program made and left behind when it was killed: its
+    // owner mark is there, but nobody holds it.
+    void addAbandonedLink(const std::string& name, const std::string& target);
+    // The Bluetooth port file's content.
+    void writeBluetoothPorts(const std::string& text);
+
+    std::string dev(const std::string& name) const { return roots.devDir + "/" + name; }
+    std::string link(const std::string& name) const { return roots.userPortsDir + "/" + name; }
+
+    TempFolder folder;
+    ComPortRoots roots;
+};
