@@ -1,11 +1,11 @@
 #include "gpx_reader.h"
 
+#include "text_file.h"
+
 #include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -132,14 +132,10 @@ std::vector<RawRecord> parseGpxTrack(const std::string& text) {
 }
 
 bool readGpxTrack(const std::string& path, std::vector<RawRecord>& records, std::string& error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = "cannot read " + path;
+    std::string text;
+    if (!readTextFile(path, text, error))
         return false;
-    }
-    std::ostringstream text;
-    text << file.rdbuf();
-    records = parseGpxTrack(text.str());
+    records = parseGpxTrack(text);
     if (records.empty()) {
         error = "no track point with a position and a time in " + path;
         return false;

@@ -1,8 +1,8 @@
 #include "record_list.h"
 
 #include "gpx_reader.h"
+#include "text_file.h"
 
-#include <fstream>
 #include <sstream>
 
 namespace {
@@ -50,14 +50,10 @@ bool parseRecordList(const std::string& text, std::vector<RawRecord>& records, s
 }
 
 bool readRecordList(const std::string& path, std::vector<RawRecord>& records, std::string& error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = "cannot read " + path;
+    std::string text;
+    if (!readTextFile(path, text, error))
         return false;
-    }
-    std::ostringstream text;
-    text << file.rdbuf();
-    if (!parseRecordList(text.str(), records, error)) {
+    if (!parseRecordList(text, records, error)) {
         error = path + ": " + error;
         return false;
     }
