@@ -4,6 +4,7 @@
 #include "support/pseudo_terminal_posix.h"
 #include "support/report_capture.h"
 #include "support/scripted_device_posix.h"
+#include "support/transfer_outcomes.h"
 #include "tools/common/log_encoder.h"
 
 #include <gtest/gtest.h>
@@ -65,18 +66,13 @@ CWStr widePath(const std::string& path) {
     return CWStr(wide.c_str());
 }
 
-struct RunResult {
-    std::vector<PostedReport> reports;
-    bool ended = false;
-    uint32_t elapsedMs = 0;
-};
-
 // Where a run writes and how it is released.
 struct RunOptions {
     bool nmea = false;
     bool erase = false;
     std::string path;            // empty: a fresh file in the test's folder
     uint32_t goAheadDelayMs = 0; // how long the user takes to choose
+    int32_t port = kPort;
 };
 
 class TransferWorkerRun : public ::testing::Test {
@@ -105,9 +101,9 @@ public:
 
     // Collects reports until the final one; on "device found" hands over the
     // options and releases the run.
-    RunResult runToEnd(const RunOptions& options) {
+    ObservedRun runToEnd(const RunOptions& options) {
         uint32_t start = tickCount();
-        EXPECT_TRUE(worker.startTransfer(kPort, reports.target()));
+        EXPECT_TRUE(worker.startTransfer(options.port, reports.target()));
         PostedReport report;
         while (nextReport(report)) {
             if (report.wParam == kReportDeviceFound) {
@@ -124,18 +120,17 @@ public:
         }
         result.elapsedMs = ticksBetween(start, tickCount());
         worker.joinTransfer();
+        result.lastError = worker.lastError();
+        result.stillRunning = worker.isRunning();
         return result;
     }
 
-    // The run's reports as "3 4:0 4:50 0:1" for readable failures.
-    static std::string describe(const std::vector<PostedReport>& list) {
-        std::string text;
-        for (const PostedReport& r : list) {
-            text += (text.empty() ? "" : " ") + std::to_string(r.wParam);
-            if (r.wParam != kReportDeviceFound)
-                text += ":" + std::to_string(r.lParam);
-        }
-        return text;
+    // What the device received and what is on disk, after the run.
+    void observeDevice(ObservedRun& run) {
+        for (const std::string& line : commandTexts())
+            run.commands.push_back(commandText(line));
+        run.fileExists = fs::exists(outputPath);
+        run.fileText = readFile(outputPath);
     }
 
     // What the device received, once a command in flight has had time to land.
@@ -153,126 +148,90 @@ public:
     TransferWorker worker;
     std::unique_ptr<ScriptedDevice> device;
     std::string outputPath;
-    RunResult result;
+    ObservedRun result;
 };
 
 const std::string kVersionQuery = withChecksum("PZOR,V");
 const std::string kReadLog = withChecksum("PZOR,R");
 const std::string kErase = withChecksum("PZOR,C");
 
+// Byte offset behind the start sentence and the first `lines` data lines.
+size_t afterDataLines(const std::string& dump, size_t lines) {
+    size_t at = 0;
+    for (size_t sentence = 0; sentence <= lines; ++sentence) {
+        at = dump.find("\r\n", at);
+        if (at == std::string::npos) {
+            ADD_FAILURE() << "the log holds fewer than " << lines << " lines";
+            return at;
+        }
+        at += 2;
+    }
+    return at;
+}
+
+std::string replyOfForm(const std::string& form) {
+    if (form == "second")
+        return kSecondFormReply;
+    if (form == "wrong")
+        return kWrongFormReply;
+    if (form == "bad-checksum")
+        return kFirstFormReply.substr(0, kFirstFormReply.size() - 4) + "00\r\n";
+    if (form == "none")
+        return "";
+    EXPECT_EQ(form, "first");
+    return kFirstFormReply;
+}
+
+// The scripted device acting the outcome table's zor7700-sim options: it
+// always sends at once and never chatters, and holds a 20-line log.
+DeviceScript scriptFor(const std::vector<std::string>& options) {
+    DeviceScript script{.versionReply = kFirstFormReply, .dump = buildDump(20)};
+    size_t cutAfterLines = std::string::npos;
+    for (size_t i = 0; i < options.size(); ++i) {
+        const std::string& option = options[i];
+        // An option with a value takes the next word.
+        auto value = [&] { return i + 1 < options.size() ? options[++i] : std::string(); };
+        if (option == "--reply") {
+            script.versionReply = replyOfForm(value());
+        } else if (option == "--reply-delay") {
+            script.versionDelayMs = static_cast<uint32_t>(std::stoul(value()));
+        } else if (option == "--hangup-after" || option == "--silence-after") {
+            script.hangUpInDump = option == "--hangup-after";
+            cutAfterLines = std::stoul(value());
+        } else if (option == "--empty") {
+            script.dump = buildDump(0);
+        } else if (option == "--no-positions") {
+            script.dump = buildDump(20, 1);
+        } else if (option == "--hangup-after-reply") {
+            script.hangUpAfterVersion = true;
+        } else if (option != "--fast") {
+            ADD_FAILURE() << "the scripted device cannot act " << option;
+        }
+    }
+    if (cutAfterLines != std::string::npos)
+        script.dumpStopsAfter = afterDataLines(script.dump, cutAfterLines);
+    return script;
+}
+
 } // namespace
 
-// Each row is a whole run against a scripted device: what the device does,
-// what the user chose, and how the run must end.
+// Every row of the outcome table that a scripted device can act: a whole
+// run, what the user chose, and how the run must end.
 TEST(TransferWorkerOutcomes, EveryCauseEndsWithItsReport) {
-    std::string dump = buildDump(20);
-    std::string noPositions = buildDump(20, 1);
-    struct Case {
-        const char* name;
-        DeviceScript script;
-        RunOptions options;
-        uintptr_t wParam;
-        intptr_t lParam;
-        std::vector<std::string> commands;
-        bool fileExpected;
-    } cases[] = {
-        {"KML without erase",
-         {.versionReply = kFirstFormReply, .dump = dump},
-         {},
-         kReportComplete,
-         0,
-         {kVersionQuery, kReadLog},
-         true},
-        {"second accepted reply form, NMEA",
-         {.versionReply = kSecondFormReply, .dump = dump},
-         {.nmea = true},
-         kReportComplete,
-         0,
-         {kVersionQuery, kReadLog},
-         true},
-        {"a reply of another form is no ZOR 7700",
-         {.versionReply = kWrongFormReply},
-         {},
-         kReportFailed,
-         kErrorNoDevice,
-         {kVersionQuery},
-         false},
-        {"a reply with a wrong checksum counts as none",
-         {.versionReply = kFirstFormReply.substr(0, kFirstFormReply.size() - 4) + "00\r\n"},
-         {},
-         kReportFailed,
-         kErrorNoDevice,
-         {kVersionQuery},
-         false},
-        {"no reply at all",
-         {.versionReply = ""},
-         {},
-         kReportFailed,
-         kErrorNoDevice,
-         {kVersionQuery},
-         false},
-        {"a reply 1300 ms late",
-         {.versionReply = kFirstFormReply, .versionDelayMs = 1300},
-         {},
-         kReportFailed,
-         kErrorNoDevice,
-         {kVersionQuery},
-         false},
-        {"the device hangs up before the read-log command",
-         {.versionReply = kFirstFormReply, .hangUpAfterVersion = true},
-         {.goAheadDelayMs = 1500},
-         kReportFailed,
-         kErrorWriteCommand,
-         {kVersionQuery},
-         false},
-        {"the device hangs up in the dump",
-         {.versionReply = kFirstFormReply,
-          .dump = dump,
-          .dumpStopsAfter = dump.size() / 2,
-          .hangUpInDump = true},
-         {},
-         kReportFailed,
-         kErrorRead,
-         {kVersionQuery, kReadLog},
-         false},
-        {"a dump without positions",
-         {.versionReply = kFirstFormReply, .dump = noPositions},
-         {.erase = true},
-         kReportFailed,
-         kErrorNoTracks,
-         {kVersionQuery, kReadLog},
-         false},
-        {"an output folder that does not exist",
-         {.versionReply = kFirstFormReply, .dump = dump},
-         {.erase = true, .path = "/nonexistent-zor-folder/track.kml"},
-         kReportFailed,
-         kErrorCreateFile,
-         {kVersionQuery, kReadLog},
-         false},
-        {"a full disk fails the write and keeps the device's log",
-         {.versionReply = kFirstFormReply, .dump = dump},
-         {.nmea = true, .erase = true, .path = "/dev/full"},
-         kReportFailed,
-         kErrorWriteFile,
-         {kVersionQuery, kReadLog},
-         false},
-    };
-    for (Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const TransferOutcome& row : outcomesFor("scripted")) {
+        SCOPED_TRACE(row.cause);
         struct Run : TransferWorkerRun {
             void TestBody() override {}
         } run;
         run.SetUp();
-        run.startDevice(c.script);
-        RunResult result = run.runToEnd(c.options);
-        ASSERT_TRUE(result.ended) << "reports: " << run.describe(result.reports);
-        const PostedReport& last = result.reports.back();
-        EXPECT_EQ(last.wParam, c.wParam) << "reports: " << run.describe(result.reports);
-        EXPECT_EQ(last.lParam, c.lParam) << "reports: " << run.describe(result.reports);
-        EXPECT_EQ(run.worker.lastError(), c.wParam == kReportFailed ? c.lParam : 0);
-        EXPECT_EQ(run.commandTexts(), c.commands);
-        EXPECT_EQ(fs::exists(run.outputPath), c.fileExpected);
-        EXPECT_FALSE(run.worker.isRunning());
+        run.startDevice(scriptFor(row.device));
+        ObservedRun observed = run.runToEnd({.nmea = row.nmea,
+                                             .erase = row.erase,
+                                             .path = posixOutputPath(row.target),
+                                             .goAheadDelayMs = row.lateGoAhead ? 1500u : 0u,
+                                             .port = row.unknownPort ? kPortOfNoDevice : kPort});
+        run.observeDevice(observed);
+        expectOutcome(row, observed, kRealLimits);
         run.TearDown();
     }
 }
@@ -282,12 +241,12 @@ TEST_F(TransferWorkerRun, ReportsDeviceFoundOnceRisingProgressAndOneFinalReport)
                  .dump = buildDump(86),
                  .dumpChunkBytes = 700,
                  .dumpChunkPauseMs = 20});
-    RunResult run = runToEnd({});
+    ObservedRun run = runToEnd({});
     ASSERT_TRUE(run.ended);
     PostedReport late;
     EXPECT_FALSE(reports.waitNext(late, 300)) << "a report after the final one";
     std::vector<PostedReport>& list = run.reports;
-    SCOPED_TRACE("reports: " + describe(list));
+    SCOPED_TRACE("reports: " + describeReports(list));
     ASSERT_GE(list.size(), 4u);
     EXPECT_EQ(list.front().wParam, kReportDeviceFound);
     EXPECT_EQ(list.back().wParam, kReportComplete);
@@ -333,7 +292,7 @@ TEST_F(TransferWorkerRun, EraseComesFiveSecondsAfterTheFileIsComplete) {
     DeviceScript script{.versionReply = kFirstFormReply, .dump = buildDump(20)};
     script.onErase = [&] { fileAtErase = readFile(outputPath); };
     startDevice(script);
-    RunResult run = runToEnd({.erase = true});
+    ObservedRun run = runToEnd({.erase = true});
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.reports.back().wParam, kReportComplete);
     EXPECT_EQ(run.reports.back().lParam, 1);
@@ -351,7 +310,7 @@ TEST_F(TransferWorkerRun, EraseComesFiveSecondsAfterTheFileIsComplete) {
 
 TEST_F(TransferWorkerRun, DetectionGivesUpAfterOneSecond) {
     startDevice({});
-    RunResult run = runToEnd({});
+    ObservedRun run = runToEnd({});
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.reports.back().lParam, kErrorNoDevice);
     EXPECT_GE(run.elapsedMs, 1000u);
@@ -360,7 +319,7 @@ TEST_F(TransferWorkerRun, DetectionGivesUpAfterOneSecond) {
 
 TEST_F(TransferWorkerRun, WrongReplyFailsAtOnce) {
     startDevice({.versionReply = kWrongFormReply});
-    RunResult run = runToEnd({});
+    ObservedRun run = runToEnd({});
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.reports.back().lParam, kErrorNoDevice);
     EXPECT_LT(run.elapsedMs, 700u);
@@ -372,9 +331,9 @@ TEST_F(TransferWorkerRun, OtherSentencesDuringDetectionAreIgnored) {
     script.chatter = kChatter;
     script.chatterEveryMs = 50;
     startDevice(script);
-    RunResult run = runToEnd({});
+    ObservedRun run = runToEnd({});
     ASSERT_TRUE(run.ended);
-    EXPECT_EQ(run.reports.back().wParam, kReportComplete) << describe(run.reports);
+    EXPECT_EQ(run.reports.back().wParam, kReportComplete) << describeReports(run.reports);
 }
 
 TEST_F(TransferWorkerRun, DumpSilenceOfThreeSecondsFails) {
@@ -385,7 +344,7 @@ TEST_F(TransferWorkerRun, DumpSilenceOfThreeSecondsFails) {
     script.chatter = kChatter;
     script.chatterEveryMs = 200;
     startDevice(script);
-    RunResult run = runToEnd({.erase = true});
+    ObservedRun run = runToEnd({.erase = true});
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.reports.back().wParam, kReportFailed);
     EXPECT_EQ(run.reports.back().lParam, kErrorRead);
@@ -404,7 +363,7 @@ TEST_F(TransferWorkerRun, BytesAfterTheEndSentenceAreIgnored) {
     }
     std::string dump = buildDump(3) + dumpDataSentence(10, bytes, 24);
     startDevice({.versionReply = kFirstFormReply, .dump = dump});
-    RunResult run = runToEnd({});
+    ObservedRun run = runToEnd({});
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.reports.back().wParam, kReportComplete);
     EXPECT_EQ(worker.store().startIndex, 0);
@@ -492,8 +451,8 @@ TEST(TransferWorkerStop, StopsInEveryPhase) {
         PostedReport last{};
         while (run.nextReport(report, 2000))
             last = report;
-        EXPECT_EQ(last.wParam, kReportFailed) << run.describe(run.result.reports);
-        EXPECT_EQ(last.lParam, kErrorStopped) << run.describe(run.result.reports);
+        EXPECT_EQ(last.wParam, kReportFailed) << describeReports(run.result.reports);
+        EXPECT_EQ(last.lParam, kErrorStopped) << describeReports(run.result.reports);
         std::vector<std::string> commands = run.commandTexts();
         if (c.mayStopBeforeTheQuery && commands.empty())
             commands = c.commands;
@@ -576,7 +535,7 @@ TEST_F(TransferWorkerRun, WaitingDiscardsWhatTheDeviceSends) {
     worker.proceed();
     while (nextReport(report) && report.wParam == kReportProgress) {
     }
-    EXPECT_EQ(report.wParam, kReportComplete) << describe(result.reports);
+    EXPECT_EQ(report.wParam, kReportComplete) << describeReports(result.reports);
     EXPECT_EQ(worker.store().startIndex, 0);
     EXPECT_EQ(worker.store().records[60].fix, 0) << "the line sent while waiting was decoded";
 }
