@@ -1,6 +1,7 @@
 #include "device/transfer_worker.h"
 
 #include "device/worker_platform.h"
+#include "support/fast_limits.h"
 #include "support/pseudo_terminal_posix.h"
 #include "support/report_capture.h"
 #include "support/scripted_device_posix.h"
@@ -75,8 +76,12 @@ struct RunOptions {
     int32_t port = kPort;
 };
 
+// Runs against a scripted device, in fast time (kFastLimits) unless a test
+// asks for the real limits.
 class TransferWorkerRun : public ::testing::Test {
 public:
+    explicit TransferWorkerRun(const TransferTimeLimits& limits = kFastLimits) : worker(limits) {}
+
     void SetUp() override {
         ASSERT_TRUE(line.isOpen());
         ASSERT_TRUE(ports.link(kPort, line.slavePath()));
@@ -135,7 +140,7 @@ public:
 
     // What the device received, once a command in flight has had time to land.
     std::vector<std::string> commandTexts() {
-        sleepMs(150);
+        sleepMs(100);
         std::vector<std::string> texts;
         for (const ScriptedDevice::Command& c : device->commands())
             texts.push_back(c.line);
@@ -149,6 +154,13 @@ public:
     std::unique_ptr<ScriptedDevice> device;
     std::string outputPath;
     ObservedRun result;
+};
+
+// A run whose limits are the real ones, for a test that proves a run ends
+// long before one: plain to see there, and it costs nothing.
+class TransferWorkerRealTime : public TransferWorkerRun {
+public:
+    TransferWorkerRealTime() : TransferWorkerRun(kRealLimits) {}
 };
 
 const std::string kVersionQuery = withChecksum("PZOR,V");
@@ -182,8 +194,9 @@ std::string replyOfForm(const std::string& form) {
     return kFirstFormReply;
 }
 
-// The scripted device acting the outcome table's zor7700-sim options: it
-// always sends at once and never chatters, and holds a 20-line log.
+// The scripted device acting the outcome table's zor7700-sim options, in
+// fast time: it always sends at once and never chatters, and holds a 20-line
+// log.
 DeviceScript scriptFor(const std::vector<std::string>& options) {
     DeviceScript script{.versionReply = kFirstFormReply, .dump = buildDump(20)};
     size_t cutAfterLines = std::string::npos;
@@ -194,7 +207,7 @@ DeviceScript scriptFor(const std::vector<std::string>& options) {
         if (option == "--reply") {
             script.versionReply = replyOfForm(value());
         } else if (option == "--reply-delay") {
-            script.versionDelayMs = static_cast<uint32_t>(std::stoul(value()));
+            script.versionDelayMs = fastMs(static_cast<uint32_t>(std::stoul(value())));
         } else if (option == "--hangup-after" || option == "--silence-after") {
             script.hangUpInDump = option == "--hangup-after";
             cutAfterLines = std::stoul(value());
@@ -204,6 +217,7 @@ DeviceScript scriptFor(const std::vector<std::string>& options) {
             script.dump = buildDump(20, 1);
         } else if (option == "--hangup-after-reply") {
             script.hangUpAfterVersion = true;
+            script.hangUpDelayMs = fastMs(script.hangUpDelayMs);
         } else if (option != "--fast") {
             ADD_FAILURE() << "the scripted device cannot act " << option;
         }
@@ -228,10 +242,10 @@ TEST(TransferWorkerOutcomes, EveryCauseEndsWithItsReport) {
         ObservedRun observed = run.runToEnd({.nmea = row.nmea,
                                              .erase = row.erase,
                                              .path = posixOutputPath(row.target),
-                                             .goAheadDelayMs = row.lateGoAhead ? 1500u : 0u,
+                                             .goAheadDelayMs = row.lateGoAhead ? fastMs(1500) : 0,
                                              .port = row.unknownPort ? kPortOfNoDevice : kPort});
         run.observeDevice(observed);
-        expectOutcome(row, observed, kRealLimits);
+        expectOutcome(row, observed, kFastLimits);
         run.TearDown();
     }
 }
@@ -244,7 +258,7 @@ TEST_F(TransferWorkerRun, ReportsDeviceFoundOnceRisingProgressAndOneFinalReport)
     ObservedRun run = runToEnd({});
     ASSERT_TRUE(run.ended);
     PostedReport late;
-    EXPECT_FALSE(reports.waitNext(late, 300)) << "a report after the final one";
+    EXPECT_FALSE(reports.waitNext(late, fastMs(300))) << "a report after the final one";
     std::vector<PostedReport>& list = run.reports;
     SCOPED_TRACE("reports: " + describeReports(list));
     ASSERT_GE(list.size(), 4u);
@@ -287,7 +301,7 @@ TEST_F(TransferWorkerRun, NmeaFileHoldsTwoSentencesPerPosition) {
 
 // The device must never be erased while the only other copy of the track is
 // not yet whole on disk.
-TEST_F(TransferWorkerRun, EraseComesFiveSecondsAfterTheFileIsComplete) {
+TEST_F(TransferWorkerRun, EraseComesAWholePauseAfterTheFileIsComplete) {
     std::string fileAtErase;
     DeviceScript script{.versionReply = kFirstFormReply, .dump = buildDump(20)};
     script.onErase = [&] { fileAtErase = readFile(outputPath); };
@@ -300,24 +314,24 @@ TEST_F(TransferWorkerRun, EraseComesFiveSecondsAfterTheFileIsComplete) {
     std::vector<ScriptedDevice::Command> commands = device->commands();
     ASSERT_EQ(commands.size(), 3u);
     uint32_t pause = ticksBetween(device->dumpSentTick(), commands[2].tick);
-    EXPECT_GE(pause, 5000u);
-    EXPECT_LT(pause, 6500u);
+    EXPECT_GE(pause, kFastLimits.pauseBeforeEraseMs);
+    EXPECT_LT(pause, fastMs(6500));
     std::string finalFile = readFile(outputPath);
     EXPECT_FALSE(finalFile.empty());
     EXPECT_TRUE(fileAtErase == finalFile) << "the file was " << fileAtErase.size() << " of "
                                           << finalFile.size() << " bytes when the erase came";
 }
 
-TEST_F(TransferWorkerRun, DetectionGivesUpAfterOneSecond) {
+TEST_F(TransferWorkerRun, DetectionGivesUpAtItsLimit) {
     startDevice({});
     ObservedRun run = runToEnd({});
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.reports.back().lParam, kErrorNoDevice);
-    EXPECT_GE(run.elapsedMs, 1000u);
-    EXPECT_LT(run.elapsedMs, 2000u);
+    EXPECT_GE(run.elapsedMs, kFastLimits.detectionMs);
+    EXPECT_LT(run.elapsedMs, fastMs(2000));
 }
 
-TEST_F(TransferWorkerRun, WrongReplyFailsAtOnce) {
+TEST_F(TransferWorkerRealTime, WrongReplyFailsAtOnce) {
     startDevice({.versionReply = kWrongFormReply});
     ObservedRun run = runToEnd({});
     ASSERT_TRUE(run.ended);
@@ -327,30 +341,30 @@ TEST_F(TransferWorkerRun, WrongReplyFailsAtOnce) {
 
 TEST_F(TransferWorkerRun, OtherSentencesDuringDetectionAreIgnored) {
     DeviceScript script{
-        .versionReply = kFirstFormReply, .versionDelayMs = 400, .dump = buildDump(5)};
+        .versionReply = kFirstFormReply, .versionDelayMs = fastMs(400), .dump = buildDump(5)};
     script.chatter = kChatter;
-    script.chatterEveryMs = 50;
+    script.chatterEveryMs = fastMs(50);
     startDevice(script);
     ObservedRun run = runToEnd({});
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.reports.back().wParam, kReportComplete) << describeReports(run.reports);
 }
 
-TEST_F(TransferWorkerRun, DumpSilenceOfThreeSecondsFails) {
+TEST_F(TransferWorkerRun, DumpSilenceAtItsLimitFails) {
     std::string dump = buildDump(20);
     DeviceScript script{
         .versionReply = kFirstFormReply, .dump = dump, .dumpStopsAfter = dump.size() / 2};
     // Ordinary sentences keep coming but are no sign of a dump.
     script.chatter = kChatter;
-    script.chatterEveryMs = 200;
+    script.chatterEveryMs = fastMs(200);
     startDevice(script);
     ObservedRun run = runToEnd({.erase = true});
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.reports.back().wParam, kReportFailed);
     EXPECT_EQ(run.reports.back().lParam, kErrorRead);
     uint32_t silence = ticksBetween(device->dumpSentTick(), tickCount());
-    EXPECT_GE(silence, 3000u);
-    EXPECT_LT(silence, 4500u);
+    EXPECT_GE(silence, kFastLimits.dumpSilenceMs);
+    EXPECT_LT(silence, fastMs(4500));
     EXPECT_FALSE(fs::exists(outputPath));
 }
 
@@ -398,13 +412,13 @@ TEST(TransferWorkerStop, StopsInEveryPhase) {
         bool mayStopBeforeTheQuery;
     } cases[] = {
         {"right after the start",
-         {.versionReply = kFirstFormReply, .versionDelayMs = 500},
+         {.versionReply = kFirstFormReply, .versionDelayMs = fastMs(500)},
          99,
          0,
          {kVersionQuery},
          true},
         {"while detecting",
-         {.versionReply = kFirstFormReply, .versionDelayMs = 800},
+         {.versionReply = kFirstFormReply, .versionDelayMs = fastMs(800)},
          98,
          0,
          {kVersionQuery},
@@ -434,7 +448,7 @@ TEST(TransferWorkerStop, StopsInEveryPhase) {
         run.startDevice(c.script);
         ASSERT_TRUE(run.worker.startTransfer(kPort, run.reports.target()));
         if (c.stopAfterReport == 98)
-            sleepMs(300);
+            sleepMs(fastMs(300));
         PostedReport report{};
         while (c.stopAfterReport < 98 && run.nextReport(report)) {
             if (report.wParam == kReportDeviceFound && c.stopAfterReport == kReportProgress) {
@@ -446,10 +460,11 @@ TEST(TransferWorkerStop, StopsInEveryPhase) {
         }
         uint32_t stopStart = tickCount();
         run.worker.stopTransfer();
-        EXPECT_LT(ticksBetween(stopStart, tickCount()), 1000u) << "the run noticed the stop late";
+        EXPECT_LT(ticksBetween(stopStart, tickCount()), fastMs(1000))
+            << "the run noticed the stop late";
         EXPECT_FALSE(run.worker.isRunning());
         PostedReport last{};
-        while (run.nextReport(report, 2000))
+        while (run.nextReport(report, fastMs(2000)))
             last = report;
         EXPECT_EQ(last.wParam, kReportFailed) << describeReports(run.result.reports);
         EXPECT_EQ(last.lParam, kErrorStopped) << describeReports(run.result.reports);
@@ -477,16 +492,17 @@ TEST_F(TransferWorkerRun, StopDuringThePauseKeepsTheMemoryAndTheWholeFile) {
     }
     ASSERT_TRUE(nextReport(report));
     ASSERT_EQ(report.wParam, kReportErasePending);
-    EXPECT_EQ(report.lParam, 5000);
-    sleepMs(1000);
+    EXPECT_EQ(report.lParam, kFastLimits.pauseBeforeEraseMs);
+    sleepMs(fastMs(1000));
     uint32_t stopStart = tickCount();
     worker.stopTransfer();
-    EXPECT_LT(ticksBetween(stopStart, tickCount()), 500u);
+    EXPECT_LT(ticksBetween(stopStart, tickCount()), fastMs(500));
     EXPECT_FALSE(worker.isRunning());
-    ASSERT_TRUE(nextReport(report, 1000));
+    ASSERT_TRUE(nextReport(report, fastMs(1000)));
     EXPECT_EQ(report.wParam, kReportFailed);
     EXPECT_EQ(report.lParam, kErrorStopped);
-    sleepMs(5000); // past the end of the pause: nothing may come late
+    // Past the end of the pause: nothing may come late.
+    sleepMs(kFastLimits.pauseBeforeEraseMs);
     EXPECT_EQ(commandTexts(), (std::vector<std::string>{kVersionQuery, kReadLog}));
     EXPECT_NE(readFile(outputPath).find("</kml>"), std::string::npos) << "the file is whole";
 }
@@ -499,14 +515,14 @@ TEST_F(TransferWorkerRun, StaleGoAheadDoesNotReleaseTheNextRun) {
     worker.stopTransfer();
     worker.joinTransfer();
     PostedReport report;
-    while (nextReport(report, 2000) && report.wParam != kReportFailed) {
+    while (nextReport(report, fastMs(2000)) && report.wParam != kReportFailed) {
     }
-    sleepMs(100);
+    sleepMs(fastMs(100));
     result.reports.clear();
     ASSERT_TRUE(worker.startTransfer(kPort, reports.target()));
     ASSERT_TRUE(nextReport(report));
     ASSERT_EQ(report.wParam, kReportDeviceFound);
-    EXPECT_FALSE(nextReport(report, 1500)) << "the run went on without a go-ahead";
+    EXPECT_FALSE(nextReport(report, fastMs(1500))) << "the run went on without a go-ahead";
     for (const std::string& command : commandTexts())
         EXPECT_NE(command, kReadLog);
     worker.outputPath = widePath(outputPath);
@@ -530,7 +546,7 @@ TEST_F(TransferWorkerRun, WaitingDiscardsWhatTheDeviceSends) {
         std::memcpy(bytes + 16 * k, early.data(), 16);
     }
     ASSERT_TRUE(line.send(dumpDataSentence(10, bytes, 24)));
-    sleepMs(2500);
+    sleepMs(fastMs(2500));
     worker.outputPath = widePath(outputPath);
     worker.proceed();
     while (nextReport(report) && report.wParam == kReportProgress) {

@@ -3,7 +3,9 @@
 #include "device/transfer_worker.h"
 
 #include "device/worker_platform.h"
+#include "support/fast_limits.h"
 #include "support/report_capture.h"
+#include "support/scoped_environment_posix.h"
 #include "support/simulator_process_posix.h"
 #include "support/temp_folder.h"
 #include "support/transfer_outcomes.h"
@@ -48,23 +50,15 @@ CWStr widePath(const std::string& path) {
     return CWStr(wide.c_str());
 }
 
-// One simulator in a private HOME, the worker pointed at its ports folder.
+// One simulator in a private HOME, the worker pointed at its ports folder
+// and running in fast time (kFastLimits).
 class SimulatedDevice {
 public:
-    explicit SimulatedDevice(const std::vector<std::string>& arguments) {
+    explicit SimulatedDevice(const std::vector<std::string>& arguments)
+        : configHome({{"XDG_CONFIG_HOME", simulator.configHome()}}) {
         std::string error;
         started = simulator.start(arguments, error);
         EXPECT_TRUE(started) << error;
-        const char* previous = std::getenv("XDG_CONFIG_HOME");
-        if (previous != nullptr)
-            savedConfigHome = previous;
-        setenv("XDG_CONFIG_HOME", simulator.configHome().c_str(), 1);
-    }
-    ~SimulatedDevice() {
-        if (savedConfigHome.empty())
-            unsetenv("XDG_CONFIG_HOME");
-        else
-            setenv("XDG_CONFIG_HOME", savedConfigHome.c_str(), 1);
     }
 
     ObservedRun transfer(const RunOptions& options) {
@@ -90,7 +84,7 @@ public:
         worker.joinTransfer();
         run.lastError = worker.lastError();
         run.stillRunning = worker.isRunning();
-        sleepMs(150); // lets the simulator log a command still in flight
+        sleepMs(100); // lets the simulator log a command still in flight
         run.commands = reportedCommands(simulator.commands());
         run.fileExists = fs::exists(outputPath());
         run.fileText = readFile(outputPath());
@@ -100,12 +94,10 @@ public:
     std::string outputPath() const { return simulator.folder() + "/track.out"; }
 
     SimulatorProcess simulator;
+    ScopedEnvironment configHome;
     ReportCapture reports;
-    TransferWorker worker;
+    TransferWorker worker{kFastLimits};
     bool started = false;
-
-private:
-    std::string savedConfigHome;
 };
 
 } // namespace
@@ -114,18 +106,18 @@ private:
 TEST(TransferWorkerWithSimulator, EveryOutcomeTheDeviceCanCause) {
     for (const TransferOutcome& row : outcomesFor("sim")) {
         SCOPED_TRACE(row.cause);
-        SimulatedDevice device(row.device);
+        SimulatedDevice device(fastDeviceOptions(row.device));
         ASSERT_TRUE(device.started);
         ObservedRun run = device.transfer({row.nmea, row.erase, posixOutputPath(row.target),
                                            row.unknownPort ? kPortOfNoDevice : 0});
-        expectOutcome(row, run, kRealLimits);
+        expectOutcome(row, run, kFastLimits);
     }
 }
 
 // Paced like the real line: the erase command follows the finished file by
-// 5000 ms, and the device's memory is empty afterwards.
-TEST(TransferWorkerWithSimulator, EraseEmptiesTheDeviceFiveSecondsAfterTheFile) {
-    SimulatedDevice device({"--no-chatter"});
+// the whole pause, and the device's memory is empty afterwards.
+TEST(TransferWorkerWithSimulator, EraseEmptiesTheDeviceAWholePauseAfterTheFile) {
+    SimulatedDevice device({"--no-chatter", "--generate", "60"});
     ASSERT_TRUE(device.started);
     ObservedRun first = device.transfer({false, true, ""});
     ASSERT_TRUE(first.ended);
@@ -133,9 +125,9 @@ TEST(TransferWorkerWithSimulator, EraseEmptiesTheDeviceFiveSecondsAfterTheFile) 
     EXPECT_EQ(first.reports.back().lParam, 1);
     Received received = receivedCommands(device.simulator);
     ASSERT_EQ(received.texts, (std::vector<std::string>{"$PZOR,V", "$PZOR,R", "$PZOR,C"}));
-    // The dump of the built-in log takes its wire time after the read-log
-    // command; the erase comes 5000 ms after the end on top of that.
-    EXPECT_GE(received.times[2] - received.times[1], 5000u);
+    // The dump takes its wire time after the read-log command; the erase
+    // comes a whole pause after its end on top of that.
+    EXPECT_GE(received.times[2] - received.times[1], kFastLimits.pauseBeforeEraseMs);
 
     ObservedRun second = device.transfer({});
     ASSERT_TRUE(second.ended);

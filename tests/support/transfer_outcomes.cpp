@@ -1,6 +1,7 @@
 #include "support/transfer_outcomes.h"
 
 #include "device/report_target.h"
+#include "support/fast_limits.h"
 #include "tools/common/log_encoder.h"
 
 #include <gtest/gtest.h>
@@ -120,7 +121,7 @@ bool parseSuites(const std::string& text, TransferOutcome& row, std::string& err
     return true;
 }
 
-uint32_t limitMs(WaitedLimit limit, const OutcomeLimits& limits) {
+uint32_t limitMs(WaitedLimit limit, const TransferTimeLimits& limits) {
     switch (limit) {
     case WaitedLimit::Detection:
         return limits.detectionMs;
@@ -138,7 +139,7 @@ uint32_t limitMs(WaitedLimit limit, const OutcomeLimits& limits) {
 // before the erase is announced with its length; nothing but the last
 // report ends the run.
 void expectReportSequence(const TransferOutcome& row, const std::vector<PostedReport>& reports,
-                          const OutcomeLimits& limits) {
+                          const TransferTimeLimits& limits) {
     intptr_t percent = -1;
     for (size_t i = 0; i < reports.size(); ++i) {
         const PostedReport& report = reports[i];
@@ -242,7 +243,7 @@ std::vector<TransferOutcome> outcomesFor(const std::string& suite) {
 }
 
 void expectOutcome(const TransferOutcome& row, const ObservedRun& run,
-                   const OutcomeLimits& limits) {
+                   const TransferTimeLimits& limits) {
     const std::string reports = describeReports(run.reports);
     ASSERT_TRUE(run.ended) << "reports: " << reports;
     EXPECT_EQ(run.reports.back().wParam, row.wParam) << "reports: " << reports;
@@ -260,6 +261,15 @@ void expectOutcome(const TransferOutcome& row, const ObservedRun& run,
         EXPECT_GE(run.elapsedMs, limit - kTickStepMs) << "the run ended before its time limit";
         EXPECT_LT(run.elapsedMs, limit + kEndSlackMs) << "the run waited far past its time limit";
     }
+}
+
+std::vector<std::string> fastDeviceOptions(const std::vector<std::string>& options) {
+    std::vector<std::string> fast = options;
+    for (size_t i = 1; i < fast.size(); ++i) {
+        if (fast[i - 1] == "--reply-delay")
+            fast[i] = std::to_string(fastMs(static_cast<uint32_t>(std::stoul(fast[i]))));
+    }
+    return fast;
 }
 
 std::string describeReports(const std::vector<PostedReport>& reports) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/report_queue.h"
+#include "device/transfer_time_limits.h"
 
 #include <cstdint>
 #include <string>
@@ -61,18 +62,15 @@ struct ObservedRun {
     std::string fileText;
 };
 
-// The worker's time limits as the suite set them.
-struct OutcomeLimits {
-    uint32_t detectionMs;
-    uint32_t dumpSilenceMs;
-    uint32_t pauseBeforeEraseMs;
-};
-constexpr OutcomeLimits kRealLimits = {1000, 3000, 5000};
-
 // Checks a run against its row: the final report and the error it leaves,
 // device found first and progress rising in between, the commands, the file
 // and the time limit it waited out.
-void expectOutcome(const TransferOutcome& row, const ObservedRun& run, const OutcomeLimits& limits);
+void expectOutcome(const TransferOutcome& row, const ObservedRun& run,
+                   const TransferTimeLimits& limits);
+
+// The device options with every delay in fast time (fastMs), for the
+// simulator of a suite that runs the worker with kFastLimits.
+std::vector<std::string> fastDeviceOptions(const std::vector<std::string>& options);
 
 // The reports as "3 4:0 4:50 0:1" for readable failures.
 std::string describeReports(const std::vector<PostedReport>& reports);

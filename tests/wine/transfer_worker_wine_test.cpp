@@ -6,6 +6,7 @@
 
 #include "device/serial_port.h"
 #include "device/worker_platform.h"
+#include "support/fast_limits.h"
 #include "support/report_capture.h"
 #include "support/temp_folder.h"
 #include "support/transfer_outcomes.h"
