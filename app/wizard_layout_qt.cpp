@@ -1,5 +1,6 @@
 #include "app/wizard_layout_qt.h"
 
+#include "app/wizard_view.h"
 #include "resources/resource_ids.h"
 
 #include <QFontMetrics>
@@ -12,53 +13,28 @@
 
 namespace {
 
-using K = ControlKind;
+#include "dialog_layouts_qt.inc"
 
-constexpr ControlTemplate kWelcome[] = {
-    {K::CenteredText, IDC_WELCOME_HEADING,
-     u"ZOR7700Track\n\nCreate a KML / NMEA file\nfrom your device's track log.", 7, 11, 223, 55},
-    {K::CenteredText, 0,
-     u"Please ensure that your ZOR 7700 is switched on\nand paired with your PC.", 1, 79, 239, 30},
-    {K::CenteredText, 0, u"Press Next to Continue", 0, 122, 239, 8},
-};
-constexpr ControlTemplate kPort[] = {
-    {K::CenteredText, IDC_PORT_HEADING,
-     u"Please select the Bluetooth serial port\nfor your device:", 7, 8, 232, 34},
-    {K::Combo, IDC_PORT_COMBO, u"", 27, 52, 185, 164},
-    {K::PushButton, IDC_REFRESH, u"Refresh", 86, 84, 66, 15},
-    {K::CenteredText, 0, u"Press Next to Continue", 0, 122, 239, 8},
-};
-constexpr ControlTemplate kConnecting[] = {
-    {K::CenteredText, IDC_CONNECTING_HEADING,
-     u"Connecting Bluetooth Device\nThis may take several seconds", 0, 29, 239, 35},
-    {K::Progress, IDC_CONNECT_PROGRESS, u"", 20, 77, 200, 7},
-    {K::CenteredText, 0, u"Please Wait ...", 0, 122, 239, 8},
-};
-constexpr ControlTemplate kOutput[] = {
-    {K::CenteredText, IDC_OUTPUT_HEADING, u"Please select output file:", 0, 24, 239, 20},
-    {K::ReadOnlyEdit, IDC_OUTPUT_PATH, u"", 0, 55, 215, 12},
-    {K::DefaultButton, IDC_BROWSE, u"...", 218, 54, 21, 13},
-    {K::CheckBox, IDC_ERASE_CHECK, u"&Erase device memory after transfer", 54, 84, 130, 10},
-    {K::CenteredText, 0, u"Press Next to Continue", 0, 122, 239, 8},
-};
-constexpr ControlTemplate kTransfer[] = {
-    {K::CenteredText, IDC_TRANSFER_HEADING, u"Transferring Data ...", 8, 38, 223, 21},
-    {K::Progress, IDC_TRANSFER_PROGRESS, u"", 19, 66, 200, 7},
-    {K::CenteredText, 0, u"Please Wait ...", 0, 114, 239, 8},
-};
-constexpr ControlTemplate kSuccess[] = {
-    {K::CenteredText, IDC_SUCCESS_HEADING, u"Output file successfully created.", 8, 41, 223, 38},
-    {K::PushButton, IDC_OPEN_FOLDER, u"&Open Folder", 85, 94, 68, 14},
-};
-constexpr ControlTemplate kError[] = {
-    {K::CenteredText, IDC_ERROR_HEADING, u"ERROR", 0, 0, 239, 18},
-    {K::CenteredText, IDC_ERROR_TEXT, u"X", 7, 25, 223, 77},
-    {K::CenteredText, 0, u"Press Previous to Resume", 0, 122, 239, 8},
-};
-
-template <size_t N> constexpr PageTemplate page(const ControlTemplate (&controls)[N]) {
-    return {controls, static_cast<int32_t>(N)};
+constexpr int32_t layoutIndex(int32_t templateId) {
+    for (int32_t i = 0; i < static_cast<int32_t>(std::size(kDialogLayouts)); ++i) {
+        if (kDialogLayouts[i].templateId == templateId) {
+            return i;
+        }
+    }
+    return -1;
 }
+
+// A template the wizard shows but the script lacks fails the build, so
+// dialogLayout() always finds what it is asked for.
+constexpr bool everyTemplateLaidOut() {
+    for (int32_t templateId : kPageTemplates) {
+        if (layoutIndex(templateId) < 0) {
+            return false;
+        }
+    }
+    return layoutIndex(IDD_MAIN) >= 0;
+}
+static_assert(everyTemplateLaidOut(), "the resource script lacks a template the wizard shows");
 
 // Windows rounds the average width of the 52 letters to the nearest pixel.
 int32_t averageCharWidth(const QFontMetrics& metrics) {
@@ -74,19 +50,9 @@ int32_t scale(int32_t value, int32_t multiplier, int32_t divisor) {
 
 } // namespace
 
-const ControlTemplate kFrameControls[] = {
-    {K::PushButton, IDC_CANCEL, u"&Cancel", 94, 164, 48, 15},
-    {K::PushButton, IDC_PREVIOUS, u"&Previous", 147, 164, 48, 15},
-    {K::DefaultButton, IDC_NEXT, u"&Next", 200, 164, 48, 15},
-    {K::EtchedLine, 0, u"", 7, 156, 241, 4},
-    {K::HiddenStatic, IDC_PAGE_PLACEHOLDER, u"X", 7, 7, 240, 140},
-};
-const int32_t kFrameControlCount = static_cast<int32_t>(std::size(kFrameControls));
-
-const PageTemplate kPageLayouts[] = {
-    page(kWelcome),  page(kPort),    page(kConnecting), page(kOutput),
-    page(kTransfer), page(kSuccess), page(kError),
-};
+const DialogLayout& dialogLayout(int32_t templateId) {
+    return kDialogLayouts[layoutIndex(templateId)];
+}
 
 DialogUnits::DialogUnits(const QFont& font) {
     const QFontMetrics metrics(font);

@@ -6,7 +6,8 @@
 #include <cstdint>
 
 // What the dialog templates hold, for the Qt front end: each control's kind,
-// id, text and position in dialog units.
+// id, text and position in dialog units. The table itself is generated from
+// the resource script at build time (cmake/dialog_layouts.cmake).
 enum class ControlKind {
     PushButton,
     DefaultButton,
@@ -26,20 +27,17 @@ struct ControlTemplate {
     int32_t x, y, width, height;
 };
 
-struct PageTemplate {
+// One dialog template: its size in dialog units and its controls in order.
+struct DialogLayout {
+    int32_t templateId;
+    int32_t width, height;
     const ControlTemplate* controls;
     int32_t count;
 };
 
-constexpr int32_t kFrameWidthDu = 255;
-constexpr int32_t kFrameHeightDu = 186;
-constexpr int32_t kPageWidthDu = 240;
-constexpr int32_t kPageHeightDu = 140;
-
-extern const ControlTemplate kFrameControls[];
-extern const int32_t kFrameControlCount;
-// In page index order (WelcomePage first).
-extern const PageTemplate kPageLayouts[];
+// The template with this id (IDD_MAIN or one of kPageTemplates), as the
+// build read it from the resource script.
+const DialogLayout& dialogLayout(int32_t templateId);
 
 // Dialog units to pixels for a font, the way the Windows dialog manager does
 // it: x * average character width / 4, y * character height / 8.

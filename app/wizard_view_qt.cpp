@@ -56,11 +56,12 @@ void QtWizardView::BuildFrame() {
                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     frame.setWindowIcon(QIcon(QStringLiteral(":/zor7700track.png")));
     const DialogUnits units(frame.font());
-    frame.setFixedSize(units.x(kFrameWidthDu), units.y(kFrameHeightDu));
-    for (int32_t i = 0; i < kFrameControlCount; ++i) {
-        QWidget* widget = BuildControl(&frame, kFrameControls[i], units);
+    const DialogLayout& layout = dialogLayout(IDD_MAIN);
+    frame.setFixedSize(units.x(layout.width), units.y(layout.height));
+    for (int32_t i = 0; i < layout.count; ++i) {
+        QWidget* widget = BuildControl(&frame, layout.controls[i], units);
         if (auto* button = qobject_cast<QPushButton*>(widget)) {
-            frame.routeFrameButton(button, static_cast<uint16_t>(kFrameControls[i].id));
+            frame.routeFrameButton(button, static_cast<uint16_t>(layout.controls[i].id));
         }
     }
 }
@@ -152,11 +153,11 @@ void QtWizardView::CreatePages(DialogWindow) {
     const DialogUnits units(frame.font());
     const QPoint origin = Control(IDC_PAGE_PLACEHOLDER)->geometry().topLeft();
     for (int32_t index = 0; index < kPageCount; ++index) {
+        const DialogLayout& layout = dialogLayout(kPageTemplates[index]);
         auto* page = new QWidget(&frame);
         page->setObjectName(QStringLiteral("page%1").arg(kPageTemplates[index]));
-        page->setGeometry(QRect(origin, QSize(units.x(kPageWidthDu), units.y(kPageHeightDu))));
+        page->setGeometry(QRect(origin, QSize(units.x(layout.width), units.y(layout.height))));
         page->hide();
-        const PageTemplate& layout = kPageLayouts[index];
         for (int32_t i = 0; i < layout.count; ++i) {
             const ControlTemplate& control = layout.controls[i];
             QWidget* widget = BuildControl(page, control, units);

@@ -8,12 +8,6 @@
 namespace {
 
 constexpr uint32_t kReadCapacity = 4096;
-constexpr uint32_t kShortReadPauseMs = 50;
-constexpr uint32_t kDetectionLimitMs = 1000;
-constexpr uint32_t kDumpSilenceLimitMs = 3000;
-constexpr uint32_t kWaitSliceMs = 1000;
-constexpr uint32_t kPauseBeforeEraseMs = 5000;
-constexpr uint32_t kStopWaitMs = 3000;
 
 // "$" + body + "*HH\r\n" with the checksum worked out by the compiler, so
 // the commands cannot drift from their text.
@@ -63,7 +57,7 @@ VersionReply classifyVersionReply(const char* text) {
 
 } // namespace
 
-TransferWorker::TransferWorker() = default;
+TransferWorker::TransferWorker(const TransferTimeLimits& limits) : limits(limits) {}
 
 // A run still going would use this object after its end, so it is stopped
 // and waited for here whatever the owner did before.
@@ -105,7 +99,7 @@ void TransferWorker::stopTransfer() {
     if (!thread.exists())
         return;
     proceedEvent.set();
-    thread.wait(kStopWaitMs);
+    thread.wait(limits.stopWaitMs);
 }
 
 void TransferWorker::joinTransfer() {
@@ -197,11 +191,11 @@ int32_t TransferWorker::detectDevice() {
         if (stopHit())
             return kErrorStopped;
         if (reply == VersionReply::None && count < kReadCapacity)
-            sleepMs(kShortReadPauseMs);
+            sleepMs(limits.shortReadPauseMs);
         if (stopHit())
             return kErrorStopped;
         // Also after an accepted reply: one read too late counts as none.
-        if (ticksBetween(lastActivity, tickCount()) >= kDetectionLimitMs)
+        if (ticksBetween(lastActivity, tickCount()) >= limits.detectionMs)
             return kErrorNoDevice;
         if (reply == VersionReply::Accepted)
             return kErrorNone;
@@ -212,7 +206,7 @@ int32_t TransferWorker::detectDevice() {
 // meanwhile is thrown away so the dump starts on a clean line.
 int32_t TransferWorker::awaitGoAhead() {
     postReport(notifyWindow, notifyMessage, kReportDeviceFound, 0);
-    while (proceedEvent.wait(kWaitSliceMs) == WaitResult::TimedOut)
+    while (proceedEvent.wait(limits.goAheadSliceMs) == WaitResult::TimedOut)
         port.purgeReceive();
     return kErrorNone;
 }
@@ -237,8 +231,8 @@ int32_t TransferWorker::readDump() {
                                        dumpCompleteness, notifyWindow, notifyMessage);
         }
         if (!stopHit() && !ended && count < kReadCapacity)
-            sleepMs(kShortReadPauseMs);
-        if (ticksBetween(lastActivity, tickCount()) >= kDumpSilenceLimitMs)
+            sleepMs(limits.shortReadPauseMs);
+        if (ticksBetween(lastActivity, tickCount()) >= limits.dumpSilenceMs)
             return kErrorRead;
         if (ended)
             return kErrorNone;
@@ -271,8 +265,8 @@ int32_t TransferWorker::commitRawCopy() {
 int32_t TransferWorker::eraseDevice() {
     if (!eraseAfterRead || !dumpCompleteness.isComplete())
         return kErrorNone;
-    postReport(notifyWindow, notifyMessage, kReportErasePending, kPauseBeforeEraseMs);
-    if (!pauseUnlessStopped(kPauseBeforeEraseMs))
+    postReport(notifyWindow, notifyMessage, kReportErasePending, limits.pauseBeforeEraseMs);
+    if (!pauseUnlessStopped(limits.pauseBeforeEraseMs))
         return kErrorStopped;
     return sendCommand(kEraseCommand.bytes) ? kErrorNone : kErrorWriteCommand;
 }

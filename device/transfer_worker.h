@@ -6,6 +6,7 @@
 #include "device/sentence_assembler.h"
 #include "device/serial_port.h"
 #include "device/track_store.h"
+#include "device/transfer_time_limits.h"
 #include "device/worker_platform.h"
 #include "output/output_file.h"
 #include "support/cwstr.h"
@@ -31,7 +32,9 @@ enum TransferError : int32_t {
 // complete, report.
 class TransferWorker {
 public:
-    TransferWorker();
+    // The program's limits unless a test asks for shorter ones; they hold
+    // for every run of this worker.
+    explicit TransferWorker(const TransferTimeLimits& limits = {});
     TransferWorker(const TransferWorker&) = delete;
     TransferWorker& operator=(const TransferWorker&) = delete;
     // Stops a run that may still be going and waits for its thread to end,
@@ -41,7 +44,7 @@ public:
     // Called on the user-interface thread. False when a run is still going or
     // its thread could not be created.
     bool startTransfer(int32_t portNumber, WindowHandle window);
-    // Asks the run to stop and waits for it at most 3000 ms.
+    // Asks the run to stop and waits for it at most 3000 ms (stopWaitMs).
     void stopTransfer();
     // Waits for the run's thread to end however long it takes; the owner calls
     // it after stopTransfer() before destroying the worker.
@@ -106,4 +109,5 @@ private:
     DumpProgress dumpProgress;
     DumpCompleteness dumpCompleteness;
     TrackStore trackStore;
+    const TransferTimeLimits limits;
 };

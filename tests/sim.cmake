@@ -10,13 +10,19 @@ if(NOT WIN32)
     add_test(NAME simulator_test COMMAND simulator_test)
 endif()
 
+# The transfer tool: in-process in fast time (transfer_tool_test), and the
+# built program end to end with the real time limits (transfer_tool_e2e_test).
 if(NOT WIN32)
-    add_executable(transfer_tool_test sim/transfer_tool_test.cpp sim/pty_client.cpp)
-    target_link_libraries(transfer_tool_test PRIVATE zor_test_support zor_wizard GTest::gtest_main)
-    target_compile_definitions(transfer_tool_test PRIVATE
-        ZOR_TRANSFER_TOOL_PATH="$<TARGET_FILE:zor7700-transfer>")
-    add_dependencies(transfer_tool_test zor7700-transfer)
-    add_test(NAME transfer_tool_test COMMAND transfer_tool_test)
+    foreach(_zor_tool_test transfer_tool_test transfer_tool_e2e_test)
+        add_executable(${_zor_tool_test} sim/${_zor_tool_test}.cpp sim/tool_runs.cpp)
+        target_link_libraries(${_zor_tool_test} PRIVATE zor_test_support zor_transfer_tool
+                              GTest::gtest_main)
+        target_compile_definitions(${_zor_tool_test} PRIVATE
+            ZOR_TRANSFER_TOOL_PATH="$<TARGET_FILE:zor7700-transfer>")
+        add_dependencies(${_zor_tool_test} zor7700-transfer)
+        add_test(NAME ${_zor_tool_test} COMMAND ${_zor_tool_test})
+    endforeach()
+    target_sources(transfer_tool_test PRIVATE sim/pty_client.cpp)
 endif()
 
 # The Windows build of the transfer tool under wine64, against the simulator

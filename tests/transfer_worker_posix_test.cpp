@@ -2,9 +2,11 @@
 
 #include "device/rfcomm_connect.h"
 #include "device/worker_platform.h"
+#include "support/fast_limits.h"
 #include "support/pseudo_terminal_posix.h"
 #include "support/report_capture.h"
 #include "support/scripted_device_posix.h"
+#include "support/transfer_outcomes.h"
 #include "tools/common/log_encoder.h"
 
 #include <gtest/gtest.h>
@@ -67,24 +69,22 @@ CWStr widePath(const std::string& path) {
     return CWStr(wide.c_str());
 }
 
-struct RunResult {
-    std::vector<PostedReport> reports;
-    bool ended = false;
-    uint32_t elapsedMs = 0;
-};
-
 // Where a run writes and how it is released.
 struct RunOptions {
     bool nmea = false;
     bool erase = false;
     std::string path;            // empty: a fresh file in the test's folder
     uint32_t goAheadDelayMs = 0; // how long the user takes to choose
+    int32_t port = kPort;
 };
 
-// A run against a scripted device on a serial line or, with overBluetooth set
-// before SetUp(), on a paired logger's socket.
+// Runs against a scripted device on a serial line or, with overBluetooth set
+// before SetUp(), on a paired logger's socket; in fast time (kFastLimits)
+// unless a test asks for the real limits.
 class TransferWorkerRun : public ::testing::Test {
 public:
+    explicit TransferWorkerRun(const TransferTimeLimits& limits = kFastLimits) : worker(limits) {}
+
     void SetUp() override {
         ASSERT_TRUE(line().isOpen());
         if (overBluetooth) {
@@ -118,9 +118,11 @@ public:
 
     // Collects reports until the final one; on "device found" hands over the
     // options and releases the run.
-    RunResult runToEnd(const RunOptions& options) {
+    ObservedRun runToEnd(const RunOptions& options) {
         uint32_t start = tickCount();
-        EXPECT_TRUE(worker.startTransfer(overBluetooth ? kBluetoothPort : kPort, reports.target()));
+        // The serial port's number stands for the paired logger's over Bluetooth.
+        const int32_t port = overBluetooth && options.port == kPort ? kBluetoothPort : options.port;
+        EXPECT_TRUE(worker.startTransfer(port, reports.target()));
         PostedReport report;
         while (nextReport(report)) {
             if (report.wParam == kReportDeviceFound) {
@@ -137,23 +139,22 @@ public:
         }
         result.elapsedMs = ticksBetween(start, tickCount());
         worker.joinTransfer();
+        result.lastError = worker.lastError();
+        result.stillRunning = worker.isRunning();
         return result;
     }
 
-    // The run's reports as "3 4:0 4:50 0:1" for readable failures.
-    static std::string describe(const std::vector<PostedReport>& list) {
-        std::string text;
-        for (const PostedReport& r : list) {
-            text += (text.empty() ? "" : " ") + std::to_string(r.wParam);
-            if (r.wParam != kReportDeviceFound)
-                text += ":" + std::to_string(r.lParam);
-        }
-        return text;
+    // What the device received and what is on disk, after the run.
+    void observeDevice(ObservedRun& run) {
+        for (const std::string& line : commandTexts())
+            run.commands.push_back(commandText(line));
+        run.fileExists = fs::exists(outputPath);
+        run.fileText = readFile(outputPath);
     }
 
     // What the device received, once a command in flight has had time to land.
     std::vector<std::string> commandTexts() {
-        sleepMs(150);
+        sleepMs(100);
         std::vector<std::string> texts;
         for (const ScriptedDevice::Command& c : device->commands())
             texts.push_back(c.line);
@@ -169,130 +170,103 @@ public:
     TransferWorker worker;
     std::unique_ptr<ScriptedDevice> device;
     std::string outputPath;
-    RunResult result;
+    ObservedRun result;
+};
+
+// A run whose limits are the real ones, for a test that proves a run ends
+// long before one: plain to see there, and it costs nothing.
+class TransferWorkerRealTime : public TransferWorkerRun {
+public:
+    TransferWorkerRealTime() : TransferWorkerRun(kRealLimits) {}
 };
 
 const std::string kVersionQuery = withChecksum("PZOR,V");
 const std::string kReadLog = withChecksum("PZOR,R");
 const std::string kErase = withChecksum("PZOR,C");
 
+// Byte offset behind the start sentence and the first `lines` data lines.
+size_t afterDataLines(const std::string& dump, size_t lines) {
+    size_t at = 0;
+    for (size_t sentence = 0; sentence <= lines; ++sentence) {
+        at = dump.find("\r\n", at);
+        if (at == std::string::npos) {
+            ADD_FAILURE() << "the log holds fewer than " << lines << " lines";
+            return at;
+        }
+        at += 2;
+    }
+    return at;
+}
+
+std::string replyOfForm(const std::string& form) {
+    if (form == "second")
+        return kSecondFormReply;
+    if (form == "wrong")
+        return kWrongFormReply;
+    if (form == "bad-checksum")
+        return kFirstFormReply.substr(0, kFirstFormReply.size() - 4) + "00\r\n";
+    if (form == "none")
+        return "";
+    EXPECT_EQ(form, "first");
+    return kFirstFormReply;
+}
+
+// The scripted device acting the outcome table's zor7700-sim options, in
+// fast time: it always sends at once and never chatters, and holds a 20-line
+// log.
+DeviceScript scriptFor(const std::vector<std::string>& options) {
+    DeviceScript script{.versionReply = kFirstFormReply, .dump = buildDump(20)};
+    size_t cutAfterLines = std::string::npos;
+    for (size_t i = 0; i < options.size(); ++i) {
+        const std::string& option = options[i];
+        // An option with a value takes the next word.
+        auto value = [&] { return i + 1 < options.size() ? options[++i] : std::string(); };
+        if (option == "--reply") {
+            script.versionReply = replyOfForm(value());
+        } else if (option == "--reply-delay") {
+            script.versionDelayMs = fastMs(static_cast<uint32_t>(std::stoul(value())));
+        } else if (option == "--hangup-after" || option == "--silence-after") {
+            script.hangUpInDump = option == "--hangup-after";
+            cutAfterLines = std::stoul(value());
+        } else if (option == "--empty") {
+            script.dump = buildDump(0);
+        } else if (option == "--no-positions") {
+            script.dump = buildDump(20, 1);
+        } else if (option == "--hangup-after-reply") {
+            script.hangUpAfterVersion = true;
+            script.hangUpDelayMs = fastMs(script.hangUpDelayMs);
+        } else if (option != "--fast") {
+            ADD_FAILURE() << "the scripted device cannot act " << option;
+        }
+    }
+    if (cutAfterLines != std::string::npos)
+        script.dumpStopsAfter = afterDataLines(script.dump, cutAfterLines);
+    return script;
+}
+
 } // namespace
 
-// Each row is a whole run against a scripted device: what the device does,
-// what the user chose, and how the run must end; every row runs over a serial
-// device and over a paired logger's socket alike.
+// Every row of the outcome table that a scripted device can act: a whole
+// run, what the user chose, and how the run must end; every row runs over a
+// serial device and over a paired logger's socket alike.
 TEST(TransferWorkerOutcomes, EveryCauseEndsWithItsReport) {
-    std::string dump = buildDump(20);
-    std::string noPositions = buildDump(20, 1);
-    struct Case {
-        const char* name;
-        DeviceScript script;
-        RunOptions options;
-        uintptr_t wParam;
-        intptr_t lParam;
-        std::vector<std::string> commands;
-        bool fileExpected;
-    } cases[] = {
-        {"KML without erase",
-         {.versionReply = kFirstFormReply, .dump = dump},
-         {},
-         kReportComplete,
-         0,
-         {kVersionQuery, kReadLog},
-         true},
-        {"second accepted reply form, NMEA",
-         {.versionReply = kSecondFormReply, .dump = dump},
-         {.nmea = true},
-         kReportComplete,
-         0,
-         {kVersionQuery, kReadLog},
-         true},
-        {"a reply of another form is no ZOR 7700",
-         {.versionReply = kWrongFormReply},
-         {},
-         kReportFailed,
-         kErrorNoDevice,
-         {kVersionQuery},
-         false},
-        {"a reply with a wrong checksum counts as none",
-         {.versionReply = kFirstFormReply.substr(0, kFirstFormReply.size() - 4) + "00\r\n"},
-         {},
-         kReportFailed,
-         kErrorNoDevice,
-         {kVersionQuery},
-         false},
-        {"no reply at all",
-         {.versionReply = ""},
-         {},
-         kReportFailed,
-         kErrorNoDevice,
-         {kVersionQuery},
-         false},
-        {"a reply 1300 ms late",
-         {.versionReply = kFirstFormReply, .versionDelayMs = 1300},
-         {},
-         kReportFailed,
-         kErrorNoDevice,
-         {kVersionQuery},
-         false},
-        {"the device hangs up before the read-log command",
-         {.versionReply = kFirstFormReply, .hangUpAfterVersion = true},
-         {.goAheadDelayMs = 1500},
-         kReportFailed,
-         kErrorWriteCommand,
-         {kVersionQuery},
-         false},
-        {"the device hangs up in the dump",
-         {.versionReply = kFirstFormReply,
-          .dump = dump,
-          .dumpStopsAfter = dump.size() / 2,
-          .hangUpInDump = true},
-         {},
-         kReportFailed,
-         kErrorRead,
-         {kVersionQuery, kReadLog},
-         false},
-        {"a dump without positions",
-         {.versionReply = kFirstFormReply, .dump = noPositions},
-         {.erase = true},
-         kReportFailed,
-         kErrorNoTracks,
-         {kVersionQuery, kReadLog},
-         false},
-        {"an output folder that does not exist",
-         {.versionReply = kFirstFormReply, .dump = dump},
-         {.erase = true, .path = "/nonexistent-zor-folder/track.kml"},
-         kReportFailed,
-         kErrorCreateFile,
-         {kVersionQuery, kReadLog},
-         false},
-        {"a full disk fails the write and keeps the device's log",
-         {.versionReply = kFirstFormReply, .dump = dump},
-         {.nmea = true, .erase = true, .path = "/dev/full"},
-         kReportFailed,
-         kErrorWriteFile,
-         {kVersionQuery, kReadLog},
-         false},
-    };
     for (bool overBluetooth : {false, true}) {
-        for (Case& c : cases) {
-            SCOPED_TRACE(std::string(c.name) +
-                         (overBluetooth ? ", over Bluetooth" : ", over a serial device"));
+        for (const TransferOutcome& row : outcomesFor("scripted")) {
+            SCOPED_TRACE(row.cause + (overBluetooth ? ", over Bluetooth" : ", over a serial device"));
             struct Run : TransferWorkerRun {
                 void TestBody() override {}
             } run;
             run.overBluetooth = overBluetooth;
             run.SetUp();
-            run.startDevice(c.script);
-            RunResult result = run.runToEnd(c.options);
-            ASSERT_TRUE(result.ended) << "reports: " << run.describe(result.reports);
-            const PostedReport& last = result.reports.back();
-            EXPECT_EQ(last.wParam, c.wParam) << "reports: " << run.describe(result.reports);
-            EXPECT_EQ(last.lParam, c.lParam) << "reports: " << run.describe(result.reports);
-            EXPECT_EQ(run.worker.lastError(), c.wParam == kReportFailed ? c.lParam : 0);
-            EXPECT_EQ(run.commandTexts(), c.commands);
-            EXPECT_EQ(fs::exists(run.outputPath), c.fileExpected);
-            EXPECT_FALSE(run.worker.isRunning());
+            run.startDevice(scriptFor(row.device));
+            ObservedRun observed =
+                run.runToEnd({.nmea = row.nmea,
+                              .erase = row.erase,
+                              .path = posixOutputPath(row.target),
+                              .goAheadDelayMs = row.lateGoAhead ? fastMs(1500) : 0,
+                              .port = row.unknownPort ? kPortOfNoDevice : kPort});
+            run.observeDevice(observed);
+            expectOutcome(row, observed, kFastLimits);
             run.TearDown();
         }
     }
@@ -303,12 +277,12 @@ TEST_F(TransferWorkerRun, ReportsDeviceFoundOnceRisingProgressAndOneFinalReport)
                  .dump = buildDump(86),
                  .dumpChunkBytes = 700,
                  .dumpChunkPauseMs = 20});
-    RunResult run = runToEnd({});
+    ObservedRun run = runToEnd({});
     ASSERT_TRUE(run.ended);
     PostedReport late;
-    EXPECT_FALSE(reports.waitNext(late, 300)) << "a report after the final one";
+    EXPECT_FALSE(reports.waitNext(late, fastMs(300))) << "a report after the final one";
     std::vector<PostedReport>& list = run.reports;
-    SCOPED_TRACE("reports: " + describe(list));
+    SCOPED_TRACE("reports: " + describeReports(list));
     ASSERT_GE(list.size(), 4u);
     EXPECT_EQ(list.front().wParam, kReportDeviceFound);
     EXPECT_EQ(list.back().wParam, kReportComplete);
@@ -349,12 +323,12 @@ TEST_F(TransferWorkerRun, NmeaFileHoldsTwoSentencesPerPosition) {
 
 // The device must never be erased while the only other copy of the track is
 // not yet whole on disk.
-TEST_F(TransferWorkerRun, EraseComesFiveSecondsAfterTheFileIsComplete) {
+TEST_F(TransferWorkerRun, EraseComesAWholePauseAfterTheFileIsComplete) {
     std::string fileAtErase;
     DeviceScript script{.versionReply = kFirstFormReply, .dump = buildDump(20)};
     script.onErase = [&] { fileAtErase = readFile(outputPath); };
     startDevice(script);
-    RunResult run = runToEnd({.erase = true});
+    ObservedRun run = runToEnd({.erase = true});
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.reports.back().wParam, kReportComplete);
     EXPECT_EQ(run.reports.back().lParam, 1);
@@ -362,26 +336,26 @@ TEST_F(TransferWorkerRun, EraseComesFiveSecondsAfterTheFileIsComplete) {
     std::vector<ScriptedDevice::Command> commands = device->commands();
     ASSERT_EQ(commands.size(), 3u);
     uint32_t pause = ticksBetween(device->dumpSentTick(), commands[2].tick);
-    EXPECT_GE(pause, 5000u);
-    EXPECT_LT(pause, 6500u);
+    EXPECT_GE(pause, kFastLimits.pauseBeforeEraseMs);
+    EXPECT_LT(pause, fastMs(6500));
     std::string finalFile = readFile(outputPath);
     EXPECT_FALSE(finalFile.empty());
     EXPECT_TRUE(fileAtErase == finalFile) << "the file was " << fileAtErase.size() << " of "
                                           << finalFile.size() << " bytes when the erase came";
 }
 
-TEST_F(TransferWorkerRun, DetectionGivesUpAfterOneSecond) {
+TEST_F(TransferWorkerRun, DetectionGivesUpAtItsLimit) {
     startDevice({});
-    RunResult run = runToEnd({});
+    ObservedRun run = runToEnd({});
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.reports.back().lParam, kErrorNoDevice);
-    EXPECT_GE(run.elapsedMs, 1000u);
-    EXPECT_LT(run.elapsedMs, 2000u);
+    EXPECT_GE(run.elapsedMs, kFastLimits.detectionMs);
+    EXPECT_LT(run.elapsedMs, fastMs(2000));
 }
 
-TEST_F(TransferWorkerRun, WrongReplyFailsAtOnce) {
+TEST_F(TransferWorkerRealTime, WrongReplyFailsAtOnce) {
     startDevice({.versionReply = kWrongFormReply});
-    RunResult run = runToEnd({});
+    ObservedRun run = runToEnd({});
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.reports.back().lParam, kErrorNoDevice);
     EXPECT_LT(run.elapsedMs, 700u);
@@ -389,30 +363,30 @@ TEST_F(TransferWorkerRun, WrongReplyFailsAtOnce) {
 
 TEST_F(TransferWorkerRun, OtherSentencesDuringDetectionAreIgnored) {
     DeviceScript script{
-        .versionReply = kFirstFormReply, .versionDelayMs = 400, .dump = buildDump(5)};
+        .versionReply = kFirstFormReply, .versionDelayMs = fastMs(400), .dump = buildDump(5)};
     script.chatter = kChatter;
-    script.chatterEveryMs = 50;
+    script.chatterEveryMs = fastMs(50);
     startDevice(script);
-    RunResult run = runToEnd({});
+    ObservedRun run = runToEnd({});
     ASSERT_TRUE(run.ended);
-    EXPECT_EQ(run.reports.back().wParam, kReportComplete) << describe(run.reports);
+    EXPECT_EQ(run.reports.back().wParam, kReportComplete) << describeReports(run.reports);
 }
 
-TEST_F(TransferWorkerRun, DumpSilenceOfThreeSecondsFails) {
+TEST_F(TransferWorkerRun, DumpSilenceAtItsLimitFails) {
     std::string dump = buildDump(20);
     DeviceScript script{
         .versionReply = kFirstFormReply, .dump = dump, .dumpStopsAfter = dump.size() / 2};
     // Ordinary sentences keep coming but are no sign of a dump.
     script.chatter = kChatter;
-    script.chatterEveryMs = 200;
+    script.chatterEveryMs = fastMs(200);
     startDevice(script);
-    RunResult run = runToEnd({.erase = true});
+    ObservedRun run = runToEnd({.erase = true});
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.reports.back().wParam, kReportFailed);
     EXPECT_EQ(run.reports.back().lParam, kErrorRead);
     uint32_t silence = ticksBetween(device->dumpSentTick(), tickCount());
-    EXPECT_GE(silence, 3000u);
-    EXPECT_LT(silence, 4500u);
+    EXPECT_GE(silence, kFastLimits.dumpSilenceMs);
+    EXPECT_LT(silence, fastMs(4500));
     EXPECT_FALSE(fs::exists(outputPath));
 }
 
@@ -425,7 +399,7 @@ TEST_F(TransferWorkerRun, BytesAfterTheEndSentenceAreIgnored) {
     }
     std::string dump = buildDump(3) + dumpDataSentence(10, bytes, 24);
     startDevice({.versionReply = kFirstFormReply, .dump = dump});
-    RunResult run = runToEnd({});
+    ObservedRun run = runToEnd({});
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.reports.back().wParam, kReportComplete);
     EXPECT_EQ(worker.store().startIndex, 0);
@@ -460,13 +434,13 @@ TEST(TransferWorkerStop, StopsInEveryPhase) {
         bool mayStopBeforeTheQuery;
     } cases[] = {
         {"right after the start",
-         {.versionReply = kFirstFormReply, .versionDelayMs = 500},
+         {.versionReply = kFirstFormReply, .versionDelayMs = fastMs(500)},
          99,
          0,
          {kVersionQuery},
          true},
         {"while detecting",
-         {.versionReply = kFirstFormReply, .versionDelayMs = 800},
+         {.versionReply = kFirstFormReply, .versionDelayMs = fastMs(800)},
          98,
          0,
          {kVersionQuery},
@@ -496,7 +470,7 @@ TEST(TransferWorkerStop, StopsInEveryPhase) {
         run.startDevice(c.script);
         ASSERT_TRUE(run.worker.startTransfer(kPort, run.reports.target()));
         if (c.stopAfterReport == 98)
-            sleepMs(300);
+            sleepMs(fastMs(300));
         PostedReport report{};
         while (c.stopAfterReport < 98 && run.nextReport(report)) {
             if (report.wParam == kReportDeviceFound && c.stopAfterReport == kReportProgress) {
@@ -508,13 +482,14 @@ TEST(TransferWorkerStop, StopsInEveryPhase) {
         }
         uint32_t stopStart = tickCount();
         run.worker.stopTransfer();
-        EXPECT_LT(ticksBetween(stopStart, tickCount()), 1000u) << "the run noticed the stop late";
+        EXPECT_LT(ticksBetween(stopStart, tickCount()), fastMs(1000))
+            << "the run noticed the stop late";
         EXPECT_FALSE(run.worker.isRunning());
         PostedReport last{};
-        while (run.nextReport(report, 2000))
+        while (run.nextReport(report, fastMs(2000)))
             last = report;
-        EXPECT_EQ(last.wParam, kReportFailed) << run.describe(run.result.reports);
-        EXPECT_EQ(last.lParam, kErrorStopped) << run.describe(run.result.reports);
+        EXPECT_EQ(last.wParam, kReportFailed) << describeReports(run.result.reports);
+        EXPECT_EQ(last.lParam, kErrorStopped) << describeReports(run.result.reports);
         std::vector<std::string> commands = run.commandTexts();
         if (c.mayStopBeforeTheQuery && commands.empty())
             commands = c.commands;
@@ -539,16 +514,17 @@ TEST_F(TransferWorkerRun, StopDuringThePauseKeepsTheMemoryAndTheWholeFile) {
     }
     ASSERT_TRUE(nextReport(report));
     ASSERT_EQ(report.wParam, kReportErasePending);
-    EXPECT_EQ(report.lParam, 5000);
-    sleepMs(1000);
+    EXPECT_EQ(report.lParam, kFastLimits.pauseBeforeEraseMs);
+    sleepMs(fastMs(1000));
     uint32_t stopStart = tickCount();
     worker.stopTransfer();
-    EXPECT_LT(ticksBetween(stopStart, tickCount()), 500u);
+    EXPECT_LT(ticksBetween(stopStart, tickCount()), fastMs(500));
     EXPECT_FALSE(worker.isRunning());
-    ASSERT_TRUE(nextReport(report, 1000));
+    ASSERT_TRUE(nextReport(report, fastMs(1000)));
     EXPECT_EQ(report.wParam, kReportFailed);
     EXPECT_EQ(report.lParam, kErrorStopped);
-    sleepMs(5000); // past the end of the pause: nothing may come late
+    // Past the end of the pause: nothing may come late.
+    sleepMs(kFastLimits.pauseBeforeEraseMs);
     EXPECT_EQ(commandTexts(), (std::vector<std::string>{kVersionQuery, kReadLog}));
     EXPECT_NE(readFile(outputPath).find("</kml>"), std::string::npos) << "the file is whole";
 }
@@ -561,14 +537,14 @@ TEST_F(TransferWorkerRun, StaleGoAheadDoesNotReleaseTheNextRun) {
     worker.stopTransfer();
     worker.joinTransfer();
     PostedReport report;
-    while (nextReport(report, 2000) && report.wParam != kReportFailed) {
+    while (nextReport(report, fastMs(2000)) && report.wParam != kReportFailed) {
     }
-    sleepMs(100);
+    sleepMs(fastMs(100));
     result.reports.clear();
     ASSERT_TRUE(worker.startTransfer(kPort, reports.target()));
     ASSERT_TRUE(nextReport(report));
     ASSERT_EQ(report.wParam, kReportDeviceFound);
-    EXPECT_FALSE(nextReport(report, 1500)) << "the run went on without a go-ahead";
+    EXPECT_FALSE(nextReport(report, fastMs(1500))) << "the run went on without a go-ahead";
     for (const std::string& command : commandTexts())
         EXPECT_NE(command, kReadLog);
     worker.outputPath = widePath(outputPath);
@@ -592,12 +568,12 @@ TEST_F(TransferWorkerRun, WaitingDiscardsWhatTheDeviceSends) {
         std::memcpy(bytes + 16 * k, early.data(), 16);
     }
     ASSERT_TRUE(line().send(dumpDataSentence(10, bytes, 24)));
-    sleepMs(2500);
+    sleepMs(fastMs(2500));
     worker.outputPath = widePath(outputPath);
     worker.proceed();
     while (nextReport(report) && report.wParam == kReportProgress) {
     }
-    EXPECT_EQ(report.wParam, kReportComplete) << describe(result.reports);
+    EXPECT_EQ(report.wParam, kReportComplete) << describeReports(result.reports);
     EXPECT_EQ(worker.store().startIndex, 0);
     EXPECT_EQ(worker.store().records[60].fix, 0) << "the line sent while waiting was decoded";
 }

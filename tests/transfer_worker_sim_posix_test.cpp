@@ -3,8 +3,12 @@
 #include "device/transfer_worker.h"
 
 #include "device/worker_platform.h"
+#include "support/fast_limits.h"
 #include "support/report_capture.h"
+#include "support/scoped_environment_posix.h"
 #include "support/simulator_process_posix.h"
+#include "support/temp_folder.h"
+#include "support/transfer_outcomes.h"
 
 #include <gtest/gtest.h>
 
@@ -24,11 +28,7 @@ struct RunOptions {
     bool nmea = false;
     bool erase = false;
     std::string path; // empty: a file in the simulator's private folder
-};
-
-struct RunResult {
-    std::vector<PostedReport> reports;
-    bool ended = false;
+    int32_t port = 0; // 0: the simulator's
 };
 
 // The simulator's report lines "MS TEXT" as texts and times.
@@ -39,11 +39,9 @@ struct Received {
 
 Received receivedCommands(const SimulatorProcess& simulator) {
     Received received;
-    for (const std::string& line : simulator.commands()) {
-        size_t space = line.find(' ');
+    received.texts = reportedCommands(simulator.commands());
+    for (const std::string& line : simulator.commands())
         received.times.push_back(static_cast<uint32_t>(std::strtoul(line.c_str(), nullptr, 10)));
-        received.texts.push_back(line.substr(space + 1));
-    }
     return received;
 }
 
@@ -52,35 +50,22 @@ CWStr widePath(const std::string& path) {
     return CWStr(wide.c_str());
 }
 
-std::string describe(const std::vector<PostedReport>& list) {
-    std::string text;
-    for (const PostedReport& r : list)
-        text += " " + std::to_string(r.wParam) + ":" + std::to_string(r.lParam);
-    return text;
-}
-
-// One simulator in a private HOME, the worker pointed at its ports folder.
+// One simulator in a private HOME, the worker pointed at its ports folder
+// and running in fast time (kFastLimits).
 class SimulatedDevice {
 public:
-    explicit SimulatedDevice(const std::vector<std::string>& arguments) {
+    explicit SimulatedDevice(const std::vector<std::string>& arguments)
+        : configHome({{"XDG_CONFIG_HOME", simulator.configHome()}}) {
         std::string error;
         started = simulator.start(arguments, error);
         EXPECT_TRUE(started) << error;
-        const char* previous = std::getenv("XDG_CONFIG_HOME");
-        if (previous != nullptr)
-            savedConfigHome = previous;
-        setenv("XDG_CONFIG_HOME", simulator.configHome().c_str(), 1);
-    }
-    ~SimulatedDevice() {
-        if (savedConfigHome.empty())
-            unsetenv("XDG_CONFIG_HOME");
-        else
-            setenv("XDG_CONFIG_HOME", savedConfigHome.c_str(), 1);
     }
 
-    RunResult transfer(const RunOptions& options) {
-        RunResult run;
-        EXPECT_TRUE(worker.startTransfer(simulator.portNumber(), reports.target()));
+    ObservedRun transfer(const RunOptions& options) {
+        ObservedRun run;
+        const uint32_t start = tickCount();
+        const int32_t port = options.port != 0 ? options.port : simulator.portNumber();
+        EXPECT_TRUE(worker.startTransfer(port, reports.target()));
         PostedReport report;
         while (reports.waitNext(report, 30000)) {
             run.reports.push_back(report);
@@ -95,155 +80,58 @@ public:
                 break;
             }
         }
+        run.elapsedMs = ticksBetween(start, tickCount());
         worker.joinTransfer();
-        sleepMs(150); // lets the simulator log a command still in flight
+        run.lastError = worker.lastError();
+        run.stillRunning = worker.isRunning();
+        sleepMs(100); // lets the simulator log a command still in flight
+        run.commands = reportedCommands(simulator.commands());
+        run.fileExists = fs::exists(outputPath());
+        run.fileText = readFile(outputPath());
         return run;
     }
 
     std::string outputPath() const { return simulator.folder() + "/track.out"; }
 
     SimulatorProcess simulator;
+    ScopedEnvironment configHome;
     ReportCapture reports;
-    TransferWorker worker;
+    TransferWorker worker{kFastLimits};
     bool started = false;
-
-private:
-    std::string savedConfigHome;
 };
-
-const std::vector<std::string> kQueryOnly = {"$PZOR,V"};
-const std::vector<std::string> kQueryAndRead = {"$PZOR,V", "$PZOR,R"};
 
 } // namespace
 
+// Every row of the outcome table that the simulator can cause.
 TEST(TransferWorkerWithSimulator, EveryOutcomeTheDeviceCanCause) {
-    struct Case {
-        const char* name;
-        std::vector<std::string> simulatorArguments;
-        RunOptions options;
-        uintptr_t wParam;
-        intptr_t lParam;
-        std::vector<std::string> commands;
-        bool fileExpected;
-    } cases[] = {
-        {"KML at full speed", {"--fast"}, {}, kReportComplete, 0, kQueryAndRead, true},
-        {"NMEA, second reply form",
-         {"--fast", "--reply", "second"},
-         {true, false, ""},
-         kReportComplete,
-         0,
-         kQueryAndRead,
-         true},
-        {"no reply", {"--reply", "none"}, {}, kReportFailed, kErrorNoDevice, kQueryOnly, false},
-        {"a reply of another form",
-         {"--reply", "wrong"},
-         {},
-         kReportFailed,
-         kErrorNoDevice,
-         kQueryOnly,
-         false},
-        {"a reply with a bad checksum",
-         {"--reply", "bad-checksum"},
-         {},
-         kReportFailed,
-         kErrorNoDevice,
-         kQueryOnly,
-         false},
-        {"a reply 1300 ms late",
-         {"--reply-delay", "1300"},
-         {},
-         kReportFailed,
-         kErrorNoDevice,
-         kQueryOnly,
-         false},
-        {"a reply 300 ms late is in time",
-         {"--fast", "--reply-delay", "300"},
-         {},
-         kReportComplete,
-         0,
-         kQueryAndRead,
-         true},
-        {"silence in the dump",
-         {"--fast", "--silence-after", "5"},
-         {false, true, ""},
-         kReportFailed,
-         kErrorRead,
-         kQueryAndRead,
-         false},
-        {"hang-up in the dump",
-         {"--fast", "--hangup-after", "5"},
-         {false, true, ""},
-         kReportFailed,
-         kErrorRead,
-         kQueryAndRead,
-         false},
-        {"an empty log",
-         {"--fast", "--empty"},
-         {false, true, ""},
-         kReportFailed,
-         kErrorNoTracks,
-         kQueryAndRead,
-         false},
-        {"repeated and swapped lines and a short final line are a whole dump",
-         {"--fast", "--repeat-line", "5", "--swap-line", "7", "--short-final-line"},
-         {false, true, ""},
-         kReportComplete,
-         kCompleteMemoryErased,
-         {"$PZOR,V", "$PZOR,R", "$PZOR,C"},
-         true},
-        {"corrupt and dropped lines still give a track, but keep the memory",
-         {"--fast", "--corrupt-every", "4", "--drop-line", "2"},
-         {false, true, ""},
-         kReportComplete,
-         kCompleteFromIncompleteDump,
-         kQueryAndRead,
-         true},
-        {"an output folder that does not exist",
-         {"--fast"},
-         {false, true, "/nonexistent-zor-folder/t.kml"},
-         kReportFailed,
-         kErrorCreateFile,
-         kQueryAndRead,
-         false},
-        {"a full disk: error 5 and no erase",
-         {"--fast"},
-         {false, true, "/dev/full"},
-         kReportFailed,
-         kErrorWriteFile,
-         kQueryAndRead,
-         false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        SimulatedDevice device(c.simulatorArguments);
+    for (const TransferOutcome& row : outcomesFor("sim")) {
+        SCOPED_TRACE(row.cause);
+        SimulatedDevice device(fastDeviceOptions(row.device));
         ASSERT_TRUE(device.started);
-        RunResult run = device.transfer(c.options);
-        ASSERT_TRUE(run.ended) << describe(run.reports);
-        EXPECT_EQ(run.reports.back().wParam, c.wParam) << describe(run.reports);
-        EXPECT_EQ(run.reports.back().lParam, c.lParam) << describe(run.reports);
-        EXPECT_EQ(receivedCommands(device.simulator).texts, c.commands);
-        EXPECT_EQ(fs::exists(device.outputPath()), c.fileExpected);
+        ObservedRun run = device.transfer({row.nmea, row.erase, posixOutputPath(row.target),
+                                           row.unknownPort ? kPortOfNoDevice : 0});
+        expectOutcome(row, run, kFastLimits);
     }
 }
 
 // Paced like the real line: the erase command follows the finished file by
-// 5000 ms, and the device's memory is empty afterwards.
-TEST(TransferWorkerWithSimulator, EraseEmptiesTheDeviceFiveSecondsAfterTheFile) {
-    SimulatedDevice device({"--no-chatter"});
+// the whole pause, and the device's memory is empty afterwards.
+TEST(TransferWorkerWithSimulator, EraseEmptiesTheDeviceAWholePauseAfterTheFile) {
+    SimulatedDevice device({"--no-chatter", "--generate", "60"});
     ASSERT_TRUE(device.started);
-    RunResult first = device.transfer({false, true, ""});
+    ObservedRun first = device.transfer({false, true, ""});
     ASSERT_TRUE(first.ended);
-    EXPECT_EQ(first.reports.back().wParam, kReportComplete) << describe(first.reports);
+    EXPECT_EQ(first.reports.back().wParam, kReportComplete) << describeReports(first.reports);
     EXPECT_EQ(first.reports.back().lParam, 1);
     Received received = receivedCommands(device.simulator);
     ASSERT_EQ(received.texts, (std::vector<std::string>{"$PZOR,V", "$PZOR,R", "$PZOR,C"}));
-    // The dump of the built-in log takes its wire time after the read-log
-    // command; the erase comes 5000 ms after the end on top of that.
-    EXPECT_GE(received.times[2] - received.times[1], 5000u);
+    // The dump takes its wire time after the read-log command; the erase
+    // comes a whole pause after its end on top of that.
+    EXPECT_GE(received.times[2] - received.times[1], kFastLimits.pauseBeforeEraseMs);
 
-    RunResult second = device.transfer({});
+    ObservedRun second = device.transfer({});
     ASSERT_TRUE(second.ended);
-    EXPECT_EQ(second.reports.back().wParam, kReportFailed) << describe(second.reports);
+    EXPECT_EQ(second.reports.back().wParam, kReportFailed) << describeReports(second.reports);
     EXPECT_EQ(second.reports.back().lParam, kErrorNoTracks);
 }
 

@@ -4,10 +4,19 @@ if(ZOR_BUILD_GUI AND NOT WIN32)
     find_package(PkgConfig REQUIRED)
     pkg_check_modules(ZOR_XCB REQUIRED IMPORTED_TARGET xcb)
 
+    # The pages' table comes from the resource script, the Windows window's
+    # own source, so the two front ends cannot drift apart.
+    set(_zor_layouts ${CMAKE_BINARY_DIR}/generated/dialog_layouts_qt.inc)
+    add_custom_command(OUTPUT ${_zor_layouts}
+        COMMAND ${CMAKE_COMMAND} -DRC=${CMAKE_SOURCE_DIR}/resources/zor7700track.rc
+                -DOUT=${_zor_layouts} -P ${CMAKE_SOURCE_DIR}/cmake/dialog_layouts.cmake
+        DEPENDS resources/zor7700track.rc cmake/dialog_layouts.cmake
+        COMMENT "Reading the dialog templates for the Qt front end")
+
     # Everything but the entry point, so the GUI tests can drive the window.
     add_library(zor_wizard_qt STATIC
         app/dialog_base_qt.cpp app/save_file_dialog_qt.cpp app/wizard_layout_qt.cpp
-        app/wizard_view_qt.cpp
+        app/wizard_view_qt.cpp ${_zor_layouts}
         resources/zor7700track.qrc)
     set_target_properties(zor_wizard_qt PROPERTIES AUTORCC ON)
     target_link_libraries(zor_wizard_qt PUBLIC zor_wizard Qt6::Widgets)

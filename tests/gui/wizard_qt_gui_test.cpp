@@ -407,8 +407,9 @@ TEST_F(WizardQtGuiTest, NoDeviceThenRetry) {
 
 TEST_F(WizardQtGuiTest, CancelDuringTheTransferAsksFirst) {
     Simulator sim;
-    // Paced at the real line speed with a full memory, so the transfer lasts.
-    ASSERT_TRUE(sim.start({QStringLiteral("--generate"), QStringLiteral("8000")}, reportPath()));
+    // Paced at the real line speed, 400 lines last about 15 s: long enough
+    // for both answers once a tenth has arrived.
+    ASSERT_TRUE(sim.start({QStringLiteral("--generate"), QStringLiteral("2400")}, reportPath()));
     connectTo(sim.portNumber, false);
     waitFor(OutputPage, QStringLiteral("output page"), [this] { click(IDC_BROWSE); });
     saveAs(out(QStringLiteral("cancelled.kml")), 1);

@@ -1,8 +1,13 @@
-// zor7700-transfer from the outside: whole transfers against the simulator on
-// a pseudo-terminal, capture conversions, exit codes and messages.
+// zor7700-transfer against the simulator on a pseudo-terminal: whole
+// transfers, capture conversions, exit codes and messages, with the tool
+// called in-process in fast time (kFastLimits); a signal gets the built
+// program. transfer_tool_e2e_test.cpp runs the built program alone.
 #include "pty_client.h"
+#include "tool_runs.h"
 #include "support/fake_wizard_view.h"
 #include "support/simulator_process_posix.h"
+#include "support/temp_folder.h"
+#include "support/transfer_outcomes.h"
 #include "support/wide_text.h"
 #include "tools/common/log_encoder.h"
 
@@ -26,11 +31,6 @@
 
 namespace {
 
-std::string fileText(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
 bool exists(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0;
@@ -41,31 +41,8 @@ std::vector<std::string> words(const std::string& text) {
     return {std::istream_iterator<std::string>(stream), {}};
 }
 
-struct ToolRun {
-    int exitStatus;
-    std::string output;
-};
-
-ToolRun runTool(const SimulatorProcess& sim, std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), ZOR_TRANSFER_TOOL_PATH);
-    ToolRun run{};
-    run.exitStatus = runProgram(arguments, sim.environment(), 30000, run.output);
-    return run;
-}
-
 std::vector<std::string> commandTexts(const SimulatorProcess& sim) {
-    std::vector<std::string> texts;
-    for (const std::string& line : sim.commands())
-        texts.push_back(line.substr(line.find(' ') + 1));
-    return texts;
-}
-
-long commandMs(const SimulatorProcess& sim, const std::string& text) {
-    for (const std::string& line : sim.commands()) {
-        if (line.substr(line.find(' ') + 1) == text)
-            return std::atol(line.c_str());
-    }
-    return -1;
+    return reportedCommands(sim.commands());
 }
 
 TEST(TransferTool, EndsEveryRunWithItsCodeAndTheWizardsMessage) {
@@ -153,13 +130,13 @@ TEST(TransferTool, EndsEveryRunWithItsCodeAndTheWizardsMessage) {
         std::vector<std::string> simulator = {"--fast", "--generate", "600"};
         simulator.insert(simulator.end(), row.simulator.begin(), row.simulator.end());
         std::string error;
-        ASSERT_TRUE(sim.start(simulator, error)) << error;
+        ASSERT_TRUE(sim.start(fastDeviceOptions(simulator), error)) << error;
         std::string output = sim.folder() + "/track";
         std::vector<std::string> tool = {"--port", std::to_string(sim.portNumber())};
         tool.insert(tool.end(), row.tool.begin(), row.tool.end());
         if (tool.back()[0] == '-')
             tool.push_back(output);
-        ToolRun run = runTool(sim, tool);
+        ToolRun run = runToolInProcess(sim, tool);
         EXPECT_EQ(row.exitStatus, run.exitStatus) << run.output;
         EXPECT_NE(std::string::npos, run.output.find(row.message)) << run.output;
         EXPECT_EQ(row.fileWritten, exists(output));
@@ -174,17 +151,16 @@ TEST(TransferTool, WritesTracksThatMatchTheLog) {
     ASSERT_TRUE(sim.start({"--fast", "--generate", "600"}, error)) << error;
     std::string kml = sim.folder() + "/track.kml";
     std::string nmea = sim.folder() + "/track.nmea";
-    ASSERT_EQ(0,
-              runTool(sim, {"--port", std::to_string(sim.portNumber()), "--kml", kml}).exitStatus);
-    ASSERT_EQ(
-        0, runTool(sim, {"--port", std::to_string(sim.portNumber()), "--nmea", nmea}).exitStatus);
+    const std::string port = std::to_string(sim.portNumber());
+    ASSERT_EQ(0, runToolInProcess(sim, {"--port", port, "--kml", kml}).exitStatus);
+    ASSERT_EQ(0, runToolInProcess(sim, {"--port", port, "--nmea", nmea}).exitStatus);
 
-    std::string kmlText = fileText(kml);
+    std::string kmlText = readFile(kml);
     EXPECT_EQ(0u, kmlText.find("<?xml")) << kmlText.substr(0, 80);
     EXPECT_NE(std::string::npos, kmlText.find("2020-09-13 12:26:40")) << "the trip's first time";
     EXPECT_NE(std::string::npos, kmlText.find("</kml>"));
 
-    std::vector<std::string> sentences = sentencesOf(fileText(nmea));
+    std::vector<std::string> sentences = sentencesOf(readFile(nmea));
     EXPECT_EQ(589u, withPrefix(sentences, "$GPGGA,").size());
     EXPECT_EQ(589u, withPrefix(sentences, "$GPRMC,").size());
     EXPECT_EQ(2 * 589u, sentences.size());
@@ -193,37 +169,19 @@ TEST(TransferTool, WritesTracksThatMatchTheLog) {
     }
 }
 
-TEST(TransferTool, ErasesFiveSecondsAfterTheFileAndThenTheLogIsEmpty) {
-    SimulatorProcess sim;
-    std::string error;
-    ASSERT_TRUE(sim.start({"--fast", "--generate", "60"}, error)) << error;
-    std::string port = std::to_string(sim.portNumber());
-    ToolRun erase = runTool(sim, {"--port", port, "--kml", sim.folder() + "/a.kml", "--erase"});
-    EXPECT_EQ(0, erase.exitStatus) << erase.output;
-    EXPECT_NE(std::string::npos,
-              erase.output.find("Output file successfully created.\n\nDevice memory erased."))
-        << erase.output;
-    ASSERT_EQ((std::vector<std::string>{"$PZOR,V", "$PZOR,R", "$PZOR,C"}), commandTexts(sim));
-    long pause = commandMs(sim, "$PZOR,C") - commandMs(sim, "$PZOR,R");
-    EXPECT_GE(pause, 5000);
-    EXPECT_LT(pause, 6500);
-
-    ToolRun again = runTool(sim, {"--port", port, "--kml", sim.folder() + "/b.kml"});
-    EXPECT_EQ(9, again.exitStatus) << again.output;
-}
-
 TEST(TransferTool, RawDumpConvertsToTheSameFiles) {
     SimulatorProcess sim;
     std::string error;
     ASSERT_TRUE(sim.start({"--fast", "--generate", "2000"}, error)) << error;
     std::string port = std::to_string(sim.portNumber());
     std::string folder = sim.folder() + "/";
+    ASSERT_EQ(0, runToolInProcess(
+                     sim, {"--port", port, "--kml", folder + "live.kml", "--raw", folder + "raw"})
+                     .exitStatus);
     ASSERT_EQ(0,
-              runTool(sim, {"--port", port, "--kml", folder + "live.kml", "--raw", folder + "raw"})
-                  .exitStatus);
-    ASSERT_EQ(0, runTool(sim, {"--port", port, "--nmea", folder + "live.nmea"}).exitStatus);
-    ASSERT_EQ(0, runTool(sim, {"--port", port, "--gpx", folder + "live.gpx"}).exitStatus);
-    EXPECT_NE(std::string::npos, fileText(folder + "raw").find("$PMTKLOX,2*47"));
+              runToolInProcess(sim, {"--port", port, "--nmea", folder + "live.nmea"}).exitStatus);
+    ASSERT_EQ(0, runToolInProcess(sim, {"--port", port, "--gpx", folder + "live.gpx"}).exitStatus);
+    EXPECT_NE(std::string::npos, readFile(folder + "raw").find("$PMTKLOX,2*47"));
 
     struct Row {
         const char* name;
@@ -236,9 +194,9 @@ TEST(TransferTool, RawDumpConvertsToTheSameFiles) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         std::string converted = folder + "converted";
-        ToolRun run = runTool(sim, {"--capture", folder + "raw", row.format, converted});
+        ToolRun run = runToolInProcess(sim, {"--capture", folder + "raw", row.format, converted});
         EXPECT_EQ(0, run.exitStatus) << run.output;
-        EXPECT_TRUE(fileText(row.live) == fileText(converted)) << "differs from the live transfer";
+        EXPECT_TRUE(readFile(row.live) == readFile(converted)) << "differs from the live transfer";
     }
     EXPECT_EQ(6u, sim.commands().size()) << "three transfers; conversions never touch the device";
 }
@@ -317,91 +275,12 @@ TEST(TransferTool, CaptureConversionCodes) {
             if (argument.rfind("F/", 0) == 0)
                 argument = folder + argument.substr(2);
         }
-        ToolRun run = runTool(sim, arguments);
+        ToolRun run = runToolInProcess(sim, arguments);
         EXPECT_EQ(row.exitStatus, run.exitStatus) << run.output;
         EXPECT_NE(std::string::npos, run.output.find(row.message)) << run.output;
     }
     EXPECT_FALSE(exists(folder + "o")) << "no output file without a track";
 }
-
-// The percentages in the order shown, behind `marker` each.
-std::vector<int> percentsAfter(const std::string& text, const std::string& marker) {
-    std::vector<int> percents;
-    for (size_t at = 0; (at = text.find(marker, at)) != std::string::npos;) {
-        at += marker.size();
-        percents.push_back(std::atoi(text.c_str() + at));
-    }
-    return percents;
-}
-
-TEST(TransferTool, ShowsRisingProgressAsABarOrAsPlainLines) {
-    struct Row {
-        const char* name;
-        int columns;        // of the terminal; 0: a pipe
-        std::string marker; // what comes before each percentage
-        bool redraws;       // carriage returns in the output
-    };
-    const Row rows[] = {
-        {"plain lines into a pipe", 0, "progress ", false},
-        {"a bar redrawn in place on a terminal", 80, "] ", true},
-        {"a shorter bar on a 30-column terminal", 30, "] ", true},
-        {"the percentage alone on an 8-column terminal", 8, "\r", true},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        SimulatorProcess sim;
-        std::string error;
-        ASSERT_TRUE(sim.start({"--generate", "300"}, error)) << error;
-        std::string command = std::string(ZOR_TRANSFER_TOOL_PATH) + " --port " +
-                              std::to_string(sim.portNumber()) + " --kml " + sim.folder() + "/t";
-        // script(1) gives the tool a pseudo-terminal as its output, stty its width.
-        std::vector<std::string> arguments = {"/bin/sh", "-c", command};
-        if (row.columns > 0)
-            arguments = {"/usr/bin/script", "-q", "-e", "-c",
-                         "stty cols " + std::to_string(row.columns) + " && " + command, "/dev/null"};
-        std::string output;
-        ASSERT_EQ(0, runProgram(arguments, sim.environment(), 30000, output)) << output;
-        // The terminal turns every LF into CR LF; only the redraws' own CRs count.
-        for (size_t at; (at = output.find("\r\n")) != std::string::npos;)
-            output.erase(at, 1);
-        std::vector<int> percents = percentsAfter(output, row.marker);
-        ASSERT_GE(percents.size(), 10u) << output;
-        EXPECT_EQ(0, percents.front());
-        EXPECT_EQ(100, percents.back());
-        for (size_t i = 1; i < percents.size(); ++i)
-            EXPECT_GT(percents[i], percents[i - 1]);
-        EXPECT_EQ(row.redraws, output.find("\r") != std::string::npos) << output;
-        // Every redraw stays short of the last column, so it never wraps.
-        size_t widest = 0;
-        for (size_t at = 0; (at = output.find('\r', at)) != std::string::npos; ++at)
-            widest = std::max(widest, output.find_first_of("\r\n", at + 1) - at - 1);
-        EXPECT_LT(widest, std::max<size_t>(row.columns, 1)) << output;
-    }
-}
-
-} // namespace
-
-namespace {
-
-TEST(TransferTool, InterruptDuringTheDumpStopsWithCodeSeven) {
-    SimulatorProcess sim;
-    std::string error;
-    // 500 paced lines take about 20 s; Ctrl+C comes after 1.5 s.
-    ASSERT_TRUE(sim.start({"--generate", "3000"}, error)) << error;
-    std::string output = sim.folder() + "/track.kml";
-    std::string text;
-    int status = runProgram({"/usr/bin/timeout", "--preserve-status", "-s", "INT", "1.5",
-                             ZOR_TRANSFER_TOOL_PATH, "--port", std::to_string(sim.portNumber()),
-                             "--kml", output},
-                            sim.environment(), 10000, text);
-    EXPECT_EQ(7, status) << text;
-    EXPECT_NE(std::string::npos, text.find("Operation aborted.")) << text;
-    EXPECT_FALSE(exists(output));
-}
-
-} // namespace
-
-namespace {
 
 // The wizard on a fake view with the real worker, as a user drives it: the
 // simulator's port, OUT as a KML file, the erase box as `options` says, Next;
@@ -445,6 +324,8 @@ int runWizard(const SimulatorProcess& sim, const std::string& out, const std::st
 TEST(TransferEndToEnd, TheMemoryGoesOnlyWithTheWholeLogSafeAndNoStop) {
     const char* fast = "--fast --generate 600"; // 100 lines
     const char* pause = "Erasing the logger's memory in 5 s; Ctrl+C keeps it.";
+    // In fast time the pause is shorter than the 5 s the program announces.
+    const char* pauseAnnounced = "Erasing the logger's memory in ";
     const char* damaged = "10 of the 100 log lines announced by the device did not arrive intact.";
     enum Raw { NoRaw, RawKept, RawReplaced };
     struct Row {
@@ -461,7 +342,7 @@ TEST(TransferEndToEnd, TheMemoryGoesOnlyWithTheWholeLogSafeAndNoStop) {
     };
     const Row rows[] = {
         {"a whole log: both files written, then erased", fast, "--kml OUT --raw RAW --erase", "", 0,
-         0, pause, "V R C", true, RawReplaced},
+         0, pauseAnnounced, "V R C", true, RawReplaced},
         {"Ctrl+C in the pause keeps the memory", fast, "--kml OUT --raw RAW --erase", pause, SIGINT,
          7, "Operation aborted.", "V R", true, RawReplaced},
         {"SIGTERM in the pause keeps the memory", fast, "--nmea OUT --erase", pause, SIGTERM, 7,
@@ -512,23 +393,26 @@ TEST(TransferEndToEnd, TheMemoryGoesOnlyWithTheWholeLogSafeAndNoStop) {
             result = runWizard(sim, out, row.run, *row.stopCue != 0, message);
             EXPECT_EQ(row.message.empty(), message.empty()) << message;
         } else {
-            std::vector<std::string> tool = {ZOR_TRANSFER_TOOL_PATH, "--port",
-                                             std::to_string(sim.portNumber())};
+            std::vector<std::string> tool = {"--port", std::to_string(sim.portNumber())};
             for (const std::string& word : run)
                 tool.push_back(word == "OUT" ? out : word == "RAW" ? folder + "/raw" : word);
-            result = runProgram(tool, sim.environment(), 30000, message, row.stopCue, row.signal);
+            // A signal needs a process of its own, and the real pause to land in.
+            ToolRun done = row.signal != 0 ? runTool(sim, tool, row.stopCue, row.signal)
+                                           : runToolInProcess(sim, tool);
+            result = done.exitStatus;
+            message = done.output;
         }
         EXPECT_EQ(row.result, result) << message;
         EXPECT_NE(std::string::npos, message.find(row.message)) << message;
-        std::this_thread::sleep_for(std::chrono::milliseconds(200)); // a command on its way lands
+        std::this_thread::sleep_for(std::chrono::milliseconds(100)); // a command on its way lands
         std::string received;
         for (const std::string& text : commandTexts(sim))
             received += (received.empty() ? "" : " ") + text.substr(6);
         EXPECT_EQ(row.commands, received);
-        const std::string track = fileText(out);
+        const std::string track = readFile(out);
         EXPECT_EQ(row.outputWritten, track != "earlier track\n" && !track.empty()) << track;
         EXPECT_TRUE(std::filesystem::is_symlink(folder + "/raw"));
-        const std::string raw = fileText(folder + "/raw.dump");
+        const std::string raw = readFile(folder + "/raw.dump");
         if (row.raw != NoRaw) {
             EXPECT_EQ(row.raw == RawReplaced, raw.find("$PMTKLOX,2*47") != std::string::npos);
             EXPECT_EQ(row.raw == RawKept, raw == "earlier dump\n");

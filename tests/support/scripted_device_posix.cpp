@@ -57,7 +57,7 @@ void ScriptedDevice::answer(const std::string& command) {
         line.send(script.versionReply);
         if (script.hangUpAfterVersion) {
             // Late enough that the reply has surely been read.
-            if (!pause(300))
+            if (!pause(script.hangUpDelayMs))
                 return;
             line.hangUp();
             hungUp = true;

@@ -15,7 +15,8 @@
 struct DeviceScript {
     std::string versionReply; // sent on "$PZOR,V"; empty: no answer
     uint32_t versionDelayMs = 0;
-    bool hangUpAfterVersion = false; // 300 ms after the reply
+    bool hangUpAfterVersion = false; // hangUpDelayMs after the reply
+    uint32_t hangUpDelayMs = 300;
     std::string dump;                // sent on "$PMTKLOX" request "$PZOR,R"
     uint32_t dumpChunkBytes = 0;     // 0: the whole dump in one write
     uint32_t dumpChunkPauseMs = 0;

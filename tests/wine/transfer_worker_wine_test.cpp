@@ -1,16 +1,20 @@
 // The Windows worker against the native simulator: each test expects the
 // simulator that run_transfer_worker_wine.sh started for it on the COM port
-// named by ZOR_WINE_PORT (the pseudo-terminal mapped through the Wine prefix).
+// named by ZOR_WINE_PORT (the pseudo-terminal mapped through the Wine prefix),
+// and OutcomeOfTheRow the row of the outcome table it was started for.
 #include "device/transfer_worker.h"
 
 #include "device/serial_port.h"
 #include "device/worker_platform.h"
+#include "support/fast_limits.h"
 #include "support/report_capture.h"
 #include "support/temp_folder.h"
+#include "support/transfer_outcomes.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,11 +25,15 @@ int32_t simulatorPort() {
     return text != nullptr ? std::atoi(text) : -1;
 }
 
-struct Outcome {
-    std::vector<PostedReport> reports;
-    uint32_t elapsedMs = 0;
-    bool ended = false;
-};
+// The command report's lines ("MS TEXT") of the simulator behind the test.
+std::vector<std::string> commandReportLines() {
+    const char* path = std::getenv("ZOR_COMMAND_REPORT");
+    std::istringstream report(path != nullptr ? readFile(path) : std::string());
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(report, line);)
+        lines.push_back(line);
+    return lines;
+}
 
 class WineTransfer : public ::testing::Test {
 protected:
@@ -36,8 +44,8 @@ protected:
     }
 
     // A whole run; the options are handed over on "device found".
-    Outcome run(bool nmea, bool erase, const CWStr& path, int32_t port = simulatorPort()) {
-        Outcome outcome;
+    ObservedRun run(bool nmea, bool erase, const CWStr& path, int32_t port) {
+        ObservedRun outcome;
         uint32_t start = tickCount();
         EXPECT_TRUE(worker.startTransfer(port, reports.target()));
         PostedReport report;
@@ -56,20 +64,9 @@ protected:
         }
         outcome.elapsedMs = tickCount() - start;
         worker.joinTransfer();
+        outcome.lastError = worker.lastError();
+        outcome.stillRunning = worker.isRunning();
         return outcome;
-    }
-
-    static std::string describe(const std::vector<PostedReport>& list) {
-        std::string text;
-        for (const PostedReport& r : list)
-            text += " " + std::to_string(r.wParam) + ":" + std::to_string(r.lParam);
-        return text;
-    }
-
-    void expectEnd(const Outcome& outcome, uintptr_t wParam, intptr_t lParam) {
-        ASSERT_TRUE(outcome.ended) << describe(outcome.reports);
-        EXPECT_EQ(outcome.reports.back().wParam, wParam) << describe(outcome.reports);
-        EXPECT_EQ(outcome.reports.back().lParam, lParam) << describe(outcome.reports);
     }
 
     ReportCapture reports;
@@ -79,80 +76,26 @@ protected:
 
 } // namespace
 
-// Simulator: default (first reply form, built-in log).
-TEST_F(WineTransfer, CompleteKmlWithRisingProgress) {
-    Outcome outcome = run(false, false, folder.pathOf(u"track.kml"));
-    expectEnd(outcome, kReportComplete, 0);
-    const std::vector<PostedReport>& list = outcome.reports;
-    ASSERT_GE(list.size(), 3u);
-    EXPECT_EQ(list.front().wParam, kReportDeviceFound);
-    for (size_t i = 1; i + 1 < list.size(); ++i) {
-        EXPECT_EQ(list[i].wParam, kReportProgress) << describe(list);
-        if (i > 1) {
-            EXPECT_GT(list[i].lParam, list[i - 1].lParam) << describe(list);
-        }
-    }
-    std::string kml = readFile(folder.path() / "track.kml");
-    EXPECT_EQ(kml.rfind("<?xml", 0), 0u);
-    EXPECT_NE(kml.find("</kml>"), std::string::npos);
-}
-
-// Simulator: default; the script checks that "$PZOR,C" arrived.
-TEST_F(WineTransfer, CompleteNmeaWithErase) {
-    Outcome outcome = run(true, true, folder.pathOf(u"track.nmea"));
-    expectEnd(outcome, kReportComplete, 1);
-    EXPECT_GE(outcome.elapsedMs, 5000u) << "the erase waits 5000 ms after the file";
-    EXPECT_NE(readFile(folder.path() / "track.nmea").find("$GPRMC"), std::string::npos);
-}
-
-// Simulator: --reply none.
-TEST_F(WineTransfer, SilentDeviceIsNoZor7700) {
-    Outcome outcome = run(false, false, folder.pathOf(u"x.kml"));
-    expectEnd(outcome, kReportFailed, kErrorNoDevice);
-    EXPECT_GE(outcome.elapsedMs, 1000u - 16u) << "one tick step of slack";
-    EXPECT_LT(outcome.elapsedMs, 3000u);
-}
-
-// Simulator: --reply wrong.
-TEST_F(WineTransfer, WrongReplyIsNoZor7700) {
-    expectEnd(run(false, false, folder.pathOf(u"x.kml")), kReportFailed, kErrorNoDevice);
-}
-
-// Simulator: --reply second.
-TEST_F(WineTransfer, SecondReplyFormIsAccepted) {
-    expectEnd(run(false, false, folder.pathOf(u"x.kml")), kReportComplete, 0);
-}
-
-// Simulator: --silence-after 20.
-TEST_F(WineTransfer, DumpSilenceIsAReadError) {
-    Outcome outcome = run(false, false, folder.pathOf(u"x.kml"));
-    expectEnd(outcome, kReportFailed, kErrorRead);
-    EXPECT_FALSE(std::filesystem::exists(folder.path() / "x.kml"));
-}
-
-// Simulator: --hangup-after 20.
-TEST_F(WineTransfer, HangUpInTheDumpIsAReadError) {
-    expectEnd(run(false, false, folder.pathOf(u"x.kml")), kReportFailed, kErrorRead);
-}
-
-// Simulator: --empty.
-TEST_F(WineTransfer, EmptyLogHasNoTracks) {
-    expectEnd(run(false, true, folder.pathOf(u"x.kml")), kReportFailed, kErrorNoTracks);
-}
-
-// Simulator: default.
-TEST_F(WineTransfer, MissingFolderFailsTheFile) {
-    expectEnd(run(false, true, folder.pathOf(u"missing\\x.kml")), kReportFailed, kErrorCreateFile);
-}
-
-// Simulator: default; the script checks that no "$PZOR,C" arrived.
-TEST_F(WineTransfer, FullDiskFailsTheWriteAndKeepsTheLog) {
-    expectEnd(run(true, true, CWStr(u"Z:\\dev\\full")), kReportFailed, kErrorWriteFile);
-}
-
-// Simulator: none needed; the number names no port.
-TEST_F(WineTransfer, UnknownPortFailsToOpen) {
-    expectEnd(run(false, false, folder.pathOf(u"x.kml"), 249), kReportFailed, kErrorOpenPort);
+// Simulator: as the row's device column says.
+TEST_F(WineTransfer, OutcomeOfTheRow) {
+    const char* line = std::getenv("ZOR_OUTCOME");
+    ASSERT_NE(line, nullptr) << "ZOR_OUTCOME is not set";
+    TransferOutcome row;
+    std::string error;
+    ASSERT_TRUE(parseOutcomeRow(line, row, error)) << error << ": " << line;
+    SCOPED_TRACE(row.cause);
+    CWStr path = folder.pathOf(u"track.out");
+    if (row.target == OutputTarget::MissingFolder)
+        path = folder.pathOf(u"missing\\x.kml");
+    if (row.target == OutputTarget::FullDisk)
+        path = CWStr(u"Z:\\dev\\full");
+    ObservedRun observed =
+        run(row.nmea, row.erase, path, row.unknownPort ? kPortOfNoDevice : simulatorPort());
+    sleepMs(150); // lets the simulator log a command still in flight
+    observed.commands = reportedCommands(commandReportLines());
+    observed.fileExists = std::filesystem::exists(folder.path() / "track.out");
+    observed.fileText = readFile(folder.path() / "track.out");
+    expectOutcome(row, observed, kRealLimits);
 }
 
 // Simulator: default. (Wine does not enforce the share mode on COM devices,

@@ -37,7 +37,8 @@ void finish(const PostedReport& report, RunOutcome& outcome) {
 
 } // namespace
 
-RunOutcome runDeviceTransfer(const TransferOptions& options, ProgressDisplay& display) {
+RunOutcome runDeviceTransfer(const TransferOptions& options, ProgressDisplay& display,
+                             const TransferTimeLimits& limits) {
     RunOutcome outcome;
     // From here a Ctrl+C stops the run, and the raw copy's temporary file
     // goes with it.
@@ -51,7 +52,7 @@ RunOutcome runDeviceTransfer(const TransferOptions& options, ProgressDisplay& di
         }
     }
     ReportPump pump;
-    auto worker = std::make_unique<TransferWorker>();
+    auto worker = std::make_unique<TransferWorker>(limits);
     if (pump.target() == nullptr || !worker->startTransfer(options.portNumber, pump.target())) {
         outcome.code = kErrorNoRun;
         return outcome;

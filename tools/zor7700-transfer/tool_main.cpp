@@ -49,7 +49,7 @@ void reportOutcome(const TransferOptions& options, const RunOutcome& outcome) {
 
 } // namespace
 
-int toolMain(const std::vector<std::string>& arguments) {
+int toolMain(const std::vector<std::string>& arguments, const TransferTimeLimits& limits) {
     TransferOptions options;
     std::string error;
     if (!parseTransferOptions(arguments, options, error))
@@ -68,7 +68,7 @@ int toolMain(const std::vector<std::string>& arguments) {
         return usageError(error);
     if (outcome.code == kErrorNone && options.capturePath.empty()) {
         ProgressDisplay display(stdout, outputIsTerminal());
-        outcome = runDeviceTransfer(options, display);
+        outcome = runDeviceTransfer(options, display, limits);
     } else if (outcome.code == kErrorNone) {
         outcome = convertCapture(options);
     }
