@@ -42,8 +42,8 @@ void BM_DecodeFullDump(benchmark::State& state) {
         for (char c : dump) {
             if (assembler.feedByte(static_cast<uint8_t>(c)) &&
                 std::strncmp(assembler.text(), "$PMTKLOX,", 9) == 0)
-                ended = !handleLogSentence(assembler.text(), *store, progress, completeness, &reports,
-                                           WM_TRANSFER);
+                ended = !handleLogSentence(assembler.text(), *store, progress, completeness,
+                                           &reports, WM_TRANSFER);
         }
         PostedReport report;
         while (reports.tryTake(report)) {
@@ -53,7 +53,8 @@ void BM_DecodeFullDump(benchmark::State& state) {
     }
     if (store->startIndex != 0)
         state.SkipWithError("the dump did not decode");
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(dump.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(dump.size()));
     state.counters["dump_bytes"] = static_cast<double>(dump.size());
     state.counters["records/s"] = benchmark::Counter(
         static_cast<double>(state.iterations()) * TrackStore::kSlots, benchmark::Counter::kIsRate);

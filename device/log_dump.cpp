@@ -53,7 +53,8 @@ void handleDataLine(const char* sentence, TrackStore& store, DumpProgress& progr
         const uint32_t percent = percentForLine(lineIndex, progress.announcedLines);
         if (percent > progress.lastPercent) {
             progress.lastPercent = percent;
-            postReport(notifyWindow, notifyMessage, kReportProgress, static_cast<intptr_t>(percent));
+            postReport(notifyWindow, notifyMessage, kReportProgress,
+                       static_cast<intptr_t>(percent));
         }
     }
     progress.expectedLine = lineIndex + 1;

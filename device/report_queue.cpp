@@ -25,7 +25,8 @@ bool ReportQueue::tryTake(PostedReport& report) {
 
 bool ReportQueue::waitTake(PostedReport& report, uint32_t timeoutMs) {
     std::unique_lock<std::mutex> lock(mutex);
-    if (!posted.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !reports.empty(); }))
+    if (!posted.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                         [this] { return !reports.empty(); }))
         return false;
     report = reports.front();
     reports.pop_front();

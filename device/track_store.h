@@ -5,11 +5,11 @@
 
 // One decoded position of the device's log.
 struct LogRecord {
-    uint32_t time;    // seconds since 1970-01-01 00:00:00 UTC
-    float latitude;   // degrees, north positive
-    float longitude;  // degrees, east positive
-    int16_t height;   // metres
-    uint16_t fix;     // 0 to 4; a position is present from 2 on
+    uint32_t time;   // seconds since 1970-01-01 00:00:00 UTC
+    float latitude;  // degrees, north positive
+    float longitude; // degrees, east positive
+    int16_t height;  // metres
+    uint16_t fix;    // 0 to 4; a position is present from 2 on
 };
 
 // The whole log as the dump delivered it: record k of data line n lives in

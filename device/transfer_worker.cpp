@@ -227,8 +227,8 @@ int32_t TransferWorker::readDump() {
                 continue;
             }
             lastActivity = tickCount();
-            ended = !handleLogSentence(assembler.text(), trackStore, dumpProgress,
-                                       dumpCompleteness, notifyWindow, notifyMessage);
+            ended = !handleLogSentence(assembler.text(), trackStore, dumpProgress, dumpCompleteness,
+                                       notifyWindow, notifyMessage);
         }
         if (!stopHit() && !ended && count < kReadCapacity)
             sleepMs(limits.shortReadPauseMs);

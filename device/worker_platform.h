@@ -7,7 +7,9 @@
 
 // 32-bit millisecond tick that wraps; elapsed time is the unsigned difference.
 uint32_t tickCount();
-inline uint32_t ticksBetween(uint32_t earlier, uint32_t later) { return later - earlier; }
+inline uint32_t ticksBetween(uint32_t earlier, uint32_t later) {
+    return later - earlier;
+}
 void sleepMs(uint32_t milliseconds);
 
 enum class WaitResult { Signalled, TimedOut, Failed };

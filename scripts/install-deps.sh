@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config git
-    clang lld libclang-rt-14-dev
+    clang clang-format lld libclang-rt-14-dev
     googletest libgtest-dev libbenchmark-dev
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
     wine64 wine xvfb xauth xdotool imagemagick

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# The whole test suite: Linux, the Debian package (built, installed, run and
-# removed), AddressSanitizer/UBSan, ThreadSanitizer, every fuzz target's
-# corpus, regression inputs and a fixed-seed exploration of a fixed number of
-# runs, and the Windows build under wine64.
-# Usage: scripts/run-tests.sh [step ...]   (steps: linux package asan tsan fuzz win32 win64)
+# The whole test suite: the source format, Linux, the Debian package (built,
+# installed, run and removed), AddressSanitizer/UBSan, ThreadSanitizer, every
+# fuzz target's corpus, regression inputs and a fixed-seed exploration of a
+# fixed number of runs, and the Windows build under wine64.
+# Usage: scripts/run-tests.sh [step ...]   (steps: format linux package asan tsan fuzz win32 win64)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -12,7 +12,7 @@ scripts/install-deps.sh
 
 steps=("$@")
 # win32 before win64, whose tests check the release program's imports too.
-[ ${#steps[@]} -eq 0 ] && steps=(linux package asan tsan fuzz win32 win64)
+[ ${#steps[@]} -eq 0 ] && steps=(format linux package asan tsan fuzz win32 win64)
 jobs=$(nproc)
 declare -A took
 
@@ -20,6 +20,8 @@ build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j "$job
 
 run_step() {
     case "$1" in
+    # Every C++ file as .clang-format writes it; run clang-format -i to fix.
+    format) git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror ;;
     linux) build linux && ctest --preset linux -j "$jobs" ;;
     package) scripts/build-package.sh && scripts/check-package.sh ;;
     asan)

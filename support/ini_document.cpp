@@ -7,10 +7,11 @@ namespace {
 // Keys above the first section header belong to it, as QSettings reads them.
 constexpr std::string_view kGeneral = "General";
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
-std::string_view trimmed(std::string_view text)
-{
+std::string_view trimmed(std::string_view text) {
     while (!text.empty() && isBlank(text.front()))
         text.remove_prefix(1);
     while (!text.empty() && (isBlank(text.back()) || text.back() == '\r'))
@@ -19,8 +20,7 @@ std::string_view trimmed(std::string_view text)
 }
 
 // "[name]" gives name; false for any other line.
-bool sectionOf(std::string_view line, std::string_view& name)
-{
+bool sectionOf(std::string_view line, std::string_view& name) {
     line = trimmed(line);
     if (line.size() < 2 || line.front() != '[' || line.back() != ']')
         return false;
@@ -29,8 +29,7 @@ bool sectionOf(std::string_view line, std::string_view& name)
 }
 
 // "key=value" gives both, trimmed; false for comments and other lines.
-bool entryOf(std::string_view line, std::string_view& key, std::string_view& raw)
-{
+bool entryOf(std::string_view line, std::string_view& key, std::string_view& raw) {
     const std::string_view whole = trimmed(line);
     const size_t equals = whole.find('=');
     if (whole.empty() || whole.front() == ';' || equals == std::string_view::npos)
@@ -40,8 +39,7 @@ bool entryOf(std::string_view line, std::string_view& key, std::string_view& raw
     return !key.empty();
 }
 
-int hexValue(char c)
-{
+int hexValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
     if (c >= 'a' && c <= 'f')
@@ -51,8 +49,7 @@ int hexValue(char c)
     return -1;
 }
 
-void appendCodePoint(uint32_t c, std::string& out)
-{
+void appendCodePoint(uint32_t c, std::string& out) {
     if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -66,19 +63,32 @@ void appendCodePoint(uint32_t c, std::string& out)
 }
 
 // Decodes the escape after a backslash at raw[pos]; returns the next position.
-size_t decodeEscape(std::string_view raw, size_t pos, std::string& out)
-{
+size_t decodeEscape(std::string_view raw, size_t pos, std::string& out) {
     if (pos >= raw.size())
         return pos;
     const char c = raw[pos++];
     switch (c) {
-    case 'a': out += '\a'; return pos;
-    case 'b': out += '\b'; return pos;
-    case 'f': out += '\f'; return pos;
-    case 'n': out += '\n'; return pos;
-    case 'r': out += '\r'; return pos;
-    case 't': out += '\t'; return pos;
-    case 'v': out += '\v'; return pos;
+    case 'a':
+        out += '\a';
+        return pos;
+    case 'b':
+        out += '\b';
+        return pos;
+    case 'f':
+        out += '\f';
+        return pos;
+    case 'n':
+        out += '\n';
+        return pos;
+    case 'r':
+        out += '\r';
+        return pos;
+    case 't':
+        out += '\t';
+        return pos;
+    case 'v':
+        out += '\v';
+        return pos;
     case 'x': {
         // \x and up to four hex digits name one 16-bit character.
         uint32_t value = 0;
@@ -90,7 +100,8 @@ size_t decodeEscape(std::string_view raw, size_t pos, std::string& out)
     default:
         if (c >= '0' && c <= '7') {
             uint32_t value = static_cast<uint32_t>(c - '0');
-            for (int digits = 1; digits < 3 && pos < raw.size() && raw[pos] >= '0' && raw[pos] <= '7'; ++digits)
+            for (int digits = 1;
+                 digits < 3 && pos < raw.size() && raw[pos] >= '0' && raw[pos] <= '7'; ++digits)
                 value = value * 8 + static_cast<uint32_t>(raw[pos++] - '0');
             appendCodePoint(value, out);
             return pos;
@@ -102,10 +113,9 @@ size_t decodeEscape(std::string_view raw, size_t pos, std::string& out)
 
 // Qt marks typed values as "@Type(...)" and doubles the '@' of a text that
 // starts with one.
-bool untypedText(std::string& text)
-{
+bool untypedText(std::string& text) {
     static const std::string_view kTypes[] = {"@ByteArray(", "@String(", "@Variant(", "@DateTime(",
-                                              "@Rect(", "@Size(", "@Point(", "@Invalid("};
+                                              "@Rect(",      "@Size(",   "@Point(",   "@Invalid("};
     if (text.compare(0, 2, "@@") == 0) {
         text.erase(0, 1);
         return true;
@@ -118,8 +128,7 @@ bool untypedText(std::string& text)
 
 } // namespace
 
-void IniDocument::parse(std::string_view text)
-{
+void IniDocument::parse(std::string_view text) {
     lines.clear();
     size_t start = 0;
     while (start < text.size()) {
@@ -131,8 +140,7 @@ void IniDocument::parse(std::string_view text)
     }
 }
 
-std::string IniDocument::text() const
-{
+std::string IniDocument::text() const {
     std::string out;
     for (const std::string& line : lines) {
         out += line;
@@ -141,8 +149,7 @@ std::string IniDocument::text() const
     return out;
 }
 
-bool IniDocument::find(std::string_view section, std::string_view key, std::string& raw) const
-{
+bool IniDocument::find(std::string_view section, std::string_view key, std::string& raw) const {
     bool found = false;
     bool inSection = section == kGeneral;
     for (const std::string& line : lines) {
@@ -157,8 +164,7 @@ bool IniDocument::find(std::string_view section, std::string_view key, std::stri
     return found;
 }
 
-void IniDocument::set(std::string_view section, std::string_view key, std::string_view raw)
-{
+void IniDocument::set(std::string_view section, std::string_view key, std::string_view raw) {
     std::string line(key);
     line += '=';
     line += raw;
@@ -204,8 +210,7 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
     }
 }
 
-bool decodeIniText(std::string_view raw, std::string& text)
-{
+bool decodeIniText(std::string_view raw, std::string& text) {
     text.clear();
     // Blanks before a ';' comment are trimmed, but never quoted or escaped ones.
     size_t keep = 0;
@@ -236,8 +241,7 @@ bool decodeIniText(std::string_view raw, std::string& text)
     return untypedText(text);
 }
 
-std::string encodeIniText(std::string_view text)
-{
+std::string encodeIniText(std::string_view text) {
     static const char kHex[] = "0123456789abcdef";
     std::string out;
     bool needsQuotes = !text.empty() && (isBlank(text.front()) || isBlank(text.back()));
@@ -253,15 +257,33 @@ std::string encodeIniText(std::string_view text)
         }
         hexPending = false;
         switch (c) {
-        case '\a': out += "\\a"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        case '\v': out += "\\v"; break;
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
+        case '\a':
+            out += "\\a";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\v':
+            out += "\\v";
+            break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
         default:
             if (byte < 0x20) {
                 out += "\\x";

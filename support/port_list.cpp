@@ -4,27 +4,28 @@ namespace {
 
 constexpr int32_t kDescriptionChars = 79;
 
-char16_t upper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; }
+char16_t upper(char16_t c) {
+    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
+}
 
 } // namespace
 
-std::array<int32_t, PortList::kMaxPorts> PortList::filledWithMinusOne()
-{
+std::array<int32_t, PortList::kMaxPorts> PortList::filledWithMinusOne() {
     std::array<int32_t, kMaxPorts> numbers;
     numbers.fill(-1);
     return numbers;
 }
 
-void PortSlots::put(int32_t portNumber, const char16_t* description)
-{
+void PortSlots::put(int32_t portNumber, const char16_t* description) {
     filled[portNumber] = true;
     descriptions[portNumber].Assign(description);
 }
 
-bool PortSlots::has(int32_t portNumber) const { return filled[portNumber]; }
+bool PortSlots::has(int32_t portNumber) const {
+    return filled[portNumber];
+}
 
-void PortSlots::moveTo(PortList& ports)
-{
+void PortSlots::moveTo(PortList& ports) {
     for (CWStr& description : ports.descriptions)
         description = CWStr();
     ports.count = 0;
@@ -39,8 +40,7 @@ void PortSlots::moveTo(PortList& ports)
         ports.portNumbers[entry] = -1;
 }
 
-void buildPortComboItems(const PortList& ports, int32_t comPort, PortComboItems& items)
-{
+void buildPortComboItems(const PortList& ports, int32_t comPort, PortComboItems& items) {
     items.texts[0].Assign(u"Select Serial Port ...");
     items.data[0] = PortComboItems::kPlaceholderData;
     items.count = 1;
@@ -62,8 +62,7 @@ void buildPortComboItems(const PortList& ports, int32_t comPort, PortComboItems&
         items.texts[item] = CWStr();
 }
 
-bool IsAllDigits(const char16_t* text)
-{
+bool IsAllDigits(const char16_t* text) {
     if (text[0] == 0)
         return false;
     for (; *text != 0; ++text)
@@ -72,10 +71,9 @@ bool IsAllDigits(const char16_t* text)
     return true;
 }
 
-int32_t portNumberFromName(const char16_t* name)
-{
-    if (wideLength(name) <= 3 || upper(name[0]) != u'C' || upper(name[1]) != u'O' || upper(name[2]) != u'M'
-        || !IsAllDigits(name + 3))
+int32_t portNumberFromName(const char16_t* name) {
+    if (wideLength(name) <= 3 || upper(name[0]) != u'C' || upper(name[1]) != u'O' ||
+        upper(name[2]) != u'M' || !IsAllDigits(name + 3))
         return -1;
     // Digits beyond 255 can only grow the number, so it stops counting there.
     int32_t number = 0;

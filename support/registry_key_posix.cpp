@@ -35,8 +35,7 @@ struct SettingsFile {
 };
 
 // A file that shrinks while being read gives what was there; a read error gives nothing.
-bool readAll(int fd, off_t size, std::string& text)
-{
+bool readAll(int fd, off_t size, std::string& text) {
     text.resize(static_cast<size_t>(size));
     size_t done = 0;
     while (done < text.size()) {
@@ -54,17 +53,16 @@ bool readAll(int fd, off_t size, std::string& text)
 }
 
 // Opens the file, or creates it empty as a registry key is created on first use.
-bool load(SettingsFile& file)
-{
+bool load(SettingsFile& file) {
     int fd = open(file.path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT)
         fd = open(file.path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
-    struct stat info{};
+    struct stat info {};
     std::string text;
-    const bool usable = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kMaxFileBytes
-                        && readAll(fd, info.st_size, text);
+    const bool usable = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                        info.st_size <= kMaxFileBytes && readAll(fd, info.st_size, text);
     close(fd);
     if (!usable)
         return false;
@@ -80,11 +78,12 @@ bool load(SettingsFile& file)
     return true;
 }
 
-SettingsFile* fileOf(void* handle) { return static_cast<SettingsFile*>(handle); }
+SettingsFile* fileOf(void* handle) {
+    return static_cast<SettingsFile*>(handle);
+}
 
 // A DWORD is 32 bits: both "-1" and "4294967295" name the same value.
-bool parseDword(const std::string& text, int32_t& value)
-{
+bool parseDword(const std::string& text, int32_t& value) {
     size_t pos = (!text.empty() && (text[0] == '-' || text[0] == '+')) ? 1 : 0;
     if (pos == text.size() || text.size() - pos > 10)
         return false;
@@ -104,8 +103,7 @@ bool parseDword(const std::string& text, int32_t& value)
 
 } // namespace
 
-CRegistryKey::CRegistryKey()
-{
+CRegistryKey::CRegistryKey() {
     auto file = std::make_unique<SettingsFile>();
     const std::string folder = configFolder() + "/ZOR";
     makeFolders(folder, 0700);
@@ -116,8 +114,7 @@ CRegistryKey::CRegistryKey()
     isOpen = true;
 }
 
-CRegistryKey::~CRegistryKey()
-{
+CRegistryKey::~CRegistryKey() {
     if (!isOpen)
         return;
     SettingsFile* file = fileOf(hKey);
@@ -126,40 +123,36 @@ CRegistryKey::~CRegistryKey()
     delete file;
 }
 
-int32_t CRegistryKey::ReadDword(const char16_t* name, int32_t fallback)
-{
+int32_t CRegistryKey::ReadDword(const char16_t* name, int32_t fallback) {
     std::string raw, text;
     int32_t value = 0;
-    if (isOpen && fileOf(hKey)->document.find(kSection, utf8FromUtf16(name), raw) && decodeIniText(raw, text)
-        && parseDword(text, value))
+    if (isOpen && fileOf(hKey)->document.find(kSection, utf8FromUtf16(name), raw) &&
+        decodeIniText(raw, text) && parseDword(text, value))
         return value;
     return fallback;
 }
 
-void CRegistryKey::ReadString(const char16_t* name, char16_t (&buffer)[260])
-{
+void CRegistryKey::ReadString(const char16_t* name, char16_t (&buffer)[260]) {
     std::string raw, bytes;
     std::u16string text;
     buffer[0] = 0;
     // Like REG_SZ data with its terminator in 520 bytes: at most 259 characters.
-    if (isOpen && fileOf(hKey)->document.find(kSection, utf8FromUtf16(name), raw) && decodeIniText(raw, bytes)
-        && utf16FromUtf8(bytes, text) && text.size() < 260) {
+    if (isOpen && fileOf(hKey)->document.find(kSection, utf8FromUtf16(name), raw) &&
+        decodeIniText(raw, bytes) && utf16FromUtf8(bytes, text) && text.size() < 260) {
         text.copy(buffer, text.size());
         buffer[text.size()] = 0;
     }
     buffer[259] = 0;
 }
 
-void CRegistryKey::WriteDword(const char16_t* name, int32_t value)
-{
+void CRegistryKey::WriteDword(const char16_t* name, int32_t value) {
     if (!isOpen)
         return;
     fileOf(hKey)->document.set(kSection, utf8FromUtf16(name), std::to_string(value));
     fileOf(hKey)->changed = true;
 }
 
-void CRegistryKey::WriteString(const char16_t* name, const char16_t* text)
-{
+void CRegistryKey::WriteString(const char16_t* name, const char16_t* text) {
     if (!isOpen)
         return;
     fileOf(hKey)->document.set(kSection, utf8FromUtf16(name), encodeIniText(utf8FromUtf16(text)));

@@ -13,26 +13,24 @@
 
 namespace {
 
-std::string accountHome()
-{
+std::string accountHome() {
     passwd entry{};
     passwd* found = nullptr;
     char scratch[4096];
-    if (getpwuid_r(getuid(), &entry, scratch, sizeof scratch, &found) != 0 || !found || !found->pw_dir)
+    if (getpwuid_r(getuid(), &entry, scratch, sizeof scratch, &found) != 0 || !found ||
+        !found->pw_dir)
         return {};
     return found->pw_dir;
 }
 
-bool isFolder(const std::string& path)
-{
-    struct stat info{};
+bool isFolder(const std::string& path) {
+    struct stat info {};
     return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 // The documents folder that user-dirs.dirs names ("$HOME/..." or an
 // absolute path, the only forms its writer produces); empty when none.
-std::string xdgDocumentsFolder()
-{
+std::string xdgDocumentsFolder() {
     static constexpr std::string_view kKey = "XDG_DOCUMENTS_DIR=\"";
     static constexpr std::string_view kHome = "$HOME";
     std::ifstream file(configFolder() + "/user-dirs.dirs");
@@ -54,8 +52,7 @@ std::string xdgDocumentsFolder()
 }
 
 // Copies a folder that exists and fits the 260-character buffer.
-bool copyFolder(const std::string& folder, char16_t (&buffer)[260])
-{
+bool copyFolder(const std::string& folder, char16_t (&buffer)[260]) {
     std::u16string text;
     if (!isFolder(folder) || !utf16FromUtf8(folder, text) || text.size() >= 260)
         return false;
@@ -66,14 +63,12 @@ bool copyFolder(const std::string& folder, char16_t (&buffer)[260])
 
 } // namespace
 
-std::string homeFolder()
-{
+std::string homeFolder() {
     const char* home = std::getenv("HOME");
     return home && *home ? std::string(home) : accountHome();
 }
 
-std::string configFolder()
-{
+std::string configFolder() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     if (config && config[0] == '/')
         return config;
@@ -82,8 +77,7 @@ std::string configFolder()
 
 // What `xdg-user-dir DOCUMENTS` reports, when that folder exists; else the
 // home folder, so the save dialog always opens somewhere real.
-void documentsFolder(char16_t (&buffer)[260])
-{
+void documentsFolder(char16_t (&buffer)[260]) {
     buffer[0] = 0;
     if (!copyFolder(xdgDocumentsFolder(), buffer))
         copyFolder(homeFolder(), buffer);

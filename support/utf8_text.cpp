@@ -6,11 +6,14 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-bool isHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool isLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool isHighSurrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool isLowSurrogate(char32_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
-void appendUtf8(char32_t c, std::string& out)
-{
+void appendUtf8(char32_t c, std::string& out) {
     if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -28,8 +31,7 @@ void appendUtf8(char32_t c, std::string& out)
     }
 }
 
-void appendUtf16(char32_t c, std::u16string& out)
-{
+void appendUtf16(char32_t c, std::u16string& out) {
     if (c < 0x10000) {
         out += static_cast<char16_t>(c);
     } else {
@@ -40,8 +42,7 @@ void appendUtf16(char32_t c, std::u16string& out)
 }
 
 // Decodes one sequence at `pos`; 0 on a malformed one.
-size_t decodeUtf8(std::string_view bytes, size_t pos, char32_t& c)
-{
+size_t decodeUtf8(std::string_view bytes, size_t pos, char32_t& c) {
     const auto lead = static_cast<uint8_t>(bytes[pos]);
     size_t length = 0;
     char32_t minimum = 0;
@@ -72,8 +73,7 @@ size_t decodeUtf8(std::string_view bytes, size_t pos, char32_t& c)
 
 } // namespace
 
-std::string utf8FromUtf16(std::u16string_view text)
-{
+std::string utf8FromUtf16(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
@@ -89,8 +89,7 @@ std::string utf8FromUtf16(std::u16string_view text)
     return out;
 }
 
-bool utf16FromUtf8(std::string_view bytes, std::u16string& text)
-{
+bool utf16FromUtf8(std::string_view bytes, std::u16string& text) {
     text.clear();
     size_t pos = 0;
     while (pos < bytes.size()) {

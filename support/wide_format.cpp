@@ -49,7 +49,8 @@ size_t decimalText(int value, char16_t (&digits)[12]) {
     char16_t reversed[12];
     size_t length = 0;
     // Through unsigned so that the most negative int has a magnitude.
-    uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+    uint32_t magnitude =
+        value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
     do {
         reversed[length++] = static_cast<char16_t>(u'0' + magnitude % 10);
         magnitude /= 10;

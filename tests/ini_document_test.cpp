@@ -6,8 +6,7 @@
 
 namespace {
 
-TEST(IniDocument, DecodesValuesAsQtWritesAndReadsThem)
-{
+TEST(IniDocument, DecodesValuesAsQtWritesAndReadsThem) {
     struct Case {
         const char* name;
         const char* raw;
@@ -42,8 +41,7 @@ TEST(IniDocument, DecodesValuesAsQtWritesAndReadsThem)
     }
 }
 
-TEST(IniDocument, EncodesTextsSoTheyReadBackUnchanged)
-{
+TEST(IniDocument, EncodesTextsSoTheyReadBackUnchanged) {
     struct Case {
         const char* name;
         std::string text;
@@ -54,9 +52,16 @@ TEST(IniDocument, EncodesTextsSoTheyReadBackUnchanged)
         {"separators are quoted", "a;b,c=d", "\"a;b,c=d\""},
         {"outer blanks are quoted", " x ", "\" x \""},
         {"backslash and quote are escaped", "C:\\\"x\"", "C:\\\\\\\"x\\\""},
-        {"control characters are escaped", "a\tb\x01" "c", "a\\tb\\x01\\x63"},
+        {"control characters are escaped",
+         "a\tb\x01"
+         "c",
+         "a\\tb\\x01\\x63"},
         {"UTF-8 is written as it is", "D\xc3\xb6k", "D\xc3\xb6k"},
-        {"an embedded NUL survives", std::string("a\0" "1", 3), "a\\x00\\x31"},
+        {"an embedded NUL survives",
+         std::string("a\0"
+                     "1",
+                     3),
+         "a\\x00\\x31"},
         {"a leading @ is doubled", "@home", "@@home"},
     };
     for (const Case& c : cases) {
@@ -69,8 +74,7 @@ TEST(IniDocument, EncodesTextsSoTheyReadBackUnchanged)
     }
 }
 
-TEST(IniDocument, FindsAndSetsEntriesKeepingForeignLines)
-{
+TEST(IniDocument, FindsAndSetsEntriesKeepingForeignLines) {
     struct Case {
         const char* name;
         const char* before;
@@ -80,9 +84,10 @@ TEST(IniDocument, FindsAndSetsEntriesKeepingForeignLines)
         {"an empty file gains the section", "", "[General]\nPath=x\n"},
         {"the section goes first, apart from other sections", "[Other]\nPath=y\n",
          "[General]\nPath=x\n\n[Other]\nPath=y\n"},
-        {"the last duplicate is replaced", "[General]\nPath=a\nPath=b\n", "[General]\nPath=a\nPath=x\n"},
-        {"a new key joins the section before its blank lines", "[General]\nNmea=1\n\n[Other]\nk=v\n",
-         "[General]\nNmea=1\nPath=x\n\n[Other]\nk=v\n"},
+        {"the last duplicate is replaced", "[General]\nPath=a\nPath=b\n",
+         "[General]\nPath=a\nPath=x\n"},
+        {"a new key joins the section before its blank lines",
+         "[General]\nNmea=1\n\n[Other]\nk=v\n", "[General]\nNmea=1\nPath=x\n\n[Other]\nk=v\n"},
         {"comments and unknown lines stay", "; mine\n[General]\n  Path = old ; note\ngarbage\n",
          "; mine\n[General]\nPath=x\ngarbage\n"},
         {"keys are case-sensitive", "[General]\npath=a\n", "[General]\npath=a\nPath=x\n"},

@@ -150,7 +150,8 @@ TEST(LogDump, RecordWithBadChecksumLeavesItsSlot) {
 }
 
 TEST(LogDump, LineIndexRangeAndWordCounts) {
-    const std::vector<std::optional<RawRecord>> six = {at(10), at(11), at(12), at(13), at(14), at(15)};
+    const std::vector<std::optional<RawRecord>> six = {at(10), at(11), at(12),
+                                                       at(13), at(14), at(15)};
     struct Row {
         const char* name;
         std::string sentence;
@@ -225,10 +226,14 @@ TEST(LogDump, EarliestRecordRules) {
         {"time 0 becomes the start", {{0, {at(5), at(0)}}}, 1, 0},
         {"a second time 0 does not move it", {{0, {at(0), at(0)}}, {1, {at(0)}}}, 0, 0},
         {"equal times: the first decoded wins, not the lower slot",
-         {{9, {at(77)}}, {2, {at(77)}}}, 54, 77},
+         {{9, {at(77)}}, {2, {at(77)}}},
+         54,
+         77},
         {"only records without position", {{0, {at(1, 0), at(2, 1), at(3, 7)}}}, -1, 0xFFFFFFFFu},
         {"wrapped ring: the last line holds the earliest time",
-         {{0, {at(2000), at(2001)}}, {1, {at(2002)}}, {1365, {at(1000), at(1001)}}}, 8190, 1000},
+         {{0, {at(2000), at(2001)}}, {1, {at(2002)}}, {1365, {at(1000), at(1001)}}},
+         8190,
+         1000},
         {"a record without position does not count", {{0, {at(0, 1), at(3)}}}, 1, 3},
     };
     for (const Row& row : rows) {
@@ -272,12 +277,18 @@ TEST(LogDump, ProgressSequences) {
         int32_t expectNextLine;
     };
     const Row rows[] = {
-        {"lines 0, 1, 3, 4: a skip posts nothing, the next in order does", 5, {0, 1, 3, 4},
-         {0, 25, 100}, 5},
+        {"lines 0, 1, 3, 4: a skip posts nothing, the next in order does",
+         5,
+         {0, 1, 3, 4},
+         {0, 25, 100},
+         5},
         {"a repeated line posts nothing", 5, {0, 1, 1, 2}, {0, 25, 50}, 3},
         {"a line behind the expected one posts nothing", 5, {0, 2, 1}, {0}, 2},
-        {"an in-order line below the last percentage posts nothing", 5, {0, 1, 2, 3, 1, 2},
-         {0, 25, 50, 75}, 3},
+        {"an in-order line below the last percentage posts nothing",
+         5,
+         {0, 1, 2, 3, 1, 2},
+         {0, 25, 50, 75},
+         3},
         {"two announced lines", 2, {0, 1}, {0, 100}, 2},
         // Fewer than two announced lines leave no span to divide by: an
         // in-order line then reports the dump as complete.

@@ -9,39 +9,51 @@
 
 namespace {
 
-std::string shown(const char16_t* text) { return utf8FromUtf16(text); }
+std::string shown(const char16_t* text) {
+    return utf8FromUtf16(text);
+}
 
 struct Found {
     int32_t port;
     std::u16string description;
 };
 
-void fill(PortList& ports, const std::vector<Found>& found)
-{
+void fill(PortList& ports, const std::vector<Found>& found) {
     PortSlots slots;
     for (const Found& f : found)
         slots.put(f.port, f.description.c_str());
     slots.moveTo(ports);
 }
 
-TEST(PortList, NamesFollowTheComRule)
-{
+TEST(PortList, NamesFollowTheComRule) {
     struct Case {
         const char16_t* name;
         int32_t expected;
     };
     const Case cases[] = {
-        {u"COM3", 3},   {u"com3", 3},    {u"Com03", 3},   {u"COM007", 7},        {u"COM0", 0},
-        {u"COM255", 255}, {u"COM256", -1}, {u"COM", -1},  {u"COMx", -1},         {u"COM3A", -1},
-        {u"COM-1", -1}, {u"COM 3", -1},  {u"LPT1", -1},   {u"CON3", -1},         {u"", -1},
-        {u"COM99999999999999999999", -1},  {u"COM0000000000000000000255", 255},
+        {u"COM3", 3},
+        {u"com3", 3},
+        {u"Com03", 3},
+        {u"COM007", 7},
+        {u"COM0", 0},
+        {u"COM255", 255},
+        {u"COM256", -1},
+        {u"COM", -1},
+        {u"COMx", -1},
+        {u"COM3A", -1},
+        {u"COM-1", -1},
+        {u"COM 3", -1},
+        {u"LPT1", -1},
+        {u"CON3", -1},
+        {u"", -1},
+        {u"COM99999999999999999999", -1},
+        {u"COM0000000000000000000255", 255},
     };
     for (const Case& c : cases)
         EXPECT_EQ(portNumberFromName(c.name), c.expected) << shown(c.name);
 }
 
-TEST(PortList, AllDigitsMeansNonEmptyDecimal)
-{
+TEST(PortList, AllDigitsMeansNonEmptyDecimal) {
     EXPECT_TRUE(IsAllDigits(u"0123456789"));
     EXPECT_FALSE(IsAllDigits(u""));
     EXPECT_FALSE(IsAllDigits(u"12a"));
@@ -49,8 +61,7 @@ TEST(PortList, AllDigitsMeansNonEmptyDecimal)
     EXPECT_FALSE(IsAllDigits(u"\u0663")); // an Arabic-Indic three is no decimal digit here
 }
 
-TEST(PortList, SlotsGiveAscendingDistinctEntries)
-{
+TEST(PortList, SlotsGiveAscendingDistinctEntries) {
     struct Case {
         const char* name;
         std::vector<Found> found;
@@ -58,9 +69,14 @@ TEST(PortList, SlotsGiveAscendingDistinctEntries)
         std::vector<std::u16string> descriptions;
     };
     const Case cases[] = {
-        {"enumeration order COM12, COM3, COM7 lists ascending", {{12, u"c"}, {3, u"a"}, {7, u"b"}}, {3, 7, 12},
+        {"enumeration order COM12, COM3, COM7 lists ascending",
+         {{12, u"c"}, {3, u"a"}, {7, u"b"}},
+         {3, 7, 12},
          {u"a", u"b", u"c"}},
-        {"the device enumerated last wins a shared number", {{4, u"first"}, {4, u"second"}}, {4}, {u"second"}},
+        {"the device enumerated last wins a shared number",
+         {{4, u"first"}, {4, u"second"}},
+         {4},
+         {u"second"}},
         {"port 0 and port 255 are both kept", {{255, u"z"}, {0, u""}}, {0, 255}, {u"", u"z"}},
         {"nothing found gives an empty list", {}, {}, {}},
     };
@@ -81,8 +97,7 @@ TEST(PortList, SlotsGiveAscendingDistinctEntries)
     }
 }
 
-TEST(PortList, ARefreshReleasesThePreviousDescriptions)
-{
+TEST(PortList, ARefreshReleasesThePreviousDescriptions) {
     PortList ports;
     fill(ports, {{5, u"old device"}});
     const CWStr held = ports.descriptions[0];
@@ -91,8 +106,7 @@ TEST(PortList, ARefreshReleasesThePreviousDescriptions)
     EXPECT_EQ(held.RefCount(), 1) << "the list let go of its old text";
 }
 
-TEST(PortList, ComboItemsShowPlaceholderPortsAndSelection)
-{
+TEST(PortList, ComboItemsShowPlaceholderPortsAndSelection) {
     const std::u16string hundred = std::u16string(79, u'd') + std::u16string(21, u'X');
     struct Case {
         const char* name;
@@ -102,13 +116,23 @@ TEST(PortList, ComboItemsShowPlaceholderPortsAndSelection)
         int32_t selection;
     };
     const Case cases[] = {
-        {"one-digit number has three blanks before the hyphen", {{5, u"Serial port"}}, 5,
-         {"COM5   - Serial port"}, 1},
+        {"one-digit number has three blanks before the hyphen",
+         {{5, u"Serial port"}},
+         5,
+         {"COM5   - Serial port"},
+         1},
         {"three-digit number has one", {{123, u"Bluetooth"}}, -1, {"COM123 - Bluetooth"}, 0},
         {"a missing description ends with hyphen and blank", {{7, u""}}, 7, {"COM7   - "}, 1},
-        {"a 100-character description shows its first 79", {{9, hundred}}, 1, {"COM9   - " + std::string(79, 'd')}, 0},
-        {"the remembered port is preselected among several", {{1, u"a"}, {40, u"b"}, {97, u"c"}}, 40,
-         {"COM1   - a", "COM40  - b", "COM97  - c"}, 2},
+        {"a 100-character description shows its first 79",
+         {{9, hundred}},
+         1,
+         {"COM9   - " + std::string(79, 'd')},
+         0},
+        {"the remembered port is preselected among several",
+         {{1, u"a"}, {40, u"b"}, {97, u"c"}},
+         40,
+         {"COM1   - a", "COM40  - b", "COM97  - c"},
+         2},
         {"the placeholder's 65280 selects the placeholder", {{1, u"a"}}, 65280, {"COM1   - a"}, 0},
         {"a port no longer present selects the placeholder", {{1, u"a"}}, 2, {"COM1   - a"}, 0},
         {"no ports leaves only the placeholder", {}, 3, {}, 0},

@@ -14,31 +14,28 @@ namespace {
 
 // Writes exactly the given characters: the registry would add a terminator
 // to string data followed by one in memory, so a sentinel follows here.
-void storeRaw(HKEY key, const wchar_t* name, DWORD type, const std::u16string& data)
-{
+void storeRaw(HKEY key, const wchar_t* name, DWORD type, const std::u16string& data) {
     const std::u16string followed = data + u'!';
     RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(followed.data()),
                    static_cast<DWORD>(data.size() * sizeof(char16_t)));
 }
 
-std::vector<std::string> listed(const PortList& ports)
-{
+std::vector<std::string> listed(const PortList& ports) {
     std::vector<std::string> lines;
     for (int32_t i = 0; i < ports.count; ++i)
-        lines.push_back(std::to_string(ports.portNumbers[i]) + " " + utf8FromUtf16(ports.descriptions[i].c_str()));
+        lines.push_back(std::to_string(ports.portNumbers[i]) + " " +
+                        utf8FromUtf16(ports.descriptions[i].c_str()));
     return lines;
 }
 
-bool contains(const std::vector<std::string>& lines, const std::string& line)
-{
+bool contains(const std::vector<std::string>& lines, const std::string& line) {
     for (const std::string& l : lines)
         if (l == line)
             return true;
     return false;
 }
 
-TEST(PortListWin32, ReadPortNameTakesAnyStoredForm)
-{
+TEST(PortListWin32, ReadPortNameTakesAnyStoredForm) {
     struct Case {
         const char* name;
         DWORD type;
@@ -56,8 +53,8 @@ TEST(PortListWin32, ReadPortNameTakesAnyStoredForm)
          ERROR_INVALID_DATA},
     };
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\ZOR\\PortNameTest", 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\ZOR\\PortNameTest", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -80,8 +77,7 @@ TEST(PortListWin32, ReadPortNameTakesAnyStoredForm)
 
 // The system's own table of serial ports lists what the COM port class
 // misses; planted entries show the name rule and the first pass's precedence.
-TEST(PortListWin32, PortsNamedInSerialCommAreListed)
-{
+TEST(PortListWin32, PortsNamedInSerialCommAreListed) {
     struct Entry {
         const wchar_t* device;
         std::u16string portName;
@@ -130,8 +126,7 @@ TEST(PortListWin32, PortsNamedInSerialCommAreListed)
 
 // Run by port_list_wine_ports.sh after it has mapped ports through
 // HKLM\Software\Wine\Ports and restarted the Wine server.
-TEST(PortListWine, PortsMappedInWineAppearWithTheirNumbers)
-{
+TEST(PortListWine, PortsMappedInWineAppearWithTheirNumbers) {
     const char* expectedText = std::getenv("ZOR_WINE_PORTS");
     if (!expectedText)
         GTEST_SKIP() << "ZOR_WINE_PORTS names the ports the script mapped";

@@ -18,33 +18,35 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path configHome() { return std::getenv("XDG_CONFIG_HOME"); }
-fs::path home() { return std::getenv("HOME"); }
-fs::path settingsFile() { return configHome() / "ZOR" / "ZOR7700Track.conf"; }
+fs::path configHome() {
+    return std::getenv("XDG_CONFIG_HOME");
+}
+fs::path home() {
+    return std::getenv("HOME");
+}
+fs::path settingsFile() {
+    return configHome() / "ZOR" / "ZOR7700Track.conf";
+}
 
-std::string readFile(const fs::path& path)
-{
+std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
-void writeFile(const fs::path& path, const std::string& text)
-{
+void writeFile(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
 }
 
-Settings loaded()
-{
+Settings loaded() {
     Settings settings;
     ExchangeSettings(settings, false);
     return settings;
 }
 
-Settings sample()
-{
+Settings sample() {
     Settings settings;
     settings.comPort = 97;
     settings.nmeaOutput = true;
@@ -53,10 +55,11 @@ Settings sample()
     return settings;
 }
 
-std::string utf8(const char16_t* text) { return utf8FromUtf16(text); }
+std::string utf8(const char16_t* text) {
+    return utf8FromUtf16(text);
+}
 
-TEST(SettingsPosix, ReadsWhatTheFileSaysOrTheDefault)
-{
+TEST(SettingsPosix, ReadsWhatTheFileSaysOrTheDefault) {
     struct Case {
         const char* name;
         std::string file;
@@ -65,7 +68,8 @@ TEST(SettingsPosix, ReadsWhatTheFileSaysOrTheDefault)
         const char* folder; // nullptr: the home folder
     };
     const Case cases[] = {
-        {"values as QSettings writes them", "[General]\nComPort=5\nNmea=1\nPath=\"/a;b\"\n", 5, true, "/a;b"},
+        {"values as QSettings writes them", "[General]\nComPort=5\nNmea=1\nPath=\"/a;b\"\n", 5,
+         true, "/a;b"},
         {"quoted numbers are numbers", "[General]\nComPort=\"7\"\n", 7, false, nullptr},
         {"all 32 bits written unsigned", "[General]\nComPort=4294967295\n", -1, false, nullptr},
         {"a number with a fraction", "[General]\nComPort=3.5\n", -1, false, nullptr},
@@ -75,7 +79,11 @@ TEST(SettingsPosix, ReadsWhatTheFileSaysOrTheDefault)
         {"a list is not a path", "[General]\nPath=/a,/b\n", -1, false, nullptr},
         {"a path that is not UTF-8", "[General]\nPath=/caf\xe9\n", -1, false, nullptr},
         {"values outside [General] do not count", "[Other]\nComPort=5\n", -1, false, nullptr},
-        {"binary junk", std::string("\x7f" "ELF\0\0\x01\x02=\xff\n[General\n=\n", 22), -1, false, nullptr},
+        {"binary junk",
+         std::string("\x7f"
+                     "ELF\0\0\x01\x02=\xff\n[General\n=\n",
+                     22),
+         -1, false, nullptr},
         {"CR LF line ends", "[General]\r\nComPort=3\r\nPath=/x\r\n", 3, false, "/x"},
     };
     for (const Case& c : cases) {
@@ -89,14 +97,14 @@ TEST(SettingsPosix, ReadsWhatTheFileSaysOrTheDefault)
     }
 }
 
-TEST(SettingsPosix, WritesAPlainFileAndKeepsForeignLines)
-{
+TEST(SettingsPosix, WritesAPlainFileAndKeepsForeignLines) {
     useFreshSettingsStore();
     writeFile(settingsFile(), "; my notes\n[General]\nNmea=0\nWindow=3\n\n[Other]\nComPort=1\n");
     Settings settings = sample();
     ExchangeSettings(settings, true);
     EXPECT_EQ(readFile(settingsFile()),
-              "; my notes\n[General]\nNmea=1\nWindow=3\nComPort=97\nPath=\"/data/Spuren; \xc3\x96,\\\"x\\\" \"\n"
+              "; my notes\n[General]\nNmea=1\nWindow=3\nComPort=97\nPath=\"/data/Spuren; "
+              "\xc3\x96,\\\"x\\\" \"\n"
               "\n[Other]\nComPort=1\n");
     const Settings back = loaded();
     EXPECT_EQ(back.comPort, 97);
@@ -107,11 +115,10 @@ TEST(SettingsPosix, WritesAPlainFileAndKeepsForeignLines)
     EXPECT_EQ(files, 1u) << "no temporary file is left behind";
 }
 
-TEST(SettingsPosix, FindsTheConfigurationFolder)
-{
+TEST(SettingsPosix, FindsTheConfigurationFolder) {
     struct Case {
         const char* name;
-        const char* xdgConfigHome; // nullptr: unset
+        const char* xdgConfigHome;  // nullptr: unset
         const char* expectedFolder; // below the test's home
     };
     const Case cases[] = {
@@ -135,19 +142,19 @@ TEST(SettingsPosix, FindsTheConfigurationFolder)
     EXPECT_FALSE(fs::exists("relative")) << "nothing is created relative to the working folder";
 }
 
-TEST(SettingsPosix, AFileThatCannotBeUsedNeverStopsTheProgram)
-{
+TEST(SettingsPosix, AFileThatCannotBeUsedNeverStopsTheProgram) {
     struct Case {
         const char* name;
         std::function<void()> spoil;
-        bool valuesLoad;   // the planted ComPort=5 is read
-        bool fileChanges;  // saving replaces the file
+        bool valuesLoad;  // the planted ComPort=5 is read
+        bool fileChanges; // saving replaces the file
     };
     const Case cases[] = {
-        {"a read-only file is read and left alone", [] { fs::permissions(settingsFile(), fs::perms::owner_read); },
-         true, false},
+        {"a read-only file is read and left alone",
+         [] { fs::permissions(settingsFile(), fs::perms::owner_read); }, true, false},
         {"a file larger than 64 KiB is not ours",
-         [] { std::ofstream(settingsFile(), std::ios::app) << std::string(70000, '#'); }, false, false},
+         [] { std::ofstream(settingsFile(), std::ios::app) << std::string(70000, '#'); }, false,
+         false},
         {"a folder in place of the file",
          [] {
              fs::remove(settingsFile());
@@ -166,19 +173,20 @@ TEST(SettingsPosix, AFileThatCannotBeUsedNeverStopsTheProgram)
         useFreshSettingsStore();
         writeFile(settingsFile(), "[General]\nComPort=5\n");
         c.spoil();
-        const std::string before = fs::is_regular_file(settingsFile()) ? readFile(settingsFile()) : "";
+        const std::string before =
+            fs::is_regular_file(settingsFile()) ? readFile(settingsFile()) : "";
         const Settings settings = loaded();
         EXPECT_EQ(settings.comPort, c.valuesLoad ? 5 : -1);
         EXPECT_EQ(utf8(settings.outputFolder), home().string());
         Settings changed = sample();
         ExchangeSettings(changed, true);
-        const std::string after = fs::is_regular_file(settingsFile()) ? readFile(settingsFile()) : "";
+        const std::string after =
+            fs::is_regular_file(settingsFile()) ? readFile(settingsFile()) : "";
         EXPECT_EQ(after != before, c.fileChanges);
     }
 }
 
-TEST(SettingsPosix, ALinkedFileIsUpdatedAtItsTarget)
-{
+TEST(SettingsPosix, ALinkedFileIsUpdatedAtItsTarget) {
     useFreshSettingsStore();
     const fs::path target = home() / "dotfiles" / "zor.conf";
     writeFile(target, "[General]\nComPort=5\n");
@@ -190,8 +198,7 @@ TEST(SettingsPosix, ALinkedFileIsUpdatedAtItsTarget)
     EXPECT_NE(readFile(target).find("ComPort=97"), std::string::npos);
 }
 
-TEST(SettingsPosix, DocumentsFolderFollowsUserDirs)
-{
+TEST(SettingsPosix, DocumentsFolderFollowsUserDirs) {
     struct Case {
         const char* name;
         const char* userDirs; // nullptr: no user-dirs.dirs
@@ -201,7 +208,8 @@ TEST(SettingsPosix, DocumentsFolderFollowsUserDirs)
         {"no user-dirs.dirs gives the home folder", nullptr, ""},
         {"$HOME-relative entry", "# comment\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n", "Dokumente"},
         {"absolute entry", "XDG_DOCUMENTS_DIR=\"<home>/abs\"\n", "abs"},
-        {"an entry naming a missing folder gives the home folder", "XDG_DOCUMENTS_DIR=\"$HOME/gone\"\n", ""},
+        {"an entry naming a missing folder gives the home folder",
+         "XDG_DOCUMENTS_DIR=\"$HOME/gone\"\n", ""},
         {"other entries are no documents folder", "XDG_DESKTOP_DIR=\"$HOME/Dokumente\"\n", ""},
     };
     for (const Case& c : cases) {

@@ -13,24 +13,23 @@ namespace {
 // Marks an expected folder as "whatever the documents folder is".
 const std::u16string kDocuments = u"<documents>";
 
-std::string shown(const std::u16string& text) { return utf8FromUtf16(text); }
+std::string shown(const std::u16string& text) {
+    return utf8FromUtf16(text);
+}
 
-Settings loaded()
-{
+Settings loaded() {
     Settings settings;
     ExchangeSettings(settings, false);
     return settings;
 }
 
-std::u16string longPath(size_t length)
-{
+std::u16string longPath(size_t length) {
     std::u16string path = expectedDocumentsFolder().substr(0, 3);
     path.resize(length, u'p');
     return path;
 }
 
-TEST(Settings, LoadsStoredValuesOrTheirDefaults)
-{
+TEST(Settings, LoadsStoredValuesOrTheirDefaults) {
     struct Case {
         const char* name;
         std::function<void()> arrange;
@@ -49,18 +48,19 @@ TEST(Settings, LoadsStoredValuesOrTheirDefaults)
          12, true, [] { return longPath(20); }},
         {"ComPort stored as text loads -1", [] { storeText(u"ComPort", u"COM3"); }, -1, false,
          [] { return kDocuments; }},
-        {"Nmea stored as text loads false", [] { storeText(u"Nmea", u"yes"); }, -1, false, [] { return kDocuments; }},
+        {"Nmea stored as text loads false", [] { storeText(u"Nmea", u"yes"); }, -1, false,
+         [] { return kDocuments; }},
         {"Nmea 7 loads true", [] { storeNumber(u"Nmea", 7); }, -1, true, [] { return kDocuments; }},
         {"ComPort all bits set loads -1", [] { storeNumber(u"ComPort", 0xFFFFFFFFu); }, -1, false,
          [] { return kDocuments; }},
         {"the placeholder loads as 65280", [] { storeNumber(u"ComPort", 65280); }, 65280, false,
          [] { return kDocuments; }},
-        {"a Path of 259 characters loads whole", [] { storeText(u"Path", longPath(259)); }, -1, false,
-         [] { return longPath(259); }},
+        {"a Path of 259 characters loads whole", [] { storeText(u"Path", longPath(259)); }, -1,
+         false, [] { return longPath(259); }},
         {"a Path of 260 characters does not fit and gives the documents folder",
          [] { storeText(u"Path", longPath(260)); }, -1, false, [] { return kDocuments; }},
-        {"a Path of 300 characters gives the documents folder", [] { storeText(u"Path", longPath(300)); }, -1,
-         false, [] { return kDocuments; }},
+        {"a Path of 300 characters gives the documents folder",
+         [] { storeText(u"Path", longPath(300)); }, -1, false, [] { return kDocuments; }},
         {"an empty Path gives the documents folder", [] { storeText(u"Path", u""); }, -1, false,
          [] { return kDocuments; }},
     };
@@ -69,7 +69,8 @@ TEST(Settings, LoadsStoredValuesOrTheirDefaults)
         useFreshSettingsStore();
         c.arrange();
         const Settings settings = loaded();
-        const std::u16string folder = c.folder() == kDocuments ? expectedDocumentsFolder() : c.folder();
+        const std::u16string folder =
+            c.folder() == kDocuments ? expectedDocumentsFolder() : c.folder();
         EXPECT_EQ(settings.comPort, c.comPort);
         EXPECT_EQ(settings.nmeaOutput, c.nmeaOutput);
         EXPECT_EQ(shown(settings.outputFolder), shown(folder));
@@ -78,8 +79,7 @@ TEST(Settings, LoadsStoredValuesOrTheirDefaults)
 
 // "Nmea" keeps its meaning for an older version (0 KML, anything else NMEA,
 // saved as 0 or 1) and carries GPX as 2.
-TEST(Settings, TheNmeaValueHoldsTheFormat)
-{
+TEST(Settings, TheNmeaValueHoldsTheFormat) {
     struct Case {
         const char* name;
         uint32_t stored;
@@ -105,8 +105,7 @@ TEST(Settings, TheNmeaValueHoldsTheFormat)
     }
 }
 
-TEST(Settings, FirstRunLeavesAnEmptyStoreBehind)
-{
+TEST(Settings, FirstRunLeavesAnEmptyStoreBehind) {
     useFreshSettingsStore();
     ASSERT_FALSE(settingsStoreExists());
     loaded();
@@ -114,8 +113,7 @@ TEST(Settings, FirstRunLeavesAnEmptyStoreBehind)
     EXPECT_FALSE(settingsStoreHasValues());
 }
 
-TEST(Settings, SavesInTheStoredFormsAndLoadsThemBack)
-{
+TEST(Settings, SavesInTheStoredFormsAndLoadsThemBack) {
     struct Case {
         const char* name;
         int32_t comPort;
@@ -144,12 +142,12 @@ TEST(Settings, SavesInTheStoredFormsAndLoadsThemBack)
         const Settings back = loaded();
         EXPECT_EQ(back.comPort, c.comPort);
         EXPECT_EQ(back.nmeaOutput, c.nmeaOutput);
-        EXPECT_EQ(shown(back.outputFolder), shown(c.folder.empty() ? expectedDocumentsFolder() : c.folder));
+        EXPECT_EQ(shown(back.outputFolder),
+                  shown(c.folder.empty() ? expectedDocumentsFolder() : c.folder));
     }
 }
 
-TEST(Settings, LoadThenSaveNormalisesWhatWasStored)
-{
+TEST(Settings, LoadThenSaveNormalisesWhatWasStored) {
     useFreshSettingsStore();
     storeNumber(u"Nmea", 7);
     storeText(u"Path", u"");

@@ -252,7 +252,8 @@ DeviceScript scriptFor(const std::vector<std::string>& options) {
 TEST(TransferWorkerOutcomes, EveryCauseEndsWithItsReport) {
     for (bool overBluetooth : {false, true}) {
         for (const TransferOutcome& row : outcomesFor("scripted")) {
-            SCOPED_TRACE(row.cause + (overBluetooth ? ", over Bluetooth" : ", over a serial device"));
+            SCOPED_TRACE(row.cause +
+                         (overBluetooth ? ", over Bluetooth" : ", over a serial device"));
             struct Run : TransferWorkerRun {
                 void TestBody() override {}
             } run;

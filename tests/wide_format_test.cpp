@@ -90,13 +90,14 @@ TEST(WideFormat, IntegersMatchPrintf) {
     for (int value : values) {
         for (int width = 0; width <= 13; ++width) {
             for (bool left : {false, true}) {
-                const std::string narrowFormat =
-                    std::string("%") + (left ? "-" : "") + (width ? std::to_string(width) : "") + "d";
+                const std::string narrowFormat = std::string("%") + (left ? "-" : "") +
+                                                 (width ? std::to_string(width) : "") + "d";
                 char expected[64];
                 std::snprintf(expected, sizeof expected, narrowFormat.c_str(), value);
                 std::u16string wideFormat(narrowFormat.begin(), narrowFormat.end());
                 const Formatted actual = formatInto(63, wideFormat.c_str(), value);
-                EXPECT_EQ(expected, written(actual)) << "format " << narrowFormat << " value " << value;
+                EXPECT_EQ(expected, written(actual))
+                    << "format " << narrowFormat << " value " << value;
                 EXPECT_EQ(static_cast<int>(std::string(expected).size()), actual.result)
                     << "format " << narrowFormat << " value " << value;
             }

@@ -17,13 +17,11 @@
 
 namespace {
 
-QString settingsPath()
-{
+QString settingsPath() {
     return QString::fromLocal8Bit(std::getenv("XDG_CONFIG_HOME")) + "/ZOR/ZOR7700Track.conf";
 }
 
-Settings withPath(int32_t comPort, bool nmea, const std::u16string& folder)
-{
+Settings withPath(int32_t comPort, bool nmea, const std::u16string& folder) {
     Settings settings;
     settings.comPort = comPort;
     settings.nmeaOutput = nmea;
@@ -33,19 +31,12 @@ Settings withPath(int32_t comPort, bool nmea, const std::u16string& folder)
 
 // Paths that need the reader's quoting and escaping rules.
 const std::u16string kPaths[] = {
-    u"/home/me/GPS tracks",
-    u"/data/a;b,c=d",
-    u" /lead and trail ",
-    u"/quote\"back\\slash",
-    u"/tab\there",
-    u"/Spuren/D\u00f6rfer/\u6771\u4eac",
-    u"/digits after escape\t123abc",
-    u"@home",
-    u"@Variant(looks typed)",
+    u"/home/me/GPS tracks",          u"/data/a;b,c=d", u" /lead and trail ",
+    u"/quote\"back\\slash",          u"/tab\there",    u"/Spuren/D\u00f6rfer/\u6771\u4eac",
+    u"/digits after escape\t123abc", u"@home",         u"@Variant(looks typed)",
 };
 
-TEST(SettingsQSettings, QSettingsReadsWhatWeWrite)
-{
+TEST(SettingsQSettings, QSettingsReadsWhatWeWrite) {
     for (const std::u16string& path : kPaths) {
         SCOPED_TRACE(utf8FromUtf16(path));
         useFreshSettingsStore();
@@ -59,8 +50,7 @@ TEST(SettingsQSettings, QSettingsReadsWhatWeWrite)
     }
 }
 
-TEST(SettingsQSettings, WeReadWhatQSettingsWrites)
-{
+TEST(SettingsQSettings, WeReadWhatQSettingsWrites) {
     for (const std::u16string& path : kPaths) {
         SCOPED_TRACE(utf8FromUtf16(path));
         useFreshSettingsStore();
@@ -78,14 +68,14 @@ TEST(SettingsQSettings, WeReadWhatQSettingsWrites)
         EXPECT_EQ(utf8FromUtf16(settings.outputFolder), utf8FromUtf16(path));
         ExchangeSettings(settings, true);
         QSettings qt(settingsPath(), QSettings::IniFormat);
-        EXPECT_EQ(qt.value("Window/Geometry").toStringList(), (QStringList{"a", "b"})) << "foreign keys survive";
+        EXPECT_EQ(qt.value("Window/Geometry").toStringList(), (QStringList{"a", "b"}))
+            << "foreign keys survive";
     }
 }
 
 // Files written by hand: we read what QSettings reads, and QSettings reads
 // what we save into them.
-TEST(SettingsQSettings, BothReadHandWrittenFilesAlike)
-{
+TEST(SettingsQSettings, BothReadHandWrittenFilesAlike) {
     const char* const files[] = {
         "ComPort=5\nNmea=1\nPath=/before/any/header\n",
         "; mine\n\nPath=/a\n\n[Other]\nPath=/other\n",
@@ -102,7 +92,8 @@ TEST(SettingsQSettings, BothReadHandWrittenFilesAlike)
         QSettings before(settingsPath(), QSettings::IniFormat);
         EXPECT_EQ(settings.comPort, before.value("ComPort", -1).toInt());
         EXPECT_EQ(settings.nmeaOutput, before.value("Nmea", 0).toInt() != 0);
-        EXPECT_EQ(utf8FromUtf16(settings.outputFolder), before.value("Path").toString().toStdString());
+        EXPECT_EQ(utf8FromUtf16(settings.outputFolder),
+                  before.value("Path").toString().toStdString());
 
         ExchangeSettings(settings = withPath(9, false, u"/saved"), true);
         QSettings after(settingsPath(), QSettings::IniFormat);

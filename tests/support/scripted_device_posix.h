@@ -17,8 +17,8 @@ struct DeviceScript {
     uint32_t versionDelayMs = 0;
     bool hangUpAfterVersion = false; // hangUpDelayMs after the reply
     uint32_t hangUpDelayMs = 300;
-    std::string dump;                // sent on "$PMTKLOX" request "$PZOR,R"
-    uint32_t dumpChunkBytes = 0;     // 0: the whole dump in one write
+    std::string dump;            // sent on "$PMTKLOX" request "$PZOR,R"
+    uint32_t dumpChunkBytes = 0; // 0: the whole dump in one write
     uint32_t dumpChunkPauseMs = 0;
     size_t dumpStopsAfter = std::string::npos; // falls silent after this many bytes
     bool hangUpInDump = false;                 // ... and hangs up there instead

@@ -14,8 +14,7 @@ namespace {
 // Removes the last test's folder when the test program ends.
 struct TemporaryRoot {
     fs::path path;
-    ~TemporaryRoot()
-    {
+    ~TemporaryRoot() {
         std::error_code ignored;
         if (!path.empty())
             fs::remove_all(path, ignored);
@@ -23,18 +22,18 @@ struct TemporaryRoot {
 };
 TemporaryRoot root;
 
-fs::path settingsFile() { return root.path / "config" / "ZOR" / "ZOR7700Track.conf"; }
+fs::path settingsFile() {
+    return root.path / "config" / "ZOR" / "ZOR7700Track.conf";
+}
 
-std::string fileText()
-{
+std::string fileText() {
     std::ifstream in(settingsFile());
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
-void appendLine(const std::u16string& name, const std::string& raw)
-{
+void appendLine(const std::u16string& name, const std::string& raw) {
     fs::create_directories(settingsFile().parent_path());
     const bool fresh = fileText().empty();
     std::ofstream out(settingsFile(), std::ios::app);
@@ -44,8 +43,7 @@ void appendLine(const std::u16string& name, const std::string& raw)
 }
 
 // The raw text of the last "name=" line (tests store plain texts only).
-std::optional<std::string> storedRaw(const std::u16string& name)
-{
+std::optional<std::string> storedRaw(const std::u16string& name) {
     std::istringstream lines(fileText());
     const std::string prefix = utf8FromUtf16(name) + "=";
     std::optional<std::string> raw;
@@ -57,8 +55,7 @@ std::optional<std::string> storedRaw(const std::u16string& name)
 
 } // namespace
 
-void useFreshSettingsStore()
-{
+void useFreshSettingsStore() {
     std::error_code ignored;
     if (!root.path.empty())
         fs::remove_all(root.path, ignored);
@@ -69,19 +66,23 @@ void useFreshSettingsStore()
     setenv("XDG_CONFIG_HOME", (root.path / "config").c_str(), 1);
 }
 
-bool settingsStoreExists() { return fs::is_regular_file(settingsFile()); }
+bool settingsStoreExists() {
+    return fs::is_regular_file(settingsFile());
+}
 
-bool settingsStoreHasValues() { return fileText().find('=') != std::string::npos; }
+bool settingsStoreHasValues() {
+    return fileText().find('=') != std::string::npos;
+}
 
-void storeNumber(const std::u16string& name, uint32_t value) { appendLine(name, std::to_string(value)); }
+void storeNumber(const std::u16string& name, uint32_t value) {
+    appendLine(name, std::to_string(value));
+}
 
-void storeText(const std::u16string& name, const std::u16string& text)
-{
+void storeText(const std::u16string& name, const std::u16string& text) {
     appendLine(name, "\"" + utf8FromUtf16(text) + "\"");
 }
 
-std::optional<uint32_t> storedNumber(const std::u16string& name)
-{
+std::optional<uint32_t> storedNumber(const std::u16string& name) {
     const std::optional<std::string> raw = storedRaw(name);
     if (!raw || raw->empty())
         return std::nullopt;
@@ -92,8 +93,7 @@ std::optional<uint32_t> storedNumber(const std::u16string& name)
     return static_cast<uint32_t>(value);
 }
 
-std::optional<std::u16string> storedText(const std::u16string& name)
-{
+std::optional<std::u16string> storedText(const std::u16string& name) {
     std::optional<std::string> raw = storedRaw(name);
     if (!raw)
         return std::nullopt;
@@ -105,8 +105,7 @@ std::optional<std::u16string> storedText(const std::u16string& name)
 }
 
 // With no user-dirs.dirs the documents folder is the home folder.
-std::u16string expectedDocumentsFolder()
-{
+std::u16string expectedDocumentsFolder() {
     std::u16string text;
     utf16FromUtf8((root.path / "home").string(), text);
     return text;

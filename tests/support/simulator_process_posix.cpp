@@ -207,8 +207,8 @@ std::vector<std::string> SimulatorProcess::commands() const {
 }
 
 int runProgram(const std::vector<std::string>& arguments,
-               const std::vector<std::string>& environment, uint32_t timeoutMs,
-               std::string& output, const std::string& cue, int signal) {
+               const std::vector<std::string>& environment, uint32_t timeoutMs, std::string& output,
+               const std::string& cue, int signal) {
     char pattern[] = "/tmp/zor-run-XXXXXX";
     int outputFd = mkstemp(pattern);
     if (outputFd < 0)

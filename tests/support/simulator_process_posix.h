@@ -52,8 +52,8 @@ private:
 // status, or -1 when it could not start or ran out of time. With a `cue`, the
 // program gets `signal` once its output holds that text.
 int runProgram(const std::vector<std::string>& arguments,
-               const std::vector<std::string>& environment, uint32_t timeoutMs,
-               std::string& output, const std::string& cue = {}, int signal = 0);
+               const std::vector<std::string>& environment, uint32_t timeoutMs, std::string& output,
+               const std::string& cue = {}, int signal = 0);
 
 // The simulator's executable, from the build.
 const char* simulatorPath();
