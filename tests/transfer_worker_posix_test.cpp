@@ -6,6 +6,7 @@
 #include "support/pseudo_terminal_posix.h"
 #include "support/report_capture.h"
 #include "support/scripted_device_posix.h"
+#include "support/temp_folder.h"
 #include "support/transfer_outcomes.h"
 #include "tools/common/log_encoder.h"
 
@@ -15,7 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -66,13 +66,6 @@ std::string lineOfEarlierRecords() {
         std::memcpy(bytes + 16 * k, early.data(), 16);
     }
     return dumpDataSentence(10, bytes, 24);
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 CWStr widePath(const std::string& path) {
