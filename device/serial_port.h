@@ -5,7 +5,8 @@
 
 // The link to the device: one COM port number, opened exclusively at 57600
 // baud 8N1, raw, no flow control, DTR and RTS off. Reads never wait; writes
-// give up after 1000 ms + 10 ms per byte. One backend file per platform.
+// give up after a time that grows with their length (below). One backend
+// file per platform.
 class SerialPort {
 public:
     SerialPort() = default;
@@ -20,6 +21,11 @@ public:
     void purgeReceive();
     void close();
     bool isOpen() const { return handle != kInvalid; }
+
+    // Both backends give a write of n bytes kWriteTimeoutMs + n *
+    // kWriteTimeoutPerByteMs.
+    static constexpr uint32_t kWriteTimeoutMs = 1000;
+    static constexpr uint32_t kWriteTimeoutPerByteMs = 10;
 
 private:
     static constexpr intptr_t kInvalid = -1;

@@ -23,9 +23,6 @@
 
 namespace {
 
-constexpr uint32_t kWriteTimeoutConstantMs = 1000;
-constexpr uint32_t kWriteTimeoutPerByteMs = 10;
-
 // Raw 57600 8N1 without flow control. VMIN 1 with a non-blocking descriptor
 // makes an empty line answer EAGAIN, so a read of 0 bytes can only mean that
 // the line hung up.
@@ -171,7 +168,7 @@ bool SerialPort::read(uint8_t* buffer, uint32_t capacity, uint32_t& bytesRead) {
 
 bool SerialPort::write(const void* data, uint32_t size) {
     const uint8_t* next = static_cast<const uint8_t*>(data);
-    uint32_t deadline = tickCount() + kWriteTimeoutConstantMs + kWriteTimeoutPerByteMs * size;
+    uint32_t deadline = tickCount() + kWriteTimeoutMs + kWriteTimeoutPerByteMs * size;
     uint32_t left = size;
     while (left > 0) {
         // A socket whose far end has gone would raise SIGPIPE, which ends

@@ -26,16 +26,16 @@ DCB lineSettings() {
     return settings;
 }
 
-// Reads return at once with what has arrived; a write of n bytes gives up
-// after 1000 + 10 * n ms.
+// Reads return at once with what has arrived; a write gives up after the
+// time SerialPort allows it.
 COMMTIMEOUTS lineTimeouts() {
     COMMTIMEOUTS timeouts;
     ZeroMemory(&timeouts, sizeof timeouts);
     timeouts.ReadIntervalTimeout = MAXDWORD;
     timeouts.ReadTotalTimeoutMultiplier = 0;
     timeouts.ReadTotalTimeoutConstant = 0;
-    timeouts.WriteTotalTimeoutMultiplier = 10;
-    timeouts.WriteTotalTimeoutConstant = 1000;
+    timeouts.WriteTotalTimeoutMultiplier = SerialPort::kWriteTimeoutPerByteMs;
+    timeouts.WriteTotalTimeoutConstant = SerialPort::kWriteTimeoutMs;
     return timeouts;
 }
 

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr uint32_t kMaxSecondsInTrip = 300;
-
 struct Position {
     double latitude;
     double longitude;
@@ -127,9 +125,7 @@ bool writeGpxTrack(const TrackStore& store, ByteSink& file) {
         if (!gpxPositionOf(record, position)) {
             continue;
         }
-        // Unsigned difference: a point earlier than its predecessor wraps to a
-        // large gap and starts a trip of its own.
-        if (tripOpen && record.time - previousTime > kMaxSecondsInTrip) {
+        if (tripOpen && startsNewTrip(previousTime, record.time)) {
             if (!endTrip(file)) {
                 return false;
             }

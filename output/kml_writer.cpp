@@ -1,5 +1,6 @@
 #include "output/kml_writer.h"
 
+#include "output/line_writer.h"
 #include "output/track_walk.h"
 #include "output/utc_time.h"
 #include "support/cwstr.h"
@@ -8,7 +9,6 @@
 
 namespace {
 
-constexpr uint32_t kMaxSecondsInSegment = 300;
 constexpr int32_t kStyleCount = 6;
 
 // True from a segment's opening lines until its closing lines; a failed write
@@ -179,9 +179,7 @@ bool writeKmlTrack(const TrackStore& store, ByteSink& file) {
         if (!isTrackPoint(record)) {
             continue;
         }
-        // Unsigned difference: a point earlier than its predecessor wraps to a
-        // large gap and starts a segment of its own.
-        if (previousTime != 0 && record.time - previousTime > kMaxSecondsInSegment) {
+        if (previousTime != 0 && startsNewTrip(previousTime, record.time)) {
             if (!endSegment(file) || !beginSegment(file, timeLabel(record.time), nextStyle)) {
                 return false;
             }

@@ -2,7 +2,6 @@
 
 #include "device/track_store.h"
 #include "output/byte_sink.h"
-#include "output/line_writer.h"
 
 #include <cstdint>
 

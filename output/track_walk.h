@@ -12,6 +12,16 @@ inline const LogRecord& recordAtStep(const TrackStore& store, int32_t step) {
     return store.records[static_cast<size_t>((store.startIndex + step) % TrackStore::kSlots)];
 }
 
+// A gap of more than this between two points starts a new trip (a KML
+// segment, a GPX track).
+constexpr uint32_t kMaxSecondsInTrip = 300;
+
+// Unsigned difference: a point earlier than its predecessor wraps to a large
+// gap and starts a trip of its own.
+inline bool startsNewTrip(uint32_t previousTime, uint32_t time) {
+    return time - previousTime > kMaxSecondsInTrip;
+}
+
 inline bool hasFinitePosition(const LogRecord& record) {
     return std::isfinite(record.latitude) && std::isfinite(record.longitude);
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include <strings.h>
@@ -77,50 +78,49 @@ bool readProperty(sd_bus_message* m, DeviceProperties& device) {
     return true;
 }
 
-bool readDevice(sd_bus_message* m, DeviceProperties& device) {
-    if (sd_bus_message_enter_container(m, 'a', "{sv}") < 0)
+// An array of dictionary entries whose contents have the signature `entry`
+// ("sv" for "a{sv}"), each read by `readEntry`; false as soon as one does not
+// read.
+template <typename ReadEntry>
+bool readEntries(sd_bus_message* m, const std::string& entry, ReadEntry readEntry) {
+    if (sd_bus_message_enter_container(m, 'a', ("{" + entry + "}").c_str()) < 0)
         return false;
     int entered = 0;
-    while ((entered = sd_bus_message_enter_container(m, 'e', "sv")) > 0) {
-        if (!readProperty(m, device) || sd_bus_message_exit_container(m) < 0)
+    while ((entered = sd_bus_message_enter_container(m, 'e', entry.c_str())) > 0) {
+        if (!readEntry() || sd_bus_message_exit_container(m) < 0)
             return false;
     }
     return entered == 0 && sd_bus_message_exit_container(m) >= 0;
 }
 
-// One object path with its interfaces ("oa{sa{sv}}"); a logger among them
-// goes to `found`.
+bool readDevice(sd_bus_message* m, DeviceProperties& device) {
+    return readEntries(m, "sv", [&] { return readProperty(m, device); });
+}
+
+// One interface with its properties ("sa{sv}"); a logger goes to `found`.
+bool readInterface(sd_bus_message* m, std::vector<PairedDevice>& found) {
+    const char* interface = nullptr;
+    if (sd_bus_message_read(m, "s", &interface) < 0)
+        return false;
+    if (std::strcmp(interface, kDeviceInterface) != 0)
+        return sd_bus_message_skip(m, "a{sv}") >= 0;
+    DeviceProperties device;
+    if (!readDevice(m, device))
+        return false;
+    if (device.paired && device.serialPort && !device.address.empty())
+        found.push_back({device.address, device.alias.empty() ? device.name : device.alias});
+    return true;
+}
+
+// One object path with its interfaces ("oa{sa{sv}}").
 bool readObject(sd_bus_message* m, std::vector<PairedDevice>& found) {
     const char* path = nullptr;
-    if (sd_bus_message_read(m, "o", &path) < 0 ||
-        sd_bus_message_enter_container(m, 'a', "{sa{sv}}") < 0)
-        return false;
-    int entered = 0;
-    while ((entered = sd_bus_message_enter_container(m, 'e', "sa{sv}")) > 0) {
-        const char* interface = nullptr;
-        if (sd_bus_message_read(m, "s", &interface) < 0)
-            return false;
-        DeviceProperties device;
-        bool read = std::strcmp(interface, kDeviceInterface) == 0
-                        ? readDevice(m, device)
-                        : sd_bus_message_skip(m, "a{sv}") >= 0;
-        if (!read || sd_bus_message_exit_container(m) < 0)
-            return false;
-        if (device.paired && device.serialPort && !device.address.empty())
-            found.push_back({device.address, device.alias.empty() ? device.name : device.alias});
-    }
-    return entered == 0 && sd_bus_message_exit_container(m) >= 0;
+    return sd_bus_message_read(m, "o", &path) >= 0 &&
+           readEntries(m, "sa{sv}", [&] { return readInterface(m, found); });
 }
 
 bool readManagedObjects(sd_bus_message* m, std::vector<PairedDevice>& found) {
-    if (sd_bus_message_enter_container(m, 'a', "{oa{sa{sv}}}") < 0)
-        return false;
-    int entered = 0;
-    while ((entered = sd_bus_message_enter_container(m, 'e', "oa{sa{sv}}")) > 0) {
-        if (!readObject(m, found) || sd_bus_message_exit_container(m) < 0)
-            return false;
-    }
-    return entered == 0;
+    return readEntries(m, "oa{sa{sv}}", [&] { return readObject(m, found); });
 }
 
 int keepReply(sd_bus_message* reply, void* userdata, sd_bus_error*) {

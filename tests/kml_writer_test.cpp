@@ -1,5 +1,6 @@
 #include "output/kml_writer.h"
 
+#include "output/line_writer.h"
 #include "support/memory_sink.h"
 #include "support/track_fixture.h"
 

@@ -62,6 +62,15 @@ struct Dump {
                                  WM_TRANSFER);
     }
 
+    // The start sentence (none when `announced` is empty), then line n
+    // holding one record at time n + 1 for every n of `lines`.
+    void feedLines(std::optional<int32_t> announced, const std::vector<int32_t>& lines) {
+        if (announced)
+            feed(text(dumpStartSentence(*announced)));
+        for (int32_t line : lines)
+            feed(dataLine(line, {at(static_cast<uint32_t>(line + 1))}));
+    }
+
     std::vector<intptr_t> percentages() {
         std::vector<intptr_t> values;
         for (const PostedReport& report : capture.drain()) {
@@ -301,10 +310,7 @@ TEST(LogDump, ProgressSequences) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         Dump dump;
-        if (row.announced)
-            dump.feed(text(dumpStartSentence(*row.announced)));
-        for (int32_t line : row.lines)
-            dump.feed(dataLine(line, {at(static_cast<uint32_t>(line + 1))}));
+        dump.feedLines(row.announced, row.lines);
         EXPECT_EQ(row.expectReports, dump.percentages());
         EXPECT_EQ(row.expectNextLine, dump.progress.expectedLine);
         for (int32_t line : row.lines)
@@ -334,10 +340,7 @@ TEST(LogDump, CompletenessOfTheRunsDump) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         Dump dump;
-        if (row.announced)
-            dump.feed(text(dumpStartSentence(*row.announced)));
-        for (int32_t line : row.lines)
-            dump.feed(dataLine(line, {}));
+        dump.feedLines(row.announced, row.lines);
         if (row.end)
             dump.feed(text(dumpEndSentence()));
         EXPECT_EQ(row.expectComplete, dump.completeness.isComplete());

@@ -6,6 +6,7 @@
 #include "support/pseudo_terminal_posix.h"
 #include "support/report_capture.h"
 #include "support/scripted_device_posix.h"
+#include "support/temp_folder.h"
 #include "support/transfer_outcomes.h"
 #include "tools/common/log_encoder.h"
 
@@ -15,7 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -57,11 +57,15 @@ std::string buildDump(int32_t lines, uint8_t fix = 3) {
     return dump + dumpEndSentence();
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
+// Data line 10 whose six records are all earlier than any of buildDump's:
+// decoded, it would take slot 60 and the start of the track.
+std::string lineOfEarlierRecords() {
+    uint8_t bytes[96];
+    for (int k = 0; k < 6; ++k) {
+        std::array<uint8_t, 16> early = encodeRecord({1000u, 3, 10.0f, 10.0f, 5});
+        std::memcpy(bytes + 16 * k, early.data(), 16);
+    }
+    return dumpDataSentence(10, bytes, 24);
 }
 
 CWStr widePath(const std::string& path) {
@@ -173,6 +177,12 @@ public:
     ObservedRun result;
 };
 
+// One row's run inside a table test, which calls SetUp() and TearDown()
+// itself.
+struct TableRow : TransferWorkerRun {
+    void TestBody() override {}
+};
+
 // A run whose limits are the real ones, for a test that proves a run ends
 // long before one: plain to see there, and it costs nothing.
 class TransferWorkerRealTime : public TransferWorkerRun {
@@ -254,9 +264,7 @@ TEST(TransferWorkerOutcomes, EveryCauseEndsWithItsReport) {
         for (const TransferOutcome& row : outcomesFor("scripted")) {
             SCOPED_TRACE(row.cause +
                          (overBluetooth ? ", over Bluetooth" : ", over a serial device"));
-            struct Run : TransferWorkerRun {
-                void TestBody() override {}
-            } run;
+            TableRow run;
             run.overBluetooth = overBluetooth;
             run.SetUp();
             run.startDevice(scriptFor(row.device));
@@ -393,12 +401,7 @@ TEST_F(TransferWorkerRun, DumpSilenceAtItsLimitFails) {
 
 TEST_F(TransferWorkerRun, BytesAfterTheEndSentenceAreIgnored) {
     // A line behind the end sentence would make an earlier record the start.
-    uint8_t bytes[96] = {};
-    for (int k = 0; k < 6; ++k) {
-        std::array<uint8_t, 16> early = encodeRecord({1000u, 3, 10.0f, 10.0f, 5});
-        std::memcpy(bytes + 16 * k, early.data(), 16);
-    }
-    std::string dump = buildDump(3) + dumpDataSentence(10, bytes, 24);
+    std::string dump = buildDump(3) + lineOfEarlierRecords();
     startDevice({.versionReply = kFirstFormReply, .dump = dump});
     ObservedRun run = runToEnd({});
     ASSERT_TRUE(run.ended);
@@ -464,9 +467,7 @@ TEST(TransferWorkerStop, StopsInEveryPhase) {
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.name);
-        struct Run : TransferWorkerRun {
-            void TestBody() override {}
-        } run;
+        TableRow run;
         run.SetUp();
         run.startDevice(c.script);
         ASSERT_TRUE(run.worker.startTransfer(kPort, run.reports.target()));
@@ -563,12 +564,7 @@ TEST_F(TransferWorkerRun, WaitingDiscardsWhatTheDeviceSends) {
     PostedReport report;
     ASSERT_TRUE(nextReport(report));
     ASSERT_EQ(report.wParam, kReportDeviceFound);
-    uint8_t bytes[96];
-    for (int k = 0; k < 6; ++k) {
-        std::array<uint8_t, 16> early = encodeRecord({1000u, 3, 10.0f, 10.0f, 5});
-        std::memcpy(bytes + 16 * k, early.data(), 16);
-    }
-    ASSERT_TRUE(line().send(dumpDataSentence(10, bytes, 24)));
+    ASSERT_TRUE(line().send(lineOfEarlierRecords()));
     sleepMs(fastMs(2500));
     worker.outputPath = widePath(outputPath);
     worker.proceed();
