@@ -13,12 +13,7 @@ require_wine_prefix
 open_private_home
 
 port=61
-failed=0
-fail() {
-    echo "FAILED $name: $1"
-    cat "$work/$name.out"
-    failed=1
-}
+fail() { fail_case "$name" "$1" "$work/$name.out"; }
 
 # name | simulator options | tool options (OUT is the output file) | exit status |
 # command the simulator must have received last
@@ -33,7 +28,11 @@ rows=(
 for row in "${rows[@]}"; do
     IFS='|' read -r name sim_options tool_options status last <<<"$row"
     # shellcheck disable=SC2086
-    start_simulator "$port" "$work/sim.out" --generate 600 --report "$work/report" $sim_options
+    if ! start_simulator "$port" "$work/sim.out" --generate 600 --report "$work/report" $sim_options; then
+        fail_case "$name" "the simulator did not map COM$port" "$work/sim.out"
+        end_case
+        continue
+    fi
     out=$work/out raw=$work/raw
     rm -f "$out"
     tool_options=${tool_options//OUT/$(windows_path "$out")}
@@ -56,7 +55,6 @@ for row in "${rows[@]}"; do
     else
         echo "ok $name"
     fi
-    stop_simulator
-    port=$((port + 1))
+    end_case
 done
-exit $failed
+exit "$failed"

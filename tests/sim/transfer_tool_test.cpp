@@ -5,6 +5,7 @@
 #include "pty_client.h"
 #include "tool_runs.h"
 #include "support/fake_wizard_view.h"
+#include "support/scoped_environment_posix.h"
 #include "support/simulator_process_posix.h"
 #include "support/temp_folder.h"
 #include "support/transfer_outcomes.h"
@@ -18,7 +19,6 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -289,8 +289,8 @@ TEST(TransferTool, CaptureConversionCodes) {
 int runWizard(const SimulatorProcess& sim, const std::string& out, const std::string& options,
               bool cancel, std::string& warnings) {
     // The worker finds the port, the wizard keeps its settings, in the
-    // simulator's private folder; the tool runs get their own environment.
-    setenv("XDG_CONFIG_HOME", sim.configHome().c_str(), 1);
+    // simulator's private folder, for this run only.
+    ScopedEnvironment config({{"XDG_CONFIG_HOME", sim.configHome()}});
     FakeWizardView view;
     auto wizard = std::make_unique<CMainDlg>(view);
     view.RunModal(*wizard);

@@ -3,7 +3,8 @@
 # against the native zor7700-sim: the checks that decide whether the test can
 # run at all (exit 77, a skip), a private home with clean-up, and a simulator
 # whose pseudo-terminal the Wine prefix maps to a COM port.
-# Needs: $simulator, and WINEPREFIX set by the caller.
+# Needs: $simulator, and WINEPREFIX set by the caller; $port, the first
+# case's COM number.
 
 # Skips the test unless every named program has been built.
 require_built() {
@@ -49,6 +50,24 @@ stop_simulator() {
     [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && kill -CONT "$sim_pid" 2>/dev/null &&
         wait "$sim_pid" 2>/dev/null
     sim_pid=
+}
+
+# Each case runs against a simulator of its own on the next COM port; the
+# script ends with $failed, which any failed case sets.
+failed=0
+
+# fail_case LABEL WHY [FILE]: reports the case as failed, WHY (if any) and
+# then FILE telling what happened.
+fail_case() {
+    echo "FAILED $1${2:+: $2}"
+    [ -z "${3:-}" ] || cat "$3"
+    failed=1
+}
+
+# Stops the case's simulator and moves on to the next case's port.
+end_case() {
+    stop_simulator
+    port=$((port + 1))
 }
 
 # The Wine name of a Linux path.

@@ -15,7 +15,6 @@ require_wine_prefix
 open_private_home
 
 port=41
-failed=0
 
 # run_case LABEL TEST EXPECTED FORBIDDEN SIGNAL [SIMULATOR OPTION...]: runs
 # WineTransfer.TEST against a simulator of its own on the next COM port, sends
@@ -26,29 +25,22 @@ run_case() {
     shift 5
     local report=$work/$port.report log=$work/$port.log
     if ! start_simulator "$port" "$work/$port.out" --report "$report" "$@"; then
-        echo "FAILED $label: the simulator did not map COM$port"; cat "$work/$port.out"
-        failed=1
+        fail_case "$label" "the simulator did not map COM$port" "$work/$port.out"
     elif [ -n "$signal" ] && ! kill -"$signal" "$sim_pid"; then
-        echo "FAILED $label: the simulator did not take SIG$signal"
-        failed=1
+        fail_case "$label" "the simulator did not take SIG$signal"
     elif ! ZOR_WINE_PORT=$port ZOR_COMMAND_REPORT=$(windows_path "$report") \
             "$wine" "$exe" --gtest_filter="WineTransfer.$test" >"$log" 2>&1; then
-        echo "FAILED $label"; cat "$log"
-        failed=1
+        fail_case "$label" "" "$log"
     elif ! grep -q "PASSED.* 1 test" "$log"; then
-        echo "FAILED $label: no such test ran"; cat "$log"
-        failed=1
+        fail_case "$label" "no such test ran" "$log"
     elif [ -n "$expected" ] && ! grep -q "$expected" "$report"; then
-        echo "FAILED $label: the simulator never received $expected"; cat "$report"
-        failed=1
+        fail_case "$label" "the simulator never received $expected" "$report"
     elif [ -n "$forbidden" ] && grep -q "$forbidden" "$report"; then
-        echo "FAILED $label: the simulator received $forbidden"; cat "$report"
-        failed=1
+        fail_case "$label" "the simulator received $forbidden" "$report"
     else
         echo "ok $label"
     fi
-    stop_simulator
-    port=$((port + 1))
+    end_case
 }
 
 # The outcome table: its second column names the suites of a row, its last
@@ -77,4 +69,4 @@ for row in "${rows[@]}"; do
     # shellcheck disable=SC2086
     run_case "$name" "$name" "$expected" "$forbidden" "$signal" $options
 done
-exit $failed
+exit "$failed"

@@ -3,7 +3,8 @@
 #include <string>
 
 // The few questions the tool asks the file system about its paths, one
-// backend per platform. Paths are UTF-8.
+// backend per platform, and the way it replaces a file, built on them. Paths
+// are UTF-8.
 
 enum class PathKind { Missing, RegularFile, Folder, Other };
 
@@ -21,3 +22,10 @@ std::string createFileBeside(const std::string& path);
 // Moves `from` over `to` in one step, replacing what `to` named.
 bool replaceFile(const std::string& from, const std::string& to);
 bool removeFile(const std::string& path);
+
+// How a new version of `path` gets written without harming the old one:
+// `target` is what links lead to, `temporary` a new file beside it that is
+// moved over it once whole, or empty where the target itself is written (a
+// device or FIFO keeps nothing to harm). False for a folder, or a folder that
+// takes no new file.
+bool prepareReplacement(const std::string& path, std::string& target, std::string& temporary);

@@ -1,6 +1,6 @@
 #include "file_system.h"
 
-#include "support/utf8_text.h"
+#include "tool_text.h"
 
 #include <string>
 
@@ -8,15 +8,14 @@
 
 namespace {
 
+// The tool's own conversions, so a name that is not UTF-8 fails here as it
+// does everywhere else in the tool.
 std::wstring wide(const std::string& path) {
-    std::u16string text;
-    if (!utf16FromUtf8(path, text))
-        return {};
-    return std::wstring(text.begin(), text.end());
+    return reinterpret_cast<const wchar_t*>(pathText(path).c_str());
 }
 
 std::string narrow(const std::wstring& path) {
-    return utf8FromUtf16(std::u16string(path.begin(), path.end()));
+    return utf8Text(reinterpret_cast<const char16_t*>(path.c_str()));
 }
 
 // What a path names, opened for its attributes only: no access asked, every

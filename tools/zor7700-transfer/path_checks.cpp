@@ -10,12 +10,9 @@ namespace {
 // would cut an earlier file short before the run has anything to replace it
 // with. A device or FIFO is left to the run.
 bool acceptsNewFile(const std::string& path) {
-    const std::string target = followLinks(path);
-    const PathKind kind = pathKind(target);
-    if (kind != PathKind::Missing && kind != PathKind::RegularFile)
-        return kind == PathKind::Other;
-    const std::string probe = createFileBeside(target);
-    return !probe.empty() && removeFile(probe);
+    std::string target;
+    std::string probe;
+    return prepareReplacement(path, target, probe) && (probe.empty() || removeFile(probe));
 }
 
 } // namespace

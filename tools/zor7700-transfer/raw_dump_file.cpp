@@ -10,16 +10,8 @@ RawDumpFile::~RawDumpFile() {
 }
 
 bool RawDumpFile::open(const std::string& path) {
-    target = followLinks(path);
-    const PathKind kind = pathKind(target);
-    if (kind == PathKind::Folder)
-        return false;
-    if (kind != PathKind::Other) {
-        temporary = createFileBeside(target);
-        if (temporary.empty())
-            return false;
-    }
-    return file.create(pathText(temporary.empty() ? target : temporary));
+    return prepareReplacement(path, target, temporary) &&
+           file.create(pathText(temporary.empty() ? target : temporary));
 }
 
 bool RawDumpFile::write(const void* data, uint32_t size) {
