@@ -31,6 +31,7 @@ SaveFileDialog::SaveFileDialog(QWidget* parent) : QFileDialog(parent, QStringLit
     setOption(QFileDialog::DontUseNativeDialog);
     setAcceptMode(QFileDialog::AcceptSave);
     setFileMode(QFileDialog::AnyFile);
+    QStringList filters;
     for (const SaveFileType& type : kSaveFileTypes) {
         filters << QString::fromUtf16(type.name) + QStringLiteral(" (") +
                        QString::fromUtf16(type.pattern) + QStringLiteral(")");
@@ -40,11 +41,11 @@ SaveFileDialog::SaveFileDialog(QWidget* parent) : QFileDialog(parent, QStringLit
 }
 
 void SaveFileDialog::selectType(int32_t filterIndex) {
-    selectNameFilter(filters.value(std::clamp(filterIndex, 1, kTypeCount) - 1));
+    selectNameFilter(nameFilters().value(std::clamp(filterIndex, 1, kTypeCount) - 1));
 }
 
 int32_t SaveFileDialog::selectedType() const {
-    return static_cast<int32_t>(filters.indexOf(selectedNameFilter())) + 1;
+    return static_cast<int32_t>(nameFilters().indexOf(selectedNameFilter())) + 1;
 }
 
 // Runs for every way of accepting (the button, Enter in the name box). The
