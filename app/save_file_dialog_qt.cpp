@@ -1,5 +1,7 @@
 #include "app/save_file_dialog_qt.h"
 
+#include "app/error_text.h"
+
 #include <QFileInfo>
 #include <QMessageBox>
 
@@ -60,9 +62,8 @@ void SaveFileDialog::accept() {
     if (!files.isEmpty() && !QFileInfo(files.constFirst()).isDir() &&
         !isWritableTarget(files.constFirst())) {
         QMessageBox box(QMessageBox::Warning, QString::fromUtf16(kMessageCaption),
-                        files.constFirst() +
-                            QStringLiteral("\nThis file or its folder is read-only.\n"
-                                           "Try again with a different file name."),
+                        files.constFirst() + QStringLiteral("\n") +
+                            QString::fromUtf16(ReadOnlyTargetText()),
                         QMessageBox::Ok, this);
         box.exec();
         return;
