@@ -21,6 +21,8 @@ constexpr const char16_t* kErrorTexts[] = {
 };
 constexpr const char16_t* kUnknownErrorText =
     u"Internal Error #032.\n\nPlease contact ZOR support.";
+constexpr const char16_t* kReadOnlyTargetText =
+    u"This file or its folder is read-only.\nTry again with a different file name.";
 
 } // namespace
 
@@ -47,4 +49,8 @@ CWStr IncompleteDumpWarning(const DumpCompleteness& dump) {
     text.Append(u"\n\nThe output file holds the positions that did arrive. The device memory was "
                 u"kept: transfer again to get the missing positions.");
     return text;
+}
+
+const char16_t* ReadOnlyTargetText() {
+    return kReadOnlyTargetText;
 }

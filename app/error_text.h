@@ -14,3 +14,7 @@ CWStr DamagedDumpText(const DumpCompleteness& dump);
 // The warning over the success page when the file was written from a damaged
 // dump and the device's memory was kept.
 CWStr IncompleteDumpWarning(const DumpCompleteness& dump);
+
+// Shown under the path when the save dialog refuses a read-only file or
+// folder. Only the Qt dialog needs it: the Windows one words its own.
+const char16_t* ReadOnlyTargetText();

@@ -1,5 +1,7 @@
 #include "app/save_file_dialog_qt.h"
 
+#include "app/error_text.h"
+
 #include <QFileInfo>
 #include <QMessageBox>
 
@@ -31,6 +33,7 @@ SaveFileDialog::SaveFileDialog(QWidget* parent) : QFileDialog(parent, QStringLit
     setOption(QFileDialog::DontUseNativeDialog);
     setAcceptMode(QFileDialog::AcceptSave);
     setFileMode(QFileDialog::AnyFile);
+    QStringList filters;
     for (const SaveFileType& type : kSaveFileTypes) {
         filters << QString::fromUtf16(type.name) + QStringLiteral(" (") +
                        QString::fromUtf16(type.pattern) + QStringLiteral(")");
@@ -40,11 +43,11 @@ SaveFileDialog::SaveFileDialog(QWidget* parent) : QFileDialog(parent, QStringLit
 }
 
 void SaveFileDialog::selectType(int32_t filterIndex) {
-    selectNameFilter(filters.value(std::clamp(filterIndex, 1, kTypeCount) - 1));
+    selectNameFilter(nameFilters().value(std::clamp(filterIndex, 1, kTypeCount) - 1));
 }
 
 int32_t SaveFileDialog::selectedType() const {
-    return static_cast<int32_t>(filters.indexOf(selectedNameFilter())) + 1;
+    return static_cast<int32_t>(nameFilters().indexOf(selectedNameFilter())) + 1;
 }
 
 // Runs for every way of accepting (the button, Enter in the name box). The
@@ -59,9 +62,8 @@ void SaveFileDialog::accept() {
     if (!files.isEmpty() && !QFileInfo(files.constFirst()).isDir() &&
         !isWritableTarget(files.constFirst())) {
         QMessageBox box(QMessageBox::Warning, QString::fromUtf16(kMessageCaption),
-                        files.constFirst() +
-                            QStringLiteral("\nThis file or its folder is read-only.\n"
-                                           "Try again with a different file name."),
+                        files.constFirst() + QStringLiteral("\n") +
+                            QString::fromUtf16(ReadOnlyTargetText()),
                         QMessageBox::Ok, this);
         box.exec();
         return;

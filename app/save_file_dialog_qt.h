@@ -19,7 +19,4 @@ public:
 
 protected:
     void accept() override;
-
-private:
-    QStringList filters;
 };

@@ -2,11 +2,13 @@
 
 #include "app/dialog_base.h"
 #include "device/report_target.h"
+#include "resources/resource_ids.h"
 #include "support/cwstr.h"
 
 #include <cstdint>
 
-// The wizard's pages in index order; page i's heading is control 1021 + i.
+// The wizard's pages in index order; page i's heading is control
+// IDC_HEADING_FIRST + i.
 enum WizardPage : int32_t {
     WelcomePage = 0,
     PortPage = 1,
@@ -19,7 +21,10 @@ enum WizardPage : int32_t {
 };
 
 // Dialog template of each page, in page order.
-constexpr int32_t kPageTemplates[kPageCount] = {132, 130, 137, 133, 134, 135, 136};
+constexpr int32_t kPageTemplates[kPageCount] = {
+    IDD_WELCOME_PAGE,  IDD_PORT_PAGE,    IDD_CONNECTING_PAGE, IDD_OUTPUT_PAGE,
+    IDD_TRANSFER_PAGE, IDD_SUCCESS_PAGE, IDD_ERROR_PAGE,
+};
 
 // The frame's timer that drives the connecting page's busy bar.
 constexpr uintptr_t kBusyTimerId = 1;

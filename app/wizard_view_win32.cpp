@@ -140,9 +140,9 @@ void Win32WizardView::SetFocus(int32_t controlId) {
 }
 
 int32_t Win32WizardView::FocusedControl() {
+    // IsChild is false for no window and for the frame itself.
     HWND focused = GetFocus();
-    if (focused == nullptr || focused == frame || !IsChild(frame, focused) ||
-        !IsWindowEnabled(focused) || !IsWindowVisible(focused)) {
+    if (!IsChild(frame, focused) || !IsWindowEnabled(focused) || !IsWindowVisible(focused)) {
         return 0;
     }
     return GetDlgCtrlID(focused);

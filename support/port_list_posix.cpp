@@ -57,10 +57,9 @@ std::string usbDescription(const std::string& deviceName, const std::string& sys
 
 // The kernel shows the remote address of a bound port; all zeros means none yet.
 std::string bluetoothDescription(const std::string& deviceName, const std::string& sysDir) {
-    std::string address = attribute(sysDir + "/class/tty/" + deviceName + "/address");
-    for (char& c : address)
-        c = static_cast<char>(c >= 'a' && c <= 'f' ? c - 'a' + 'A' : c);
-    if (address.size() != 17 || address == "00:00:00:00:00:00")
+    const std::string address =
+        bluetoothAddress(attribute(sysDir + "/class/tty/" + deviceName + "/address"));
+    if (address.empty() || address == "00:00:00:00:00:00")
         return "Bluetooth serial port";
     return "Bluetooth serial port " + address;
 }

@@ -6,8 +6,7 @@
 #include "support/utf8_text.h"
 
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
+#include <cstdint>
 #include <memory>
 #include <string>
 
