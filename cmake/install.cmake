@@ -49,15 +49,15 @@ foreach(tool zor7700-transfer zor7700-sim)
         message(STATUS "help2man not found: no manual page for ${tool}")
         continue()
     endif()
-    add_custom_command(OUTPUT ${ZOR_MAN_DIR}/${tool}.1.gz
+    add_custom_command(OUTPUT ${ZOR_MAN_DIR}/${tool}.1
         COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${ZOR_RELEASE_EPOCH}
                 ${ZOR_HELP2MAN} --no-info --version-string=${PROJECT_VERSION}
                 "--name=${ZOR_TOOL_SUMMARY_${tool}}"
                 --include=${CMAKE_SOURCE_DIR}/docs/man/${tool}.h2m
                 --output=${ZOR_MAN_DIR}/${tool}.1 $<TARGET_FILE:${tool}>
-        COMMAND gzip -9nf ${ZOR_MAN_DIR}/${tool}.1
         DEPENDS ${tool} ${CMAKE_SOURCE_DIR}/docs/man/${tool}.h2m
         VERBATIM)
+    zor_gzip(${ZOR_MAN_DIR}/${tool}.1)
     list(APPEND ZOR_MAN_PAGES ${ZOR_MAN_DIR}/${tool}.1.gz)
 endforeach()
 add_custom_target(man_pages ALL DEPENDS ${ZOR_MAN_PAGES})
