@@ -42,22 +42,22 @@ configure_file(docs/man/zor7700track.1.in ${ZOR_MAN_DIR}/zor7700track.1 @ONLY)
 zor_gzip(${ZOR_MAN_DIR}/zor7700track.1)
 set(ZOR_MAN_PAGES ${ZOR_MAN_DIR}/zor7700track.1.gz)
 find_program(ZOR_HELP2MAN help2man)
-set(ZOR_TOOL_SUMMARY_zor7700-transfer "read the track log of a ZOR 7700 GPS logger into KML or NMEA")
+set(ZOR_TOOL_SUMMARY_zor7700-transfer "read the track log of a ZOR 7700 GPS logger into KML, NMEA or GPX")
 set(ZOR_TOOL_SUMMARY_zor7700-sim "a simulated ZOR 7700 GPS logger on a pseudo-terminal")
 foreach(tool zor7700-transfer zor7700-sim)
     if(NOT ZOR_HELP2MAN)
         message(STATUS "help2man not found: no manual page for ${tool}")
         continue()
     endif()
-    add_custom_command(OUTPUT ${ZOR_MAN_DIR}/${tool}.1.gz
+    add_custom_command(OUTPUT ${ZOR_MAN_DIR}/${tool}.1
         COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${ZOR_RELEASE_EPOCH}
                 ${ZOR_HELP2MAN} --no-info --version-string=${PROJECT_VERSION}
                 "--name=${ZOR_TOOL_SUMMARY_${tool}}"
                 --include=${CMAKE_SOURCE_DIR}/docs/man/${tool}.h2m
                 --output=${ZOR_MAN_DIR}/${tool}.1 $<TARGET_FILE:${tool}>
-        COMMAND gzip -9nf ${ZOR_MAN_DIR}/${tool}.1
         DEPENDS ${tool} ${CMAKE_SOURCE_DIR}/docs/man/${tool}.h2m
         VERBATIM)
+    zor_gzip(${ZOR_MAN_DIR}/${tool}.1)
     list(APPEND ZOR_MAN_PAGES ${ZOR_MAN_DIR}/${tool}.1.gz)
 endforeach()
 add_custom_target(man_pages ALL DEPENDS ${ZOR_MAN_PAGES})
@@ -89,10 +89,11 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "download the track log of a ZOR 7700 GPS 
 set(CPACK_PACKAGE_DESCRIPTION [[
 ZOR7700Track reads the stored track log out of a ZOR 7700 handheld GPS
 logger over its Bluetooth serial port and writes it as a KML document (one
-coloured line per trip, for earth browsers) or as NMEA text. The package
-holds the wizard (zor7700track), the same transfer for scripts and
-terminals (zor7700-transfer) and a simulated logger for trying both
-without a device (zor7700-sim).]])
+coloured line per trip, for earth browsers), as NMEA text or as GPX (for
+map, photo and fitness tools). The package holds the wizard
+(zor7700track), the same transfer for scripts and terminals
+(zor7700-transfer) and a simulated logger for trying both without a device
+(zor7700-sim).]])
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

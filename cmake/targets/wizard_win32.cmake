@@ -39,11 +39,14 @@ set_target_properties(zor7700track PROPERTIES OUTPUT_NAME ZOR7700Track)
 target_link_options(zor7700track PRIVATE -municode -mwindows $<$<CONFIG:Release>:-s>)
 target_link_libraries(zor7700track PRIVATE zor_wizard_win32 zor_win32_resources)
 
-# Every program build checks that it imports only DLLs that Windows ships.
-add_custom_command(TARGET zor7700track POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DPROGRAM=$<TARGET_FILE:zor7700track>
-            -P ${CMAKE_SOURCE_DIR}/cmake/check_imports.cmake
-    VERBATIM)
+# Every build of the two programs the release zip ships checks that they
+# import only DLLs that Windows ships.
+foreach(_zor_program zor7700track zor7700-transfer)
+    add_custom_command(TARGET ${_zor_program} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DPROGRAM=$<TARGET_FILE:${_zor_program}>
+                -P ${CMAKE_SOURCE_DIR}/cmake/check_imports.cmake
+        VERBATIM)
+endforeach()
 
 # The release zip, for users: one folder ZOR7700Track-<version>/ with the
 # program, the transfer tool of the same build, a plain-text README for
@@ -71,8 +74,7 @@ add_custom_target(release_zip
     COMMAND ${CMAKE_COMMAND} -E chdir ${ZOR_RELEASE_DIR}
             ${CMAKE_COMMAND} -E tar cf ${ZOR_RELEASE_ZIP} --format=zip ${ZOR_RELEASE_NAME}
     COMMAND ${CMAKE_COMMAND} -DZIP=${ZOR_RELEASE_ZIP} -DFOLDER=${ZOR_RELEASE_NAME}
-            "-DFILES=${ZOR_RELEASE_FILES}" "-DTEXT_FILES=README.txt;LICENSE.txt"
-            -DOBJDUMP=${CMAKE_OBJDUMP} -P ${CMAKE_SOURCE_DIR}/cmake/check_release_zip.cmake
+            "-DFILES=${ZOR_RELEASE_FILES}" -P ${CMAKE_SOURCE_DIR}/cmake/check_release_zip.cmake
     DEPENDS zor7700track zor7700-transfer
     COMMENT "Packing ${ZOR_RELEASE_ZIP}"
     VERBATIM)
