@@ -40,8 +40,7 @@ void BM_DecodeFullDump(benchmark::State& state) {
         DumpCompleteness completeness;
         bool ended = false;
         for (char c : dump) {
-            if (assembler.feedByte(static_cast<uint8_t>(c)) &&
-                std::strncmp(assembler.text(), "$PMTKLOX,", 9) == 0)
+            if (assembler.feedByte(static_cast<uint8_t>(c)) && isLogSentence(assembler.text()))
                 ended = !handleLogSentence(assembler.text(), *store, progress, completeness,
                                            &reports, WM_TRANSFER);
         }

@@ -140,6 +140,10 @@ int32_t DumpCompleteness::missingLines() const {
     return announcedLines > arrived ? announcedLines - arrived : 0;
 }
 
+bool isLogSentence(const char* sentence) {
+    return std::strncmp(sentence, "$PMTKLOX,", 9) == 0;
+}
+
 bool handleLogSentence(const char* sentence, TrackStore& store, DumpProgress& progress,
                        DumpCompleteness& completeness, WindowHandle notifyWindow,
                        uint32_t notifyMessage) {

@@ -32,6 +32,10 @@ struct DumpCompleteness {
     int32_t missingLines() const;
 };
 
+// A sentence of the log dump: what handleLogSentence takes. The device's
+// other sentences (position chatter, replies) share the line with it.
+bool isLogSentence(const char* sentence);
+
 // Handles one complete, checksum-valid "$PMTKLOX," sentence: follows the
 // start / data / end structure, posts progress (wParam 4) to the window,
 // notes what arrived in `completeness` and decodes data lines into the

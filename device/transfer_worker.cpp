@@ -157,7 +157,7 @@ int32_t TransferWorker::requestLog() {
 int32_t TransferWorker::checkTracks() {
     if (trackStore.startIndex >= 0)
         return kErrorNone;
-    return dumpCompleteness.isDamaged() ? kErrorRead : kErrorNoTracks;
+    return noPositionsError(dumpCompleteness);
 }
 
 int32_t TransferWorker::createOutputFile() {
@@ -223,7 +223,7 @@ int32_t TransferWorker::readDump() {
             rawDumpSink->write(buffer.data(), count);
         bool ended = false;
         for (uint32_t i = 0; i < count && !ended; ++i) {
-            if (!assembler.feedByte(buffer[i]) || !startsWith(assembler.text(), "$PMTKLOX,")) {
+            if (!assembler.feedByte(buffer[i]) || !isLogSentence(assembler.text())) {
                 continue;
             }
             lastActivity = tickCount();

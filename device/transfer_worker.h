@@ -27,6 +27,11 @@ enum TransferError : int32_t {
     kErrorNoTracks = 9,
 };
 
+// A log that gave no position: damaged on the way (error 3) or empty (9).
+inline int32_t noPositionsError(const DumpCompleteness& dump) {
+    return dump.isDamaged() ? kErrorRead : kErrorNoTracks;
+}
+
 // One background run per transfer: identify the device, wait for the
 // go-ahead, read the log, write the file, erase on request when the dump was
 // complete, report.

@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 namespace {
 
@@ -36,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!assembler.feedByte(data[i]))
             continue;
         const char* sentence = assembler.text();
-        if (std::strncmp(sentence, "$PMTKLOX,", 9) == 0)
+        if (isLogSentence(sentence))
             handleLogSentence(sentence, store, progress, completeness, &queue, WM_TRANSFER);
     }
     checkStore(store);

@@ -9,7 +9,6 @@
 #include "output/track_writer.h"
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -22,7 +21,7 @@ public:
         : store(store), completeness(completeness) {}
 
     bool feed(uint8_t byte) {
-        return assembler.feedByte(byte) && std::strncmp(assembler.text(), "$PMTKLOX,", 9) == 0 &&
+        return assembler.feedByte(byte) && isLogSentence(assembler.text()) &&
                !handleLogSentence(assembler.text(), store, progress, completeness, nullptr,
                                   WM_TRANSFER);
     }
@@ -82,7 +81,7 @@ RunOutcome convertCapture(const TransferOptions& options) {
     if (!readDump(options.capturePath, *store, outcome.dump)) {
         outcome.code = kExitNoCapture;
     } else if (store->startIndex < 0) {
-        outcome.code = outcome.dump.isDamaged() ? kErrorRead : kErrorNoTracks;
+        outcome.code = noPositionsError(outcome.dump);
     } else {
         outcome.code = writeOutputFile(options, *store);
         if (outcome.code == kErrorNone && !outcome.dump.isComplete())
