@@ -33,12 +33,13 @@ double wallSeconds() {
 }
 
 // Counts what the worker read during the dump: the bytes on the wire.
-class CountingSink final : public ByteSink {
+class CountingSink final : public DumpCopy {
 public:
     bool write(const void*, uint32_t size) override {
         bytes += size;
         return true;
     }
+    bool commit() override { return true; }
     uint64_t bytes = 0;
 };
 
