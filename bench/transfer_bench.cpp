@@ -7,6 +7,7 @@
 #include "device/report_queue.h"
 #include "device/worker_platform.h"
 #include "support/simulator_process_posix.h"
+#include "support/wide_text.h"
 
 #include <benchmark/benchmark.h>
 
@@ -79,7 +80,7 @@ Measured transferOnce(bool paced, uint32_t waitMs) {
                 measured.waitCpuPerSecond =
                     (processCpuSeconds() - cpuBefore) / (static_cast<double>(waitMs) / 1000.0);
             std::string path = simulator.folder() + "/t.kml";
-            worker.outputPath = CWStr(std::u16string(path.begin(), path.end()).c_str());
+            worker.outputPath = widePath(path);
             worker.rawDumpSink = &raw;
             measured.dumpCpu = processCpuSeconds();
             measured.dumpWall = wallSeconds();

@@ -8,6 +8,7 @@
 #include "support/scripted_device_posix.h"
 #include "support/temp_folder.h"
 #include "support/transfer_outcomes.h"
+#include "support/wide_text.h"
 #include "tools/common/log_encoder.h"
 
 #include <gtest/gtest.h>
@@ -66,11 +67,6 @@ std::string lineOfEarlierRecords() {
         std::memcpy(bytes + 16 * k, early.data(), 16);
     }
     return dumpDataSentence(10, bytes, 24);
-}
-
-CWStr widePath(const std::string& path) {
-    std::u16string wide(path.begin(), path.end());
-    return CWStr(wide.c_str());
 }
 
 // Where a run writes and how it is released.

@@ -9,6 +9,7 @@
 #include "support/simulator_process_posix.h"
 #include "support/temp_folder.h"
 #include "support/transfer_outcomes.h"
+#include "support/wide_text.h"
 
 #include <gtest/gtest.h>
 
@@ -43,11 +44,6 @@ Received receivedCommands(const SimulatorProcess& simulator) {
     for (const std::string& line : simulator.commands())
         received.times.push_back(static_cast<uint32_t>(std::strtoul(line.c_str(), nullptr, 10)));
     return received;
-}
-
-CWStr widePath(const std::string& path) {
-    std::u16string wide(path.begin(), path.end());
-    return CWStr(wide.c_str());
 }
 
 // One simulator in a private HOME, the worker pointed at its ports folder

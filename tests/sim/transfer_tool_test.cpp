@@ -21,8 +21,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,11 +32,6 @@ namespace {
 bool exists(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0;
-}
-
-std::vector<std::string> words(const std::string& text) {
-    std::istringstream stream(text);
-    return {std::istream_iterator<std::string>(stream), {}};
 }
 
 std::vector<std::string> commandTexts(const SimulatorProcess& sim) {

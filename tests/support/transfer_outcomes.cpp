@@ -18,14 +18,6 @@ constexpr uint32_t kTickStepMs = 16;
 // How long past its limit a run may take to end.
 constexpr uint32_t kEndSlackMs = 2000;
 
-std::vector<std::string> words(const std::string& text) {
-    std::istringstream stream(text);
-    std::vector<std::string> list;
-    for (std::string word; stream >> word;)
-        list.push_back(word);
-    return list;
-}
-
 std::string trimmed(const std::string& text) {
     const size_t first = text.find_first_not_of(' ');
     if (first == std::string::npos)
@@ -182,6 +174,14 @@ void expectWholeFile(bool nmea, const std::string& text) {
 }
 
 } // namespace
+
+std::vector<std::string> words(const std::string& text) {
+    std::istringstream stream(text);
+    std::vector<std::string> list;
+    for (std::string word; stream >> word;)
+        list.push_back(word);
+    return list;
+}
 
 bool TransferOutcome::runsIn(const std::string& suite) const {
     return std::find(suites.begin(), suites.end(), suite) != suites.end();

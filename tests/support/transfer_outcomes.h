@@ -72,6 +72,8 @@ void expectOutcome(const TransferOutcome& row, const ObservedRun& run,
 // simulator of a suite that runs the worker with kFastLimits.
 std::vector<std::string> fastDeviceOptions(const std::vector<std::string>& options);
 
+// The words of a text, split at spaces.
+std::vector<std::string> words(const std::string& text);
 // The reports as "3 4:0 4:50 0:1" for readable failures.
 std::string describeReports(const std::vector<PostedReport>& reports);
 // The sentence of a received command line without its checksum and line end

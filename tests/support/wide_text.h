@@ -1,7 +1,14 @@
 #pragma once
 
+#include "support/cwstr.h"
+
 #include <string>
 #include <string_view>
+
+// A path the tests made (plain ASCII) as the worker takes it.
+inline CWStr widePath(const std::string& path) {
+    return CWStr(std::u16string(path.begin(), path.end()).c_str());
+}
 
 // Narrow copy of a 16-bit text for readable test failures; characters outside
 // ASCII show as '?'.
