@@ -4,7 +4,7 @@
 #include "output/gpx_writer.h"
 #include "output/kml_writer.h"
 #include "output/nmea_writer.h"
-#include "output/output_file.h"
+#include "support/output_file.h"
 
 #include <benchmark/benchmark.h>
 

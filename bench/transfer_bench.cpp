@@ -7,11 +7,13 @@
 #include "device/report_queue.h"
 #include "device/worker_platform.h"
 #include "support/simulator_process_posix.h"
+#include "support/output_file.h"
 #include "support/wide_text.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include <time.h>
@@ -32,17 +34,6 @@ double wallSeconds() {
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
-
-// Counts what the worker read during the dump: the bytes on the wire.
-class CountingSink final : public DumpCopy {
-public:
-    bool write(const void*, uint32_t size) override {
-        bytes += size;
-        return true;
-    }
-    bool commit() override { return true; }
-    uint64_t bytes = 0;
-};
 
 struct Measured {
     bool complete = false;
@@ -67,7 +58,11 @@ Measured transferOnce(bool paced, uint32_t waitMs) {
 
     ReportQueue reports;
     TransferWorker worker;
-    CountingSink raw;
+    // What the worker read during the dump: the bytes on the wire.
+    const std::string rawPath = simulator.folder() + "/raw";
+    OutputFile raw;
+    if (!raw.create(widePath(rawPath)))
+        return measured;
     double start = wallSeconds();
     if (!worker.startTransfer(simulator.portNumber(), &reports))
         return measured;
@@ -94,7 +89,8 @@ Measured transferOnce(bool paced, uint32_t waitMs) {
     measured.dumpCpu = processCpuSeconds() - measured.dumpCpu;
     measured.dumpWall = end - measured.dumpWall;
     measured.wholeWall = end - start;
-    measured.dumpBytes = raw.bytes;
+    std::error_code ignored;
+    measured.dumpBytes = std::filesystem::file_size(rawPath, ignored);
     worker.joinTransfer();
     return measured;
 }

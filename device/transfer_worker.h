@@ -1,6 +1,5 @@
 #pragma once
 
-#include "device/dump_copy.h"
 #include "device/log_dump.h"
 #include "device/report_target.h"
 #include "device/sentence_assembler.h"
@@ -8,8 +7,8 @@
 #include "device/track_store.h"
 #include "device/transfer_time_limits.h"
 #include "device/worker_platform.h"
-#include "output/output_file.h"
 #include "support/cwstr.h"
+#include "support/output_file.h"
 
 #include <atomic>
 #include <cstdint>
@@ -72,7 +71,7 @@ public:
     // end sentence included), and is committed after the output file; a
     // failed commit is error 5 and keeps the device's memory. Set before
     // proceed(); startTransfer() does not clear it.
-    DumpCopy* rawDumpSink = nullptr;
+    OutputFile* rawDumpSink = nullptr;
 
     // Read-only views of the last run, read after its final report.
     const TrackStore& store() const { return trackStore; }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "device/track_store.h"
-#include "output/byte_sink.h"
+#include "support/byte_sink.h"
 
 // Writes the store as a GPX 1.1 document: metadata with the document name and
 // the bounds of the points, then one track per trip (split at gaps over

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/byte_sink.h"
+#include "support/byte_sink.h"
 
 // One printf-formatted line of at most 255 characters, written with one call.
 // A line that formats to no characters is not written and counts as written.

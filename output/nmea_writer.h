@@ -1,7 +1,7 @@
 #pragma once
 
 #include "device/track_store.h"
-#include "output/byte_sink.h"
+#include "support/byte_sink.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "device/track_store.h"
-#include "output/byte_sink.h"
+#include "support/byte_sink.h"
 
 // The one place the output format picks its writer, for the wizard's worker
 // and the tool's capture conversion alike: GPX when `gpxOutput` is set, else

@@ -1,25 +1,11 @@
 #include "support/atomic_file_posix.h"
 
-#include <cerrno>
+#include "support/output_file.h"
+#include "support/utf8_text.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
-
-bool writeAll(int fd, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t put = write(fd, text.data() + done, text.size() - done);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        done += static_cast<size_t>(put);
-    }
-    return true;
-}
 
 bool isFolder(const std::string& path) {
     struct stat info {};
@@ -38,14 +24,7 @@ bool makeFolders(const std::string& folder, mode_t mode) {
 }
 
 bool replaceFileAtomically(const std::string& path, const std::string& text, mode_t mode) {
-    std::string temporary = path + ".XXXXXX";
-    int fd = mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool written = fchmod(fd, mode) == 0 && writeAll(fd, text) && fsync(fd) == 0;
-    bool closed = close(fd) == 0;
-    if (written && closed && rename(temporary.c_str(), path.c_str()) == 0)
-        return true;
-    unlink(temporary.c_str());
-    return false;
+    OutputFile file;
+    return file.create(textFromUtf8(path), mode) &&
+           file.write(text.data(), static_cast<uint32_t>(text.size())) && file.commit();
 }

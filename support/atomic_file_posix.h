@@ -10,7 +10,7 @@
 // Creates the folder and its missing parents with `mode`; true when it exists.
 bool makeFolders(const std::string& folder, mode_t mode);
 
-// Replaces the file's content: written in full under a temporary name beside
-// it, synced and renamed into place, so a crash or a full disk leaves either
-// the old file or the new one and no reader ever sees half of it.
+// Replaces the file's content whole (OutputFile), so a crash or a full disk
+// leaves either the old file or the new one and no reader ever sees half of
+// it. A new file gets `mode`; an existing one keeps its own.
 bool replaceFileAtomically(const std::string& path, const std::string& text, mode_t mode);

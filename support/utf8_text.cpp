@@ -102,3 +102,10 @@ bool utf16FromUtf8(std::string_view bytes, std::u16string& text) {
     }
     return true;
 }
+
+CWStr textFromUtf8(std::string_view bytes) {
+    std::u16string text;
+    if (!utf16FromUtf8(bytes, text))
+        text.clear();
+    return CWStr(text.c_str());
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/cwstr.h"
+
 #include <string>
 #include <string_view>
 
@@ -12,3 +14,8 @@ std::string utf8FromUtf16(std::u16string_view text);
 // False (and `text` unspecified) when the bytes are not well-formed UTF-8:
 // stray continuation bytes, overlong forms, surrogates, values above U+10FFFF.
 bool utf16FromUtf8(std::string_view bytes, std::u16string& text);
+
+// A path or text given as UTF-8 (a command line, a settings file), as the
+// program's text. Bytes that are not UTF-8 cannot name a file we could
+// create, so they give the empty text, which every file operation refuses.
+CWStr textFromUtf8(std::string_view bytes);

@@ -1,6 +1,6 @@
 #include "output/kml_writer.h"
 #include "output/nmea_writer.h"
-#include "output/output_file.h"
+#include "support/output_file.h"
 
 #include "support/temp_folder.h"
 #include "support/track_fixture.h"

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 ToolRun runTool(const SimulatorProcess& sim, std::vector<std::string> arguments,
@@ -19,33 +20,91 @@ ToolRun runTool(const SimulatorProcess& sim, std::vector<std::string> arguments,
     return run;
 }
 
-ToolRun runToolInProcess(const SimulatorProcess& sim, const std::vector<std::string>& arguments) {
+namespace {
+
+// One standard stream sent elsewhere for a while, and put back.
+class StreamRedirect {
+public:
+    StreamRedirect(int stream, int target) : stream(stream), saved(dup(stream)) {
+        dup2(target, stream);
+        close(target);
+    }
+    ~StreamRedirect() {
+        dup2(saved, stream);
+        close(saved);
+    }
+
+private:
+    int stream;
+    int saved;
+};
+
+int createFile(const std::string& path) {
+    return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+}
+
+// A disk that fills up, for this process's files; the signal the limit
+// raises is ignored so that the write fails instead.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(bool active) : active(active) {
+        if (!active)
+            return;
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = 16 * 1024;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit() {
+        if (!active)
+            return;
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, SIG_DFL);
+    }
+
+private:
+    bool active;
+    rlimit saved{};
+};
+
+int pipeWithoutReader() {
+    int ends[2] = {-1, -1};
+    if (pipe(ends) != 0)
+        return -1;
+    close(ends[0]);
+    return ends[1];
+}
+
+} // namespace
+
+ToolRun runToolInProcess(const SimulatorProcess& sim, const std::vector<std::string>& arguments,
+                         FileTrouble trouble) {
+    const bool readerGone = trouble == FileTrouble::ReaderGone;
     ScopedEnvironment home(
         {{"HOME", sim.folder() + "/home"}, {"XDG_CONFIG_HOME", sim.configHome()}});
-    struct sigaction interrupt = {};
-    struct sigaction terminate = {};
-    sigaction(SIGINT, nullptr, &interrupt);
-    sigaction(SIGTERM, nullptr, &terminate);
-    // Both streams into one file, in the order written, as into a pipe.
-    const std::string capture = sim.folder() + "/tool-output";
+    const int watched[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+    struct sigaction handlers[4] = {};
+    for (int i = 0; i < 4; ++i)
+        sigaction(watched[i], nullptr, &handlers[i]);
+    const std::string outputCapture = sim.folder() + "/tool-output";
+    const std::string errorCapture = sim.folder() + "/tool-errors";
     std::fflush(stdout);
     std::fflush(stderr);
-    const int savedOutput = dup(STDOUT_FILENO);
-    const int savedError = dup(STDERR_FILENO);
-    const int file = open(capture.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    dup2(file, STDOUT_FILENO);
-    dup2(file, STDERR_FILENO);
-    close(file);
     ToolRun run{};
-    run.exitStatus = toolMain(arguments, kFastLimits);
-    std::fflush(stdout);
-    std::fflush(stderr);
-    dup2(savedOutput, STDOUT_FILENO);
-    dup2(savedError, STDERR_FILENO);
-    close(savedOutput);
-    close(savedError);
-    sigaction(SIGINT, &interrupt, nullptr);
-    sigaction(SIGTERM, &terminate, nullptr);
-    run.output = readFile(capture);
+    {
+        StreamRedirect output(STDOUT_FILENO,
+                              readerGone ? pipeWithoutReader() : createFile(outputCapture));
+        StreamRedirect errors(STDERR_FILENO, createFile(errorCapture));
+        FileSizeLimit limit(trouble == FileTrouble::DiskFillsUp);
+        run.exitStatus = toolMain(arguments, kFastLimits);
+        std::fflush(stdout);
+        std::fflush(stderr);
+    }
+    for (int i = 0; i < 4; ++i)
+        sigaction(watched[i], &handlers[i], nullptr);
+    std::clearerr(stdout);
+    run.standardOutput = readerGone ? "" : readFile(outputCapture);
+    run.output = run.standardOutput + readFile(errorCapture);
     return run;
 }

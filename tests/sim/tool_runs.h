@@ -10,7 +10,8 @@
 // standard output and error.
 struct ToolRun {
     int exitStatus;
-    std::string output;
+    std::string output;         // both streams
+    std::string standardOutput; // in-process runs only
 };
 
 // The built program; it gets `signal` once its output holds `cue`, if one is
@@ -18,7 +19,12 @@ struct ToolRun {
 ToolRun runTool(const SimulatorProcess& sim, std::vector<std::string> arguments,
                 const std::string& cue = {}, int signal = 0);
 
-// The tool called in this process in fast time (kFastLimits), its output
-// caught as the built program's would be; the interrupt handlers it sets are
-// put back afterwards.
-ToolRun runToolInProcess(const SimulatorProcess& sim, const std::vector<std::string>& arguments);
+// What stands in the way of an in-process run's files: a disk that fills up
+// after 16 KiB (the file size limit), or standard output a pipe whose reader
+// has closed it.
+enum class FileTrouble { None, DiskFillsUp, ReaderGone };
+
+// The tool called in this process in fast time (kFastLimits), its streams
+// caught apart; the signal handlers it sets are put back afterwards.
+ToolRun runToolInProcess(const SimulatorProcess& sim, const std::vector<std::string>& arguments,
+                         FileTrouble trouble = FileTrouble::None);

@@ -47,6 +47,8 @@ TEST(TransferTool, EndsEveryRunWithItsCodeAndTheWizardsMessage) {
         std::string message;
         bool fileWritten;
         std::vector<std::string> commands;
+        // What standard output holds, in part; messages never go there.
+        const char* standardOutput = nullptr;
     };
     const std::vector<std::string> readOnly = {"$PZOR,V", "$PZOR,R"};
     const Row rows[] = {
@@ -116,6 +118,22 @@ TEST(TransferTool, EndsEveryRunWithItsCodeAndTheWizardsMessage) {
          "Error writing to output file.",
          false,
          readOnly},
+        {"KML to standard output, the messages apart",
+         {},
+         {"--kml", "-"},
+         0,
+         "Output file successfully created.\n",
+         false,
+         readOnly,
+         "</Document>\r\n</kml>\r\n"},
+        {"the raw dump to standard output",
+         {},
+         {"--raw", "-", "--gpx"},
+         0,
+         "Output file successfully created.\n",
+         true,
+         readOnly,
+         "$PMTKLOX,2*47\r\n"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -127,11 +145,16 @@ TEST(TransferTool, EndsEveryRunWithItsCodeAndTheWizardsMessage) {
         std::string output = sim.folder() + "/track";
         std::vector<std::string> tool = {"--port", std::to_string(sim.portNumber())};
         tool.insert(tool.end(), row.tool.begin(), row.tool.end());
-        if (tool.back()[0] == '-')
+        if (tool.back().rfind("--", 0) == 0)
             tool.push_back(output);
         ToolRun run = runToolInProcess(sim, tool);
         EXPECT_EQ(row.exitStatus, run.exitStatus) << run.output;
         EXPECT_NE(std::string::npos, run.output.find(row.message)) << run.output;
+        if (row.standardOutput == nullptr) {
+            EXPECT_EQ("", run.standardOutput);
+        } else {
+            EXPECT_NE(std::string::npos, run.standardOutput.find(row.standardOutput));
+        }
         EXPECT_EQ(row.fileWritten, exists(output));
         EXPECT_EQ(row.commands, commandTexts(sim));
     }
@@ -332,6 +355,7 @@ TEST(TransferEndToEnd, TheMemoryGoesOnlyWithTheWholeLogSafeAndNoStop) {
         const char* commands; // received: "V R C" for $PZOR,V $PZOR,R $PZOR,C
         bool outputWritten;
         Raw raw;
+        FileTrouble trouble = FileTrouble::None;
     };
     const Row rows[] = {
         {"a whole log: both files written, then erased", fast, "--kml OUT --raw RAW --erase", "", 0,
@@ -368,6 +392,13 @@ TEST(TransferEndToEnd, TheMemoryGoesOnlyWithTheWholeLogSafeAndNoStop) {
         {"Ctrl+C in the dump: the earlier files stay", "--generate 600",
          "--kml OUT --raw RAW --erase", "progress 10%", SIGINT, 7, "Operation aborted.", "V R",
          false, RawKept},
+        {"a hang-up in the dump: the earlier files stay", "--generate 600",
+         "--kml OUT --raw RAW --erase", "progress 10%", SIGHUP, 7, "Operation aborted.", "V R",
+         false, RawKept},
+        {"a disk that fills up: the earlier track stays whole", fast, "--kml OUT --erase", "", 0, 5,
+         "Error writing to output file.", "V R", false, NoRaw, FileTrouble::DiskFillsUp},
+        {"standard output's reader gone: error 5, the memory kept", fast, "--gpx - --erase", "", 0,
+         5, "Error writing to output file.", "V R", false, NoRaw, FileTrouble::ReaderGone},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -391,7 +422,7 @@ TEST(TransferEndToEnd, TheMemoryGoesOnlyWithTheWholeLogSafeAndNoStop) {
                 tool.push_back(word == "OUT" ? out : word == "RAW" ? folder + "/raw" : word);
             // A signal needs a process of its own, and the real pause to land in.
             ToolRun done = row.signal != 0 ? runTool(sim, tool, row.stopCue, row.signal)
-                                           : runToolInProcess(sim, tool);
+                                           : runToolInProcess(sim, tool, row.trouble);
             result = done.exitStatus;
             message = done.output;
         }

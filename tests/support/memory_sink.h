@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/byte_sink.h"
+#include "support/byte_sink.h"
 
 #include <cstdint>
 #include <limits>

@@ -1,17 +1,21 @@
 #include "capture_conversion.h"
 
-#include "tool_text.h"
+#include "console.h"
 
 #include "device/log_dump.h"
 #include "device/sentence_assembler.h"
 #include "device/transfer_worker.h"
-#include "output/output_file.h"
 #include "output/track_writer.h"
+#include "support/output_file.h"
+#include "support/utf8_text.h"
 
+#include <array>
 #include <cstdio>
 #include <memory>
 
 namespace {
+
+constexpr size_t kReadBlockBytes = 64 * 1024;
 
 // The live dump's path from bytes to the store; true once the end sentence
 // has been handled.
@@ -55,21 +59,30 @@ bool readDump(const std::string& path, TrackStore& store, DumpCompleteness& comp
     if (file == nullptr)
         return false;
     DumpReader reader(store, completeness);
-    int byte = 0;
-    do {
-        byte = std::fgetc(file);
-    } while (!reader.feedSaved(byte) && byte != EOF);
+    std::array<uint8_t, kReadBlockBytes> block;
+    bool ended = false;
+    size_t count = 0;
+    while (!ended && (count = std::fread(block.data(), 1, block.size(), file)) > 0) {
+        for (size_t i = 0; i < count && !ended; ++i)
+            ended = reader.feedSaved(block[i]);
+    }
+    if (!ended)
+        reader.feedSaved(EOF);
     bool readFailed = std::ferror(file) != 0;
     std::fclose(file);
     return !readFailed;
 }
 
+// A stop asked for meanwhile keeps an earlier file as it was.
 int32_t writeOutputFile(const TransferOptions& options, const TrackStore& store) {
     OutputFile file;
-    if (!file.create(pathText(options.outputPath)))
+    if (!file.create(textFromUtf8(options.outputPath)))
         return kErrorCreateFile;
-    const bool written = writeTrack(store, file, options.nmeaOutput, options.gpxOutput);
-    return written && file.commit() ? kErrorNone : kErrorWriteFile;
+    if (!writeTrack(store, file, options.nmeaOutput, options.gpxOutput))
+        return kErrorWriteFile;
+    if (interruptRequested())
+        return kErrorStopped;
+    return file.commit() ? kErrorNone : kErrorWriteFile;
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 #include "console.h"
 
 #include <csignal>
+#include <initializer_list>
 
+#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -15,20 +17,31 @@ void onInterrupt(int) {
 
 } // namespace
 
-bool outputIsTerminal() {
-    return isatty(STDOUT_FILENO) != 0;
+void guardStandardStreams() {
+    for (int stream = STDIN_FILENO; stream <= STDERR_FILENO; ++stream) {
+        if (fcntl(stream, F_GETFD) < 0)
+            open("/dev/null", stream == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    }
+}
+
+bool messagesGoToTerminal() {
+    return isatty(STDERR_FILENO) != 0;
 }
 
 int32_t terminalColumns() {
     struct winsize size {};
-    return ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
+    return ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }
 
+// A closed pipe makes the write fail (EPIPE), which the run reports as a
+// failed write.
 void watchInterrupt() {
     struct sigaction action {};
     action.sa_handler = onInterrupt;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+    action.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &action, nullptr);
 }
 
 bool interruptRequested() {

@@ -1,12 +1,12 @@
 #include "device_run.h"
 
 #include "console.h"
-#include "raw_dump_file.h"
 #include "report_pump.h"
-#include "tool_text.h"
 
 #include "device/serial_port.h"
 #include "device/transfer_worker.h"
+#include "support/output_file.h"
+#include "support/utf8_text.h"
 
 #include <cstdio>
 #include <memory>
@@ -17,11 +17,11 @@ namespace {
 constexpr int32_t kErrorNoRun = 6;
 
 // Hands the output options over and lets the run read the log.
-void goAhead(TransferWorker& worker, const TransferOptions& options, RawDumpFile* raw) {
+void goAhead(TransferWorker& worker, const TransferOptions& options, OutputFile* raw) {
     worker.nmeaOutput = options.nmeaOutput;
     worker.gpxOutput = options.gpxOutput;
     worker.eraseAfterRead = options.erase;
-    worker.outputPath = pathText(options.outputPath);
+    worker.outputPath = textFromUtf8(options.outputPath);
     worker.rawDumpSink = raw;
     worker.proceed();
 }
@@ -40,13 +40,10 @@ void finish(const PostedReport& report, RunOutcome& outcome) {
 RunOutcome runDeviceTransfer(const TransferOptions& options, ProgressDisplay& display,
                              const TransferTimeLimits& limits) {
     RunOutcome outcome;
-    // From here a Ctrl+C stops the run, and the raw copy's temporary file
-    // goes with it.
-    watchInterrupt();
-    std::unique_ptr<RawDumpFile> raw;
+    std::unique_ptr<OutputFile> raw;
     if (!options.rawPath.empty()) {
-        raw = std::make_unique<RawDumpFile>();
-        if (!raw->open(options.rawPath)) {
+        raw = std::make_unique<OutputFile>();
+        if (!raw->create(textFromUtf8(options.rawPath))) {
             outcome.code = kErrorCreateFile;
             return outcome;
         }

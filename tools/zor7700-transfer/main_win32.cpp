@@ -1,5 +1,5 @@
 #include "tool_main.h"
-#include "tool_text.h"
+#include "support/utf8_text.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -10,7 +10,7 @@ int main() {
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::string> arguments;
     for (int i = 1; wide != nullptr && i < count; ++i) {
-        arguments.push_back(utf8Text(reinterpret_cast<const char16_t*>(wide[i])));
+        arguments.push_back(utf8FromUtf16(reinterpret_cast<const char16_t*>(wide[i])));
     }
     LocalFree(wide);
     SetConsoleOutputCP(CP_UTF8);

@@ -1,30 +1,36 @@
 #include "path_checks.h"
 
-#include "file_system.h"
-
 #include "device/transfer_worker.h"
+#include "support/file_system.h"
+#include "support/output_file.h"
+#include "support/utf8_text.h"
 
 namespace {
 
-// Tried with a file of our own, never by opening the output itself, which
-// would cut an earlier file short before the run has anything to replace it
-// with. A device or FIFO is left to the run.
-bool acceptsNewFile(const std::string& path) {
-    std::string target;
-    std::string probe;
-    return prepareReplacement(path, target, probe) && (probe.empty() || removeFile(probe));
+bool toStandardOutput(const std::string& path) {
+    return path == "-" || isStandardOutput(path);
+}
+
+// Two outputs in one file would ruin both; "-" names no file of its own.
+bool sameTarget(const std::string& first, const std::string& second) {
+    if (toStandardOutput(first) || toStandardOutput(second))
+        return toStandardOutput(first) && toStandardOutput(second);
+    return isSameFile(first, second);
 }
 
 } // namespace
 
 int32_t checkPaths(const TransferOptions& options, std::string& message) {
-    if (!options.rawPath.empty() && isSameFile(options.rawPath, options.outputPath)) {
-        message = "--raw and the output name the same file";
+    if (!options.rawPath.empty() && sameTarget(options.rawPath, options.outputPath)) {
+        message = toStandardOutput(options.rawPath)
+                      ? "only one of the outputs can go to standard output"
+                      : "--raw and the output name the same file";
         return kExitUsage;
     }
     if (!options.capturePath.empty() && isSameFile(options.capturePath, options.outputPath)) {
         message = "the output would overwrite the --capture file";
         return kExitUsage;
     }
-    return acceptsNewFile(options.outputPath) ? kErrorNone : kErrorCreateFile;
+    // Asked without harm to an earlier file, so a typo costs no download.
+    return OutputFile::accepts(textFromUtf8(options.outputPath)) ? kErrorNone : kErrorCreateFile;
 }

@@ -5,12 +5,12 @@
 #include "device_run.h"
 #include "path_checks.h"
 #include "progress_display.h"
-#include "tool_text.h"
 #include "transfer_options.h"
 
 #include "app/error_text.h"
-#include "tools/common/port_list_print.h"
 #include "device/transfer_worker.h"
+#include "support/utf8_text.h"
+#include "tools/common/port_list_print.h"
 
 #include <cstdio>
 
@@ -22,18 +22,18 @@ int usageError(const std::string& message) {
 }
 
 void printText(FILE* stream, const CWStr& text) {
-    std::fprintf(stream, "%s\n", utf8Text(text).c_str());
+    std::fprintf(stream, "%s\n", utf8FromUtf16(text.c_str()).c_str());
 }
 
 // The wizard's words for the outcome; a damaged dump also says what was lost.
 void reportOutcome(const TransferOptions& options, const RunOutcome& outcome) {
     switch (outcome.code) {
     case kErrorNone:
-        std::printf("Output file successfully created.%s\n",
-                    outcome.erased ? "\n\nDevice memory erased." : "");
+        std::fprintf(stderr, "Output file successfully created.%s\n",
+                     outcome.erased ? "\n\nDevice memory erased." : "");
         break;
     case kExitIncompleteDump:
-        std::printf("Output file successfully created.\n");
+        std::fprintf(stderr, "Output file successfully created.\n");
         printText(stderr, IncompleteDumpWarning(outcome.dump));
         break;
     case kExitNoCapture:
@@ -50,6 +50,9 @@ void reportOutcome(const TransferOptions& options, const RunOutcome& outcome) {
 } // namespace
 
 int toolMain(const std::vector<std::string>& arguments, const TransferTimeLimits& limits) {
+    guardStandardStreams();
+    // From here a stop ends a run cleanly: no erase, temporary files gone.
+    watchInterrupt();
     TransferOptions options;
     std::string error;
     if (!parseTransferOptions(arguments, options, error))
@@ -67,7 +70,7 @@ int toolMain(const std::vector<std::string>& arguments, const TransferTimeLimits
     if (outcome.code == kExitUsage)
         return usageError(error);
     if (outcome.code == kErrorNone && options.capturePath.empty()) {
-        ProgressDisplay display(stdout, outputIsTerminal());
+        ProgressDisplay display(stderr, messagesGoToTerminal());
         outcome = runDeviceTransfer(options, display, limits);
     } else if (outcome.code == kErrorNone) {
         outcome = convertCapture(options);

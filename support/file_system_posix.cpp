@@ -1,6 +1,5 @@
-#include "file_system.h"
+#include "support/file_system.h"
 
-#include <cstdio>
 #include <filesystem>
 
 #include <fcntl.h>
@@ -51,27 +50,14 @@ bool isSameFile(const std::string& first, const std::string& second) {
     return !error && resolvedFirst == resolvedSecond;
 }
 
-// Hidden, so a file manager that happens to show the folder does not offer
-// a half-written copy; readable like any file the tool writes directly.
-std::string createFileBeside(const std::string& path) {
-    fs::path folder = fs::path(path).parent_path();
-    if (folder.empty())
-        folder = ".";
-    std::string name = (folder / ".zor7700-XXXXXX").string();
-    const int descriptor = mkostemp(name.data(), O_CLOEXEC);
-    if (descriptor < 0)
-        return {};
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(descriptor, 0666 & ~mask);
-    close(descriptor);
-    return name;
+bool isStandardOutput(const std::string& path) {
+    struct stat named {};
+    struct stat output {};
+    return stat(path.c_str(), &named) == 0 && fstat(STDOUT_FILENO, &output) == 0 &&
+           named.st_dev == output.st_dev && named.st_ino == output.st_ino;
 }
 
-bool replaceFile(const std::string& from, const std::string& to) {
-    return std::rename(from.c_str(), to.c_str()) == 0;
-}
-
-bool removeFile(const std::string& path) {
-    return unlink(path.c_str()) == 0;
+std::string folderOf(const std::string& path) {
+    const fs::path folder = fs::path(path).parent_path();
+    return folder.empty() ? std::string(".") : folder.string();
 }

@@ -1,6 +1,6 @@
-#include "file_system.h"
+#include "support/file_system.h"
 
-#include "tool_text.h"
+#include "support/utf8_text.h"
 
 #include <string>
 
@@ -11,11 +11,11 @@ namespace {
 // The tool's own conversions, so a name that is not UTF-8 fails here as it
 // does everywhere else in the tool.
 std::wstring wide(const std::string& path) {
-    return reinterpret_cast<const wchar_t*>(pathText(path).c_str());
+    return reinterpret_cast<const wchar_t*>(textFromUtf8(path).c_str());
 }
 
 std::string narrow(const std::wstring& path) {
-    return utf8Text(reinterpret_cast<const char16_t*>(path.c_str()));
+    return utf8FromUtf16(reinterpret_cast<const char16_t*>(path.c_str()));
 }
 
 // What a path names, opened for its attributes only: no access asked, every
@@ -109,23 +109,18 @@ bool isSameFile(const std::string& first, const std::string& second) {
            CompareStringOrdinal(firstFull.c_str(), -1, secondFull.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-std::string createFileBeside(const std::string& path) {
+bool isStandardOutput(const std::string& path) {
+    BY_HANDLE_FILE_INFORMATION named{};
+    BY_HANDLE_FILE_INFORMATION output{};
+    return FileQuery(path).identity(named) &&
+           GetFileInformationByHandle(GetStdHandle(STD_OUTPUT_HANDLE), &output) != 0 &&
+           named.dwVolumeSerialNumber == output.dwVolumeSerialNumber &&
+           named.nFileIndexHigh == output.nFileIndexHigh &&
+           named.nFileIndexLow == output.nFileIndexLow;
+}
+
+std::string folderOf(const std::string& path) {
     size_t nameOffset = 0;
     const std::wstring full = fullPath(wide(path), nameOffset);
-    if (full.empty())
-        return {};
-    const std::wstring folder = full.substr(0, nameOffset);
-    wchar_t name[MAX_PATH] = {};
-    if (GetTempFileNameW(folder.c_str(), L"zor", 0, name) == 0)
-        return {};
-    return narrow(name);
-}
-
-bool replaceFile(const std::string& from, const std::string& to) {
-    return MoveFileExW(wide(from).c_str(), wide(to).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
-
-bool removeFile(const std::string& path) {
-    return DeleteFileW(wide(path).c_str()) != 0;
+    return narrow(full.substr(0, nameOffset));
 }
