@@ -163,14 +163,19 @@ std::string transferUsage() {
         left.resize(24, ' ');
         text += left + row.help + "\n";
     }
+    text += "\nFILE - is standard output (for one of the outputs at most); a FIFO or a\n"
+            "device is written directly. Any other file is replaced only once it is\n"
+            "complete, so a run that fails leaves an earlier file as it was. Progress and\n"
+            "every message go to standard error.\n";
     text += "\nOn Linux, COM numbers name serial devices: links comN in\n"
             "$XDG_CONFIG_HOME/ZOR/ports (default ~/.config/ZOR/ports) first, then /dev/ttyS<n>\n"
             "as COM<n+1>, ttyUSB<n> as COM<33+n>, ttyACM<n> as COM<65+n>, rfcomm<n> as COM<97+n>.\n"
             "\nExit status: 0 success; 1 the port cannot be opened; 2 a command cannot be\n"
             "sent; 3 reading failed or the logger fell silent; 4 the output file cannot be\n"
-            "created; 5 it cannot be written; 6 the transfer could not start; 7 stopped\n"
-            "(Ctrl+C); 8 no ZOR 7700 answered; 9 the log holds no position; 10 the file\n"
-            "was written from a damaged dump and the logger's memory was kept (transfer\n"
-            "again for the rest); 64 wrong command line; 66 the capture cannot be read.\n";
+            "created; 5 it cannot be written (a full disk, a closed pipe); 6 the transfer\n"
+            "could not start; 7 stopped (Ctrl+C, SIGTERM, a hang-up); 8 no ZOR 7700\n"
+            "answered; 9 the log holds no position; 10 the file was written from a damaged\n"
+            "dump and the logger's memory was kept (transfer again for the rest); 64 wrong\n"
+            "command line; 66 the capture cannot be read.\n";
     return text;
 }
