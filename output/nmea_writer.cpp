@@ -17,19 +17,20 @@ using CoordinateText = std::array<char, 16>;
 using SentenceText = std::array<char, 80>;
 
 struct CoordinateFormat {
-    const char* text; // degrees, minutes, hemisphere letter
+    int degreeDigits; // zero-padded
     double limit;     // largest absolute value written
     char positiveLetter;
     char negativeLetter;
 };
 
-constexpr CoordinateFormat kLatitude{"%02.0f%07.4f,%c", 90.0, 'N', 'S'};
-constexpr CoordinateFormat kLongitude{"%03.0f%07.4f,%c", 180.0, 'E', 'W'};
+constexpr CoordinateFormat kLatitude{2, 90.0, 'N', 'S'};
+constexpr CoordinateFormat kLongitude{3, 180.0, 'E', 'W'};
 
 // "ddmm.mmmm,N" or "dddmm.mmmm,E"; false when the value is out of range or not
 // a number. Minutes that round to 60.0000 at four decimals are carried into the
 // degree: the check is made on the printed minutes, so it matches the rounding
-// of the formatter exactly.
+// of the formatter exactly. The minutes are the one number printed as a
+// floating-point value, once, since that is most of the writer's time.
 bool formatCoordinate(double value, const CoordinateFormat& format, CoordinateText& text) {
     const char letter = value < 0 ? format.negativeLetter : format.positiveLetter;
     const double magnitude = std::fabs(value);
@@ -37,14 +38,16 @@ bool formatCoordinate(double value, const CoordinateFormat& format, CoordinateTe
         return false;
     }
     double degrees = 0;
-    double minutes = std::modf(magnitude, &degrees) * 60.0;
+    const double minutes = std::modf(magnitude, &degrees) * 60.0;
     std::array<char, 16> minutesText;
     std::snprintf(minutesText.data(), minutesText.size(), "%07.4f", minutes);
+    int wholeDegrees = static_cast<int>(degrees);
     if (std::strcmp(minutesText.data(), "60.0000") == 0) {
-        degrees += 1.0;
-        minutes = 0.0;
+        ++wholeDegrees;
+        std::strcpy(minutesText.data(), "00.0000");
     }
-    std::snprintf(text.data(), text.size(), format.text, degrees, minutes, letter);
+    std::snprintf(text.data(), text.size(), "%0*d%s,%c", format.degreeDigits, wholeDegrees,
+                  minutesText.data(), letter);
     text.back() = 0;
     return true;
 }
@@ -69,11 +72,13 @@ int32_t appendChecksum(char* sentence) {
     if (star == nullptr) {
         return 0;
     }
+    constexpr char kHex[] = "0123456789ABCDEF";
     uint8_t checksum = 0;
     for (const char* c = sentence + 1; c < star; ++c) {
         checksum ^= static_cast<uint8_t>(*c);
     }
-    std::snprintf(star + 1, 5, "%02X\r\n", static_cast<unsigned>(checksum));
+    const char ending[] = {kHex[checksum >> 4], kHex[checksum & 0x0F], '\r', '\n', 0};
+    std::memcpy(star + 1, ending, sizeof ending);
     return static_cast<int32_t>(star - sentence) + 5;
 }
 
