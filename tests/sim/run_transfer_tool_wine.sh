@@ -57,4 +57,33 @@ for row in "${rows[@]}"; do
     fi
     end_case
 done
+
+# Wine turns SIGINT into the console's Ctrl+C event; SIGHUP and SIGTERM end a
+# Wine process outright, and a console window's close cannot be sent here.
+name="Ctrl+C in the dump keeps the earlier file and leaves nothing behind"
+if start_simulator "$port" "$work/sim.out" --generate 600 --report "$work/report"; then
+    echo "earlier track" >"$work/out"
+    rm -f "$work/raw"
+    "$wine" "$exe" --port "$port" --kml "$(windows_path "$work/out")" \
+        --raw "$(windows_path "$work/raw")" --erase >"$work/$name.out" 2>&1 &
+    tool=$!
+    for _ in $(seq 300); do grep -q "progress 10%" "$work/$name.out" && break; sleep 0.1; done
+    kill -INT "$tool"
+    wait "$tool"
+    got=$?
+    if [ "$got" != 7 ]; then
+        fail "exit status $got, expected 7"
+    elif [ "$(cat "$work/out")" != "earlier track" ] || [ -e "$work/raw" ]; then
+        fail "the files changed"
+    elif compgen -G "$work/zor*.tmp" >/dev/null; then
+        fail "temporary files left: $(ls "$work")"
+    elif [ "$(tail -n 1 "$work/report" | cut -d' ' -f2)" != "\$PZOR,R" ]; then
+        fail "the simulator's last command is not \$PZOR,R: $(cat "$work/report")"
+    else
+        echo "ok $name"
+    fi
+else
+    fail_case "$name" "the simulator did not map COM$port" "$work/sim.out"
+fi
+end_case
 exit "$failed"
