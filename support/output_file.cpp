@@ -61,7 +61,7 @@ bool OutputFile::accepts(const CWStr& path) {
     if (std::u16string_view(path.c_str()) == kStandardOutput)
         return true;
     const std::string name = utf8FromUtf16(path.c_str());
-    if (pathKind(followLinks(name)) == PathKind::Other)
+    if (pathKind(name) == PathKind::Other || isStandardOutput(name))
         return true;
     OutputFile probe;
     return probe.create(path);

@@ -75,22 +75,23 @@ bool OutputFile::open(const CWStr& path, uint32_t newFileMode) {
     const std::string name = utf8Of(path);
     if (name.empty())
         return false;
-    const std::string target = followLinks(name);
+    // stat() follows links the way the kernel does, /proc's fd links too.
     int descriptor = -1;
     struct stat info {};
-    const bool exists = stat(target.c_str(), &info) == 0;
-    if (name == "-" || (exists && isStandardOutput(target))) {
+    const bool exists = stat(name.c_str(), &info) == 0;
+    if (name == "-" || (exists && isStandardOutput(name))) {
         // The same open file as standard output, at its offset: a second
         // opening would write over what the shell's redirection holds.
         descriptor = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
     } else if (exists && S_ISDIR(info.st_mode)) {
         return false;
     } else if (exists && !S_ISREG(info.st_mode)) {
-        descriptor = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        descriptor = ::open(name.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
     } else {
         // Refused like a direct opening would be, before anything is made.
-        if (exists && access(target.c_str(), W_OK) != 0)
+        if (exists && access(name.c_str(), W_OK) != 0)
             return false;
+        const std::string target = followLinks(name);
         std::string temporary;
         descriptor = createFileIn(folderOf(target), static_cast<mode_t>(newFileMode), temporary);
         if (descriptor >= 0) {

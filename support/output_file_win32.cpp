@@ -64,11 +64,11 @@ bool OutputFile::open(const CWStr& path, uint32_t) {
     if (path.IsEmpty())
         return false;
     const std::string name = utf8FromUtf16(path.c_str());
+    const PathKind kind = pathKind(name);
     const std::string target = followLinks(name);
-    const PathKind kind = pathKind(target);
     const CWStr targetPath = textFromUtf8(target);
     HANDLE file = INVALID_HANDLE_VALUE;
-    if (name == "-" || (kind != PathKind::Missing && isStandardOutput(target))) {
+    if (name == "-" || (kind != PathKind::Missing && isStandardOutput(name))) {
         file = copyOfStandardOutput();
     } else if (kind == PathKind::Folder) {
         return false;

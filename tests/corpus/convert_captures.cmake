@@ -3,8 +3,8 @@
 # NAME.kml, NAME.txt or NAME.gpx byte for byte; a format without an expected
 # file must write nothing. The exit status must be the number in NAME.exit
 # (0 without one). Each conversion goes to a file, to standard output ("-")
-# and, without a RUNNER, through a FIFO, and must give the same bytes every
-# way. A new case is files, not code (scripts/make-captures.sh).
+# and, without a RUNNER, to /dev/stdout as a pipe and through a FIFO, and
+# must give the same bytes every way. A new case is files, not code (scripts/make-captures.sh).
 # cmake -DTOOL=... -DCORPUS=... -DWORK=... [-DRUNNER=wine64] -P convert_captures.cmake
 file(GLOB captures ${CORPUS}/*.log)
 if(NOT captures)
@@ -31,6 +31,9 @@ foreach(capture ${captures})
         set(expected ${CORPUS}/${name}.${suffix})
         set(actual ${WORK}/${name}.${suffix})
         set(ways file stdout)
+        if(NOT RUNNER)
+            list(APPEND ways pipe)
+        endif()
         # A FIFO's reader would wait for ever on a run that writes nothing.
         if(NOT RUNNER AND expected_exit STREQUAL "0")
             list(APPEND ways fifo)
@@ -41,9 +44,15 @@ foreach(capture ${captures})
             if(way STREQUAL "file")
                 execute_process(COMMAND ${run} ${drive}${actual}
                                 RESULT_VARIABLE status OUTPUT_QUIET ERROR_QUIET)
-            elseif(way STREQUAL "stdout")
-                execute_process(COMMAND ${run} - OUTPUT_FILE ${actual}
-                                RESULT_VARIABLE status ERROR_QUIET)
+            elseif(way STREQUAL "stdout" OR way STREQUAL "pipe")
+                if(way STREQUAL "stdout")
+                    execute_process(COMMAND ${run} - OUTPUT_FILE ${actual}
+                                    RESULT_VARIABLE status ERROR_QUIET)
+                else()
+                    execute_process(COMMAND ${run} /dev/stdout COMMAND cat OUTPUT_FILE ${actual}
+                                    RESULTS_VARIABLE statuses ERROR_QUIET)
+                    list(GET statuses 0 status)
+                endif()
                 # Nothing on standard output is no file.
                 file(SIZE ${actual} size)
                 if(size EQUAL 0 AND NOT EXISTS ${expected})
