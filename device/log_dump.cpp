@@ -11,9 +11,6 @@ namespace {
 
 enum LogSentenceType { kDumpStart = 0, kDumpData = 1, kDumpEnd = 2 };
 
-constexpr int32_t kWordsPerRecord = 4;
-constexpr int32_t kRecordBytes = 16;
-constexpr int32_t kWordsPerLine = TrackStore::kRecordsPerLine * kWordsPerRecord; // 24
 // The words follow the name, the type and the line index.
 constexpr int32_t kFieldsBeforeWords = 3;
 constexpr uint8_t kHighestFix = 4;
@@ -101,20 +98,18 @@ float littleEndianFloat(const uint8_t* bytes) {
 }
 
 void decodeRecord(const uint8_t* bytes, int32_t slot, TrackStore& store) {
-    uint8_t checksum = 0;
-    for (int32_t i = 0; i < kRecordBytes; ++i)
-        checksum ^= bytes[i];
-    if (checksum != 0)
+    if (recordChecksum(bytes, kRecordBytes) != 0)
         return;
     LogRecord& record = store.records[static_cast<size_t>(slot)];
-    record.fix = bytes[4] > kHighestFix ? 0 : bytes[4];
+    const uint8_t fix = bytes[RecordField::kFix];
+    record.fix = fix > kHighestFix ? 0 : fix;
     // Without a position the slot keeps what it held; only the fix changes.
     if (record.fix < kFirstPositionFix)
         return;
-    record.time = littleEndian(bytes, 4);
-    record.latitude = littleEndianFloat(bytes + 5);
-    record.longitude = littleEndianFloat(bytes + 9);
-    record.height = static_cast<int16_t>(littleEndian(bytes + 13, 2));
+    record.time = littleEndian(bytes + RecordField::kTime, 4);
+    record.latitude = littleEndianFloat(bytes + RecordField::kLatitude);
+    record.longitude = littleEndianFloat(bytes + RecordField::kLongitude);
+    record.height = static_cast<int16_t>(littleEndian(bytes + RecordField::kHeight, 2));
     // Equal times leave the start where it is: the first one decoded wins.
     if (record.time < store.earliestTime) {
         store.earliestTime = record.time;

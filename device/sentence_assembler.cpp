@@ -1,6 +1,10 @@
 #include "device/sentence_assembler.h"
 
+#include "device/nmea_checksum.h"
+
 #include <cstddef>
+#include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -26,11 +30,10 @@ int checksumDigits(const char* digits) {
     return high < 0 || low < 0 ? -1 : high * 16 + low;
 }
 
-uint8_t checksumOfBody(const char* sentence) {
-    uint8_t checksum = 0;
-    for (const char* p = sentence + 1; *p != '*'; ++p)
-        checksum ^= static_cast<uint8_t>(*p);
-    return checksum;
+// From behind the "$" to the first "*".
+std::string_view bodyOf(const char* sentence) {
+    const char* body = sentence + 1;
+    return std::string_view(body, static_cast<size_t>(std::strchr(body, '*') - body));
 }
 
 } // namespace
@@ -59,7 +62,7 @@ bool SentenceAssembler::feedByte(uint8_t byte) {
     sentence[static_cast<size_t>(length - 2)] = 0;
     const int stated = checksumDigits(&sentence[static_cast<size_t>(length - 4)]);
     // The body holds no LF and the "*" sits at length - 5, so the scan stops there at the latest.
-    return stated == checksumOfBody(sentence.data());
+    return stated == sentenceChecksum(bodyOf(sentence.data()));
 }
 
 bool extractField(const char* sentence, int32_t n, char (&destination)[16]) {

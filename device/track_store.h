@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/log_format.h"
+
 #include <array>
 #include <cstdint>
 
@@ -16,8 +18,8 @@ struct LogRecord {
 // slot n * 6 + k, and the writers start at the earliest record and walk the
 // ring once.
 struct TrackStore {
-    static constexpr int32_t kLines = 1366;
-    static constexpr int32_t kRecordsPerLine = 6;
+    static constexpr int32_t kLines = kLogLines;
+    static constexpr int32_t kRecordsPerLine = ::kRecordsPerLine;
     static constexpr int32_t kSlots = kLines * kRecordsPerLine; // 8196
 
     std::array<LogRecord, kSlots> records{};

@@ -1,5 +1,6 @@
 #include "device/transfer_worker.h"
 
+#include "device/nmea_checksum.h"
 #include "output/track_writer.h"
 
 #include <array>
@@ -16,19 +17,12 @@ struct Command {
 };
 
 constexpr Command makeCommand(const char (&text)[8]) {
-    constexpr char kHex[] = "0123456789ABCDEF";
+    const SentenceEnding ending = sentenceEnding(std::string_view(text + 1, 6));
     Command command{};
-    uint8_t checksum = 0;
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < 7; ++i)
         command.bytes[i] = text[i];
-        if (i > 0)
-            checksum ^= static_cast<uint8_t>(text[i]);
-    }
-    command.bytes[7] = '*';
-    command.bytes[8] = kHex[checksum >> 4];
-    command.bytes[9] = kHex[checksum & 0x0F];
-    command.bytes[10] = '\r';
-    command.bytes[11] = '\n';
+    for (int i = 0; i < 5; ++i)
+        command.bytes[7 + i] = ending.text[i];
     return command;
 }
 

@@ -1,5 +1,6 @@
 #include "output/nmea_writer.h"
 
+#include "device/nmea_checksum.h"
 #include "output/track_walk.h"
 #include "output/utc_time.h"
 
@@ -72,13 +73,9 @@ int32_t appendChecksum(char* sentence) {
     if (star == nullptr) {
         return 0;
     }
-    constexpr char kHex[] = "0123456789ABCDEF";
-    uint8_t checksum = 0;
-    for (const char* c = sentence + 1; c < star; ++c) {
-        checksum ^= static_cast<uint8_t>(*c);
-    }
-    const char ending[] = {kHex[checksum >> 4], kHex[checksum & 0x0F], '\r', '\n', 0};
-    std::memcpy(star + 1, ending, sizeof ending);
+    const SentenceEnding ending =
+        sentenceEnding(std::string_view(sentence + 1, static_cast<size_t>(star - sentence - 1)));
+    std::memcpy(star, ending.text, sizeof ending.text);
     return static_cast<int32_t>(star - sentence) + 5;
 }
 

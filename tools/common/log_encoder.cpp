@@ -18,27 +18,15 @@ uint32_t floatBits(float value) {
 
 } // namespace
 
-std::array<uint8_t, 16> encodeRecord(const RawRecord& record) {
-    std::array<uint8_t, 16> bytes{};
-    putLittleEndian(&bytes[0], record.time, 4);
-    bytes[4] = record.fix;
-    putLittleEndian(&bytes[5], floatBits(record.latitude), 4);
-    putLittleEndian(&bytes[9], floatBits(record.longitude), 4);
-    putLittleEndian(&bytes[13], static_cast<uint16_t>(record.height), 2);
-    uint8_t checksum = 0;
-    for (int i = 0; i < 15; ++i)
-        checksum ^= bytes[i];
-    bytes[15] = checksum;
+std::array<uint8_t, kRecordBytes> encodeRecord(const RawRecord& record) {
+    std::array<uint8_t, kRecordBytes> bytes{};
+    putLittleEndian(&bytes[RecordField::kTime], record.time, 4);
+    bytes[RecordField::kFix] = record.fix;
+    putLittleEndian(&bytes[RecordField::kLatitude], floatBits(record.latitude), 4);
+    putLittleEndian(&bytes[RecordField::kLongitude], floatBits(record.longitude), 4);
+    putLittleEndian(&bytes[RecordField::kHeight], static_cast<uint16_t>(record.height), 2);
+    bytes[RecordField::kChecksum] = recordChecksum(bytes.data(), RecordField::kChecksum);
     return bytes;
-}
-
-std::string withChecksum(const std::string& body) {
-    uint8_t checksum = 0;
-    for (char c : body)
-        checksum ^= static_cast<uint8_t>(c);
-    char tail[8];
-    std::snprintf(tail, sizeof tail, "*%02X\r\n", checksum);
-    return "$" + body + tail;
 }
 
 std::string dumpStartSentence(int32_t lines) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "device/log_format.h"
+#include "device/nmea_checksum.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -16,10 +19,7 @@ struct RawRecord {
 };
 
 // The record's 16 bytes, its checksum byte included.
-std::array<uint8_t, 16> encodeRecord(const RawRecord& record);
-
-// "$" + body + "*HH\r\n" with the NMEA checksum of the body.
-std::string withChecksum(const std::string& body);
+std::array<uint8_t, kRecordBytes> encodeRecord(const RawRecord& record);
 
 // "$PMTKLOX,0,<lines>*HH\r\n"
 std::string dumpStartSentence(int32_t lines);

@@ -13,11 +13,7 @@
 
 namespace {
 
-constexpr int32_t kLines = 1366;
-constexpr int32_t kRecordsPerLine = 6;
-constexpr int32_t kSlots = kLines * kRecordsPerLine;
-constexpr int32_t kRecordBytes = 16;
-constexpr int32_t kLineBytes = kRecordsPerLine * kRecordBytes;
+constexpr int32_t kSlots = kLogLines * kRecordsPerLine;
 
 // Three outings with stops between them: enough for a first look at the wizard.
 constexpr int32_t kBuiltInRecords = 1200;
@@ -36,17 +32,17 @@ bool fromRecords(RecordReader read, const std::string& path, LogLines& lines, st
 
 LogLines linesFromRecords(const std::vector<RawRecord>& records) {
     int32_t count = static_cast<int32_t>(records.size());
-    int32_t usedLines = std::min(kLines, (count + kRecordsPerLine - 1) / kRecordsPerLine);
+    int32_t usedLines = std::min(kLogLines, (count + kRecordsPerLine - 1) / kRecordsPerLine);
     std::vector<uint8_t> flash(static_cast<size_t>(usedLines) * kLineBytes, 0xFF);
     for (int32_t i = 0; i < count; ++i) {
-        std::array<uint8_t, 16> bytes = encodeRecord(records[static_cast<size_t>(i)]);
+        const auto bytes = encodeRecord(records[static_cast<size_t>(i)]);
         std::memcpy(&flash[static_cast<size_t>(i % kSlots) * kRecordBytes], bytes.data(),
                     kRecordBytes);
     }
     LogLines lines;
     for (int32_t line = 0; line < usedLines; ++line) {
         lines.push_back(
-            dumpDataSentence(line, &flash[static_cast<size_t>(line) * kLineBytes], kLineBytes / 4));
+            dumpDataSentence(line, &flash[static_cast<size_t>(line) * kLineBytes], kWordsPerLine));
     }
     return lines;
 }

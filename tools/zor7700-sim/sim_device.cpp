@@ -4,32 +4,9 @@
 #include "nmea_chatter.h"
 #include "tools/common/log_encoder.h"
 
-#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <utility>
-
-namespace {
-
-// Longer input cannot be a command; it is dropped like line noise.
-constexpr size_t kMaxSentence = 255;
-
-// The text up to the "*" when the sentence's checksum is right, else empty.
-std::string checkedText(const std::string& sentence) {
-    size_t star = sentence.find('*');
-    if (star == std::string::npos || star + 3 > sentence.size())
-        return {};
-    uint8_t sum = 0;
-    for (size_t i = 1; i < star; ++i)
-        sum ^= static_cast<uint8_t>(sentence[i]);
-    std::string digits = sentence.substr(star + 1, 2);
-    char* end = nullptr;
-    unsigned long stated = std::strtoul(digits.c_str(), &end, 16);
-    if (end != digits.c_str() + 2 || stated != sum)
-        return {};
-    return sentence.substr(0, star);
-}
-
-} // namespace
 
 std::string versionReply(VersionReply form) {
     const std::string first = withChecksum("ZOR00,V,ZOR 7700,02,01,05");
@@ -52,30 +29,18 @@ SimDevice::SimDevice(const SimOptions& options, LogLines memory, PacedLine& line
                      CommandReport& report)
     : options(options), memory(std::move(memory)), line(line), report(report) {}
 
+// The firmware takes what the program's assembler takes: whole sentences
+// with a correct checksum; anything else is line noise.
 void SimDevice::receive(const char* bytes, size_t size, uint32_t nowMs) {
     for (size_t i = 0; i < size; ++i) {
-        char byte = bytes[i];
-        if (byte == '$') {
-            incoming.clear();
-            assembling = true;
-        }
-        if (!assembling)
+        if (!assembler.feedByte(static_cast<uint8_t>(bytes[i])))
             continue;
-        if (byte == '\n') {
-            handleSentence(incoming, nowMs);
-            assembling = false;
-        } else if (incoming.size() >= kMaxSentence) {
-            assembling = false;
-        } else {
-            incoming += byte;
-        }
+        const char* sentence = assembler.text();
+        handleCommand(std::string(sentence, std::strchr(sentence, '*')), nowMs);
     }
 }
 
-void SimDevice::handleSentence(const std::string& sentence, uint32_t nowMs) {
-    std::string text = checkedText(sentence);
-    if (text.empty())
-        return;
+void SimDevice::handleCommand(const std::string& text, uint32_t nowMs) {
     report.add(nowMs, text);
     if (text == "$PZOR,V") {
         answerVersion(nowMs);

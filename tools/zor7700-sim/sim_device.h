@@ -5,6 +5,8 @@
 #include "paced_line.h"
 #include "sim_options.h"
 
+#include "device/sentence_assembler.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,12 +22,12 @@ public:
     void receive(const char* bytes, size_t size, uint32_t nowMs);
     // Sends what has fallen due by `nowMs`: late replies and chatter.
     void tick(uint32_t nowMs);
-    size_t memoryLines() const { return memory.size(); }
 
     static constexpr uint32_t kChatterIntervalMs = 1000;
 
 private:
-    void handleSentence(const std::string& sentence, uint32_t nowMs);
+    // A command's text up to its "*".
+    void handleCommand(const std::string& text, uint32_t nowMs);
     void answerVersion(uint32_t nowMs);
 
     struct Scheduled {
@@ -37,8 +39,7 @@ private:
     LogLines memory;
     PacedLine& line;
     CommandReport& report;
-    std::string incoming;
-    bool assembling = false;
+    SentenceAssembler assembler;
     std::vector<Scheduled> scheduled;
     uint32_t lastChatterMs = 0;
 };
