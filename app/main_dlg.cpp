@@ -178,8 +178,7 @@ void CMainDlg::OnNext() {
         view.SetProgressRange(IDC_CONNECT_PROGRESS, 0, kBusyBarRange);
     } else if (currentPage == OutputPage) {
         worker.eraseAfterRead = view.IsChecked(IDC_ERASE_CHECK);
-        worker.nmeaOutput = settings.nmeaOutput;
-        worker.gpxOutput = settings.gpxOutput;
+        worker.trackFormat = settings.trackFormat;
         transferState = Transferring;
         worker.outputPath = selectedFile;
         worker.proceed();
@@ -229,16 +228,13 @@ void CMainDlg::OnBrowse() {
     SaveFileRequest request;
     request.path = selectedFile;
     request.initialFolder = selectedFile.IsEmpty() ? settings.outputFolder : nullptr;
-    request.filterIndex = settings.gpxOutput    ? kGpxFilterIndex
-                          : settings.nmeaOutput ? kNmeaFilterIndex
-                                                : kKmlFilterIndex;
+    request.format = settings.trackFormat;
     if (!view.AskSaveFile(request)) {
         // As after a declined question (RequestClose).
         UpdateButtons();
         return;
     }
-    settings.nmeaOutput = request.filterIndex == kNmeaFilterIndex;
-    settings.gpxOutput = request.filterIndex == kGpxFilterIndex;
+    settings.trackFormat = request.format;
     selectedFile = request.path;
     copyFolderOf(selectedFile, settings.outputFolder);
     view.SetText(IDC_OUTPUT_PATH, selectedFile);

@@ -53,8 +53,7 @@ public:
     int32_t State() const { return transferState; }
     const CWStr& SelectedFile() const { return selectedFile; }
     int32_t ComPort() const { return settings.comPort; }
-    bool NmeaOutput() const { return settings.nmeaOutput; }
-    bool GpxOutput() const { return settings.gpxOutput; }
+    TrackFormat OutputFormat() const { return settings.trackFormat; }
     const char16_t* OutputFolder() const { return settings.outputFolder; }
     bool WorkerRunning() const { return worker.isRunning(); }
 

@@ -13,7 +13,7 @@ class SaveFileDialog final : public QFileDialog {
 public:
     explicit SaveFileDialog(QWidget* parent);
 
-    // 1 to the number of types, as kKmlFilterIndex and its siblings.
+    // 1 to the number of types, as filterIndexOf() counts them.
     void selectType(int32_t filterIndex);
     int32_t selectedType() const;
 

@@ -4,6 +4,7 @@
 #include "device/report_target.h"
 #include "resources/resource_ids.h"
 #include "support/cwstr.h"
+#include "support/track_format.h"
 
 #include <cstdint>
 
@@ -45,9 +46,15 @@ constexpr SaveFileType kSaveFileTypes[] = {
     {u"NMEA-File", u"*.txt", u"txt"},
     {u"GPX-File", u"*.gpx", u"gpx"},
 };
-constexpr int32_t kKmlFilterIndex = 1;
-constexpr int32_t kNmeaFilterIndex = 2;
-constexpr int32_t kGpxFilterIndex = 3;
+// The types stand in TrackFormat's order; dialogs count them from 1.
+constexpr int32_t filterIndexOf(TrackFormat format) {
+    return static_cast<int32_t>(format) + 1;
+}
+constexpr TrackFormat formatOfFilterIndex(int32_t index) {
+    return index == filterIndexOf(TrackFormat::Nmea)  ? TrackFormat::Nmea
+           : index == filterIndexOf(TrackFormat::Gpx) ? TrackFormat::Gpx
+                                                      : TrackFormat::Kml;
+}
 // The suffix the dialog starts with, before any type is picked.
 constexpr const char16_t* kDefaultSuffix = u"kml";
 
@@ -59,8 +66,8 @@ struct SaveFileRequest {
     // folder to open in. Out (when the dialog returns true): the chosen path.
     CWStr path;
     const char16_t* initialFolder = nullptr;
-    // In and out: kKmlFilterIndex, kNmeaFilterIndex or kGpxFilterIndex.
-    int32_t filterIndex = kKmlFilterIndex;
+    // In and out: the file type.
+    TrackFormat format = TrackFormat::Kml;
 };
 
 // Everything the wizard logic needs from a toolkit, by control id

@@ -347,7 +347,7 @@ void QtWizardView::DeliverReports() {
 
 bool QtWizardView::AskSaveFile(SaveFileRequest& request) {
     SaveFileDialog dialog(&frame);
-    dialog.selectType(request.filterIndex);
+    dialog.selectType(filterIndexOf(request.format));
     if (!request.path.IsEmpty()) {
         dialog.selectFile(toQString(request.path));
     } else if (request.initialFolder != nullptr) {
@@ -357,7 +357,7 @@ bool QtWizardView::AskSaveFile(SaveFileRequest& request) {
         return false;
     }
     request.path = toCWStr(dialog.selectedFiles().constFirst());
-    request.filterIndex = dialog.selectedType();
+    request.format = formatOfFilterIndex(dialog.selectedType());
     return true;
 }
 

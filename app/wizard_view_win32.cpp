@@ -249,7 +249,7 @@ bool Win32WizardView::AskSaveFile(SaveFileRequest& request) {
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = frame;
     dialog.lpstrFilter = filter.data();
-    dialog.nFilterIndex = static_cast<DWORD>(request.filterIndex);
+    dialog.nFilterIndex = static_cast<DWORD>(filterIndexOf(request.format));
     dialog.lpstrFile = file;
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrInitialDir = request.path.IsEmpty() ? wide(request.initialFolder) : nullptr;
@@ -260,7 +260,7 @@ bool Win32WizardView::AskSaveFile(SaveFileRequest& request) {
     if (!GetSaveFileNameW(&dialog)) {
         return false;
     }
-    request.filterIndex = static_cast<int32_t>(dialog.nFilterIndex);
+    request.format = formatOfFilterIndex(static_cast<int32_t>(dialog.nFilterIndex));
     request.path = CWStr(reinterpret_cast<const char16_t*>(file));
     return true;
 }

@@ -1,8 +1,6 @@
 // Throughput of the receive path for a whole log: every byte of a full
-// 1366-line dump through sentence assembly and the log-dump handler.
-#include "device/log_dump.h"
-#include "device/report_queue.h"
-#include "device/sentence_assembler.h"
+// 1366-line dump through the dump decoder.
+#include "device/dump_decoder.h"
 #include "tools/common/log_encoder.h"
 
 #include <benchmark/benchmark.h>
@@ -33,19 +31,16 @@ void BM_DecodeFullDump(benchmark::State& state) {
     const std::string dump = fullDump();
     auto store = std::make_unique<TrackStore>();
     store->clear();
-    ReportQueue reports;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(dump.data());
+    const auto size = static_cast<uint32_t>(dump.size());
     for (auto _ : state) {
         SentenceAssembler assembler;
-        DumpProgress progress;
-        DumpCompleteness completeness;
+        DumpDecoder decoder(assembler, *store);
         bool ended = false;
-        for (char c : dump) {
-            if (assembler.feedByte(static_cast<uint8_t>(c)) && isLogSentence(assembler.text()))
-                ended = !handleLogSentence(assembler.text(), *store, progress, completeness,
-                                           &reports, WM_TRANSFER);
-        }
-        PostedReport report;
-        while (reports.tryTake(report)) {
+        for (uint32_t used = 0; used < size && !ended;) {
+            const DumpStep step = decoder.feed(bytes + used, size - used);
+            used += step.consumed;
+            ended = step.ended;
         }
         benchmark::DoNotOptimize(ended);
         benchmark::DoNotOptimize(store->startIndex);

@@ -38,8 +38,7 @@ uint32_t percentForLine(int32_t lineIndex, int32_t announcedLines) {
 }
 
 void handleDataLine(const char* sentence, TrackStore& store, DumpProgress& progress,
-                    DumpCompleteness& completeness, WindowHandle notifyWindow,
-                    uint32_t notifyMessage) {
+                    DumpCompleteness& completeness, int32_t& percentToReport) {
     const int32_t lineIndex = integerField(sentence, 2);
     if (lineIndex < 0 || lineIndex >= TrackStore::kLines)
         return;
@@ -50,8 +49,7 @@ void handleDataLine(const char* sentence, TrackStore& store, DumpProgress& progr
         const uint32_t percent = percentForLine(lineIndex, progress.announcedLines);
         if (percent > progress.lastPercent) {
             progress.lastPercent = percent;
-            postReport(notifyWindow, notifyMessage, kReportProgress,
-                       static_cast<intptr_t>(percent));
+            percentToReport = static_cast<int32_t>(percent);
         }
     }
     progress.expectedLine = lineIndex + 1;
@@ -140,8 +138,8 @@ bool isLogSentence(const char* sentence) {
 }
 
 bool handleLogSentence(const char* sentence, TrackStore& store, DumpProgress& progress,
-                       DumpCompleteness& completeness, WindowHandle notifyWindow,
-                       uint32_t notifyMessage) {
+                       DumpCompleteness& completeness, int32_t& percent) {
+    percent = -1;
     switch (integerField(sentence, 1)) {
     case kDumpStart:
         progress.announcedLines = integerField(sentence, 2);
@@ -149,10 +147,10 @@ bool handleLogSentence(const char* sentence, TrackStore& store, DumpProgress& pr
         progress.lastPercent = 0;
         completeness.startSeen = true;
         completeness.announcedLines = progress.announcedLines;
-        postReport(notifyWindow, notifyMessage, kReportProgress, 0);
+        percent = 0;
         return true;
     case kDumpData:
-        handleDataLine(sentence, store, progress, completeness, notifyWindow, notifyMessage);
+        handleDataLine(sentence, store, progress, completeness, percent);
         return true;
     case kDumpEnd:
         completeness.endSeen = true;

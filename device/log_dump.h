@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device/report_target.h"
 #include "device/track_store.h"
+#include "device/transfer_error.h"
 
 #include <bitset>
 #include <cstdint>
@@ -32,17 +32,21 @@ struct DumpCompleteness {
     int32_t missingLines() const;
 };
 
+// A log that gave no position: damaged on the way (error 3) or empty (9).
+inline int32_t noPositionsError(const DumpCompleteness& dump) {
+    return dump.isDamaged() ? kErrorRead : kErrorNoTracks;
+}
+
 // A sentence of the log dump: what handleLogSentence takes. The device's
 // other sentences (position chatter, replies) share the line with it.
 bool isLogSentence(const char* sentence);
 
 // Handles one complete, checksum-valid "$PMTKLOX," sentence: follows the
-// start / data / end structure, posts progress (wParam 4) to the window,
-// notes what arrived in `completeness` and decodes data lines into the
-// store. False only for the end-of-dump sentence.
+// start / data / end structure, notes what arrived in `completeness` and
+// decodes data lines into the store. `percent` receives the progress to
+// report, -1 when there is none new. False only for the end-of-dump sentence.
 bool handleLogSentence(const char* sentence, TrackStore& store, DumpProgress& progress,
-                       DumpCompleteness& completeness, WindowHandle notifyWindow,
-                       uint32_t notifyMessage);
+                       DumpCompleteness& completeness, int32_t& percent);
 
 // Decodes the records of one data line into slots lineIndex * 6 onward.
 void decodeLogLine(int32_t lineIndex, const char* sentence, TrackStore& store);

@@ -1,7 +1,7 @@
 #include "device/transfer_worker.h"
 
 #include "device/nmea_checksum.h"
-#include "output/track_writer.h"
+#include "output/track_file.h"
 
 #include <array>
 #include <cstring>
@@ -73,8 +73,7 @@ bool TransferWorker::startTransfer(int32_t number, WindowHandle window) {
     portNumber = number;
     notifyWindow = window;
     eraseAfterRead = false;
-    nmeaOutput = false;
-    gpxOutput = false;
+    trackFormat = TrackFormat::Kml;
     notifyMessage = WM_TRANSFER;
     thread.close();
     // A go-ahead that a stop left behind must not let this run skip its wait.
@@ -102,10 +101,9 @@ void TransferWorker::joinTransfer() {
 
 uint32_t TransferWorker::runTransfer() {
     port.close();
-    outputFile.close();
     assembler.reset();
     trackStore.clear();
-    dumpCompleteness = {};
+    dumpDecoder.startRun();
     errorCode = kErrorNone;
     finishRun(runPhases());
     return 0;
@@ -116,12 +114,11 @@ uint32_t TransferWorker::runTransfer() {
 int32_t TransferWorker::runPhases() {
     using Phase = int32_t (TransferWorker::*)();
     static constexpr Phase kPhases[] = {
-        &TransferWorker::openPort,        &TransferWorker::queryVersion,
-        &TransferWorker::detectDevice,    &TransferWorker::awaitGoAhead,
-        &TransferWorker::requestLog,      &TransferWorker::readDump,
-        &TransferWorker::checkTracks,     &TransferWorker::createOutputFile,
-        &TransferWorker::writeOutputFile, &TransferWorker::commitRawCopy,
-        &TransferWorker::eraseDevice,
+        &TransferWorker::openPort,      &TransferWorker::queryVersion,
+        &TransferWorker::detectDevice,  &TransferWorker::awaitGoAhead,
+        &TransferWorker::requestLog,    &TransferWorker::readDump,
+        &TransferWorker::checkTracks,   &TransferWorker::writeOutputFile,
+        &TransferWorker::commitRawCopy, &TransferWorker::eraseDevice,
     };
     if (stopHit())
         return kErrorStopped;
@@ -151,11 +148,7 @@ int32_t TransferWorker::requestLog() {
 int32_t TransferWorker::checkTracks() {
     if (trackStore.startIndex >= 0)
         return kErrorNone;
-    return noPositionsError(dumpCompleteness);
-}
-
-int32_t TransferWorker::createOutputFile() {
-    return outputFile.create(outputPath) ? kErrorNone : kErrorCreateFile;
+    return noPositionsError(dumpDecoder.completeness());
 }
 
 // Sets lastActivity as the moment the command went out: the time limits of
@@ -168,6 +161,17 @@ bool TransferWorker::sendCommand(const char* command) {
 }
 
 int32_t TransferWorker::detectDevice() {
+    return listen(&TransferWorker::takeVersionReply, limits.detectionMs, kErrorNoDevice);
+}
+
+int32_t TransferWorker::readDump() {
+    return listen(&TransferWorker::takeDump, limits.dumpSilenceMs, kErrorRead);
+}
+
+// A stop that comes during a pass skips its pause; the time limit is still
+// checked, also after the awaited sentence: one read too late counts as
+// none.
+int32_t TransferWorker::listen(Take take, uint32_t limitMs, int32_t silenceError) {
     std::array<uint8_t, kReadCapacity> buffer;
     for (;;) {
         uint32_t count = 0;
@@ -175,25 +179,49 @@ int32_t TransferWorker::detectDevice() {
             return kErrorRead;
         if (stopHit())
             return kErrorStopped;
-        VersionReply reply = VersionReply::None;
-        for (uint32_t i = 0; i < count && reply == VersionReply::None; ++i) {
-            if (assembler.feedByte(buffer[i]))
-                reply = classifyVersionReply(assembler.text());
-        }
-        if (reply == VersionReply::Rejected)
-            return kErrorNoDevice;
-        if (stopHit())
-            return kErrorStopped;
-        if (reply == VersionReply::None && count < kReadCapacity)
+        int32_t outcome = kErrorNone;
+        const bool over = (this->*take)(buffer.data(), count, outcome);
+        if (outcome != kErrorNone)
+            return outcome;
+        if (!stopHit() && !over && count < kReadCapacity)
             sleepMs(limits.shortReadPauseMs);
-        if (stopHit())
-            return kErrorStopped;
-        // Also after an accepted reply: one read too late counts as none.
-        if (ticksBetween(lastActivity, tickCount()) >= limits.detectionMs)
-            return kErrorNoDevice;
-        if (reply == VersionReply::Accepted)
+        if (ticksBetween(lastActivity, tickCount()) >= limitMs)
+            return silenceError;
+        if (over)
             return kErrorNone;
     }
+}
+
+// The bytes behind the reply in this read are not looked at.
+bool TransferWorker::takeVersionReply(const uint8_t* bytes, uint32_t count, int32_t& outcome) {
+    for (uint32_t i = 0; i < count; ++i) {
+        if (!assembler.feedByte(bytes[i]))
+            continue;
+        const VersionReply reply = classifyVersionReply(assembler.text());
+        if (reply == VersionReply::Rejected)
+            outcome = kErrorNoDevice;
+        if (reply != VersionReply::None)
+            return true;
+    }
+    return false;
+}
+
+// Every dump sentence renews lastActivity; the bytes behind the end sentence
+// in this read are not looked at.
+bool TransferWorker::takeDump(const uint8_t* bytes, uint32_t count, int32_t&) {
+    if (rawDumpSink != nullptr && count > 0)
+        rawDumpSink->write(bytes, count);
+    for (uint32_t used = 0; used < count;) {
+        const DumpStep step = dumpDecoder.feed(bytes + used, count - used);
+        used += step.consumed;
+        if (step.sentence)
+            lastActivity = tickCount();
+        if (step.percent >= 0)
+            postReport(notifyWindow, notifyMessage, kReportProgress, step.percent);
+        if (step.ended)
+            return true;
+    }
+    return false;
 }
 
 // The device keeps talking while the user chooses the output; what it says
@@ -205,44 +233,12 @@ int32_t TransferWorker::awaitGoAhead() {
     return kErrorNone;
 }
 
-int32_t TransferWorker::readDump() {
-    std::array<uint8_t, kReadCapacity> buffer;
-    for (;;) {
-        uint32_t count = 0;
-        if (!port.read(buffer.data(), kReadCapacity, count))
-            return kErrorRead;
-        if (stopHit())
-            return kErrorStopped;
-        if (rawDumpSink != nullptr && count > 0)
-            rawDumpSink->write(buffer.data(), count);
-        bool ended = false;
-        for (uint32_t i = 0; i < count && !ended; ++i) {
-            if (!assembler.feedByte(buffer[i]) || !isLogSentence(assembler.text())) {
-                continue;
-            }
-            lastActivity = tickCount();
-            ended = !handleLogSentence(assembler.text(), trackStore, dumpProgress, dumpCompleteness,
-                                       notifyWindow, notifyMessage);
-        }
-        if (!stopHit() && !ended && count < kReadCapacity)
-            sleepMs(limits.shortReadPauseMs);
-        if (ticksBetween(lastActivity, tickCount()) >= limits.dumpSilenceMs)
-            return kErrorRead;
-        if (ended)
-            return kErrorNone;
-    }
-}
-
-// The file must be whole on disk before anything may erase the device's
-// copy, so a flush or close that fails is a failed write.
 int32_t TransferWorker::writeOutputFile() {
-    if (!writeTrack(trackStore, outputFile, nmeaOutput, gpxOutput) || !outputFile.commit())
-        return kErrorWriteFile;
-    return kErrorNone;
+    return writeTrackFile(trackStore, outputPath, trackFormat, [this] { return stopHit(); });
 }
 
 CompletionDetail TransferWorker::completionDetail() const {
-    if (!dumpCompleteness.isComplete())
+    if (!completeness().isComplete())
         return kCompleteFromIncompleteDump;
     return eraseAfterRead ? kCompleteMemoryErased : kCompleteMemoryKept;
 }
@@ -257,7 +253,7 @@ int32_t TransferWorker::commitRawCopy() {
 // gives the device time to finish its dump output, and the user a last
 // chance to keep the memory: a stop during it means no erase.
 int32_t TransferWorker::eraseDevice() {
-    if (!eraseAfterRead || !dumpCompleteness.isComplete())
+    if (!eraseAfterRead || !completeness().isComplete())
         return kErrorNone;
     postReport(notifyWindow, notifyMessage, kReportErasePending, limits.pauseBeforeEraseMs);
     if (!pauseUnlessStopped(limits.pauseBeforeEraseMs))
@@ -286,6 +282,5 @@ void TransferWorker::finishRun(int32_t outcome) {
         postReport(notifyWindow, notifyMessage, kReportFailed, outcome);
     }
     port.close();
-    outputFile.close();
     running = false;
 }

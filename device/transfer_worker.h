@@ -1,35 +1,19 @@
 #pragma once
 
-#include "device/log_dump.h"
+#include "device/dump_decoder.h"
 #include "device/report_target.h"
 #include "device/sentence_assembler.h"
 #include "device/serial_port.h"
 #include "device/track_store.h"
+#include "device/transfer_error.h"
 #include "device/transfer_time_limits.h"
 #include "device/worker_platform.h"
+#include "output/track_writer.h"
 #include "support/cwstr.h"
 #include "support/output_file.h"
 
 #include <atomic>
 #include <cstdint>
-
-// Run error codes, reported as the lParam of a failed run.
-enum TransferError : int32_t {
-    kErrorNone = 0,
-    kErrorOpenPort = 1,
-    kErrorWriteCommand = 2,
-    kErrorRead = 3,
-    kErrorCreateFile = 4,
-    kErrorWriteFile = 5,
-    kErrorStopped = 7,
-    kErrorNoDevice = 8,
-    kErrorNoTracks = 9,
-};
-
-// A log that gave no position: damaged on the way (error 3) or empty (9).
-inline int32_t noPositionsError(const DumpCompleteness& dump) {
-    return dump.isDamaged() ? kErrorRead : kErrorNoTracks;
-}
 
 // One background run per transfer: identify the device, wait for the
 // go-ahead, read the log, write the file, erase on request when the dump was
@@ -62,9 +46,7 @@ public:
 
     // Written by the wizard before proceed(); read by the run only after it.
     bool eraseAfterRead = false;
-    bool nmeaOutput = false;
-    // GPX 1.1 instead of KML or NMEA; it wins over nmeaOutput.
-    bool gpxOutput = false;
+    TrackFormat trackFormat = TrackFormat::Kml;
     CWStr outputPath;
     // Optional, for keeping the raw log: receives every byte read from the
     // port during the dump, in arrival order (the bytes of a read after the
@@ -75,8 +57,7 @@ public:
 
     // Read-only views of the last run, read after its final report.
     const TrackStore& store() const { return trackStore; }
-    const DumpCompleteness& completeness() const { return dumpCompleteness; }
-    int32_t lastError() const { return errorCode; }
+    const DumpCompleteness& completeness() const { return dumpDecoder.completeness(); }
 
 private:
     static uint32_t threadEntry(void* worker);
@@ -89,10 +70,16 @@ private:
     int32_t requestLog();
     int32_t readDump();
     int32_t checkTracks();
-    int32_t createOutputFile();
     int32_t writeOutputFile();
     int32_t commitRawCopy();
     int32_t eraseDevice();
+    // Reads what arrives and hands it to `take` until that says the phase
+    // is over (true, with the phase's outcome) or nothing the phase waits
+    // for came for `limitMs` since lastActivity (`silenceError`).
+    using Take = bool (TransferWorker::*)(const uint8_t* bytes, uint32_t count, int32_t& outcome);
+    int32_t listen(Take take, uint32_t limitMs, int32_t silenceError);
+    bool takeVersionReply(const uint8_t* bytes, uint32_t count, int32_t& outcome);
+    bool takeDump(const uint8_t* bytes, uint32_t count, int32_t& outcome);
     bool pauseUnlessStopped(uint32_t milliseconds);
     bool sendCommand(const char* command);
     CompletionDetail completionDetail() const;
@@ -102,7 +89,6 @@ private:
     uint32_t notifyMessage = WM_TRANSFER;
     int32_t portNumber = -1;
     SerialPort port;
-    OutputFile outputFile;
     WorkerThread thread;
     AutoResetEvent proceedEvent;
     std::atomic<bool> running{false};
@@ -110,8 +96,7 @@ private:
     int32_t errorCode = 0;
     SentenceAssembler assembler;
     uint32_t lastActivity = 0;
-    DumpProgress dumpProgress;
-    DumpCompleteness dumpCompleteness;
     TrackStore trackStore;
+    DumpDecoder dumpDecoder{assembler, trackStore};
     const TransferTimeLimits limits;
 };

@@ -4,9 +4,14 @@
 #include "output/kml_writer.h"
 #include "output/nmea_writer.h"
 
-bool writeTrack(const TrackStore& store, ByteSink& file, bool nmeaOutput, bool gpxOutput) {
-    if (gpxOutput) {
+bool writeTrack(const TrackStore& store, ByteSink& file, TrackFormat format) {
+    switch (format) {
+    case TrackFormat::Nmea:
+        return writeNmeaTrack(store, file);
+    case TrackFormat::Gpx:
         return writeGpxTrack(store, file);
+    case TrackFormat::Kml:
+        break;
     }
-    return nmeaOutput ? writeNmeaTrack(store, file) : writeKmlTrack(store, file);
+    return writeKmlTrack(store, file);
 }

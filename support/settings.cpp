@@ -4,12 +4,20 @@
 
 namespace {
 
-// GPX shares the NMEA value: an older version reads any number but 0 as NMEA
-// and stores 0 or 1 again, which this version reads back unchanged, so the
-// two versions never disagree about what was chosen last.
-constexpr int32_t kStoredKml = 0;
-constexpr int32_t kStoredNmea = 1;
-constexpr int32_t kStoredGpx = 2;
+// The stored numbers are TrackFormat's. GPX shares the NMEA value: an older
+// version reads any number but 0 as NMEA and stores 0 or 1 again, which this
+// version reads back unchanged, so the two versions never disagree about
+// what was chosen last.
+TrackFormat formatOfStored(int32_t stored) {
+    switch (stored) {
+    case static_cast<int32_t>(TrackFormat::Kml):
+        return TrackFormat::Kml;
+    case static_cast<int32_t>(TrackFormat::Gpx):
+        return TrackFormat::Gpx;
+    default:
+        return TrackFormat::Nmea;
+    }
+}
 
 } // namespace
 
@@ -19,16 +27,12 @@ void ExchangeSettings(Settings& settings, bool save) {
         if (!key.IsOpen())
             return;
         key.WriteDword(u"ComPort", settings.comPort);
-        key.WriteDword(u"Nmea", settings.gpxOutput    ? kStoredGpx
-                                : settings.nmeaOutput ? kStoredNmea
-                                                      : kStoredKml);
+        key.WriteDword(u"Nmea", static_cast<int32_t>(settings.trackFormat));
         key.WriteString(u"Path", settings.outputFolder);
         return;
     }
     settings.comPort = key.ReadDword(u"ComPort", -1);
-    const int32_t format = key.ReadDword(u"Nmea", kStoredKml);
-    settings.gpxOutput = format == kStoredGpx;
-    settings.nmeaOutput = format != kStoredKml && !settings.gpxOutput;
+    settings.trackFormat = formatOfStored(key.ReadDword(u"Nmea", 0));
     key.ReadString(u"Path", settings.outputFolder);
     if (settings.outputFolder[0] == 0)
         documentsFolder(settings.outputFolder);

@@ -1,14 +1,14 @@
 #pragma once
 
+#include "support/track_format.h"
+
 #include <cstdint>
 
 // The three things the wizard remembers per user between runs.
 struct Settings {
     // The chosen port's item data: 0 to 255, 65280 for the placeholder, -1 for none.
     int32_t comPort = -1;
-    // The output format: NMEA text, GPX (which wins), or KML when neither is set.
-    bool nmeaOutput = false;
-    bool gpxOutput = false;
+    TrackFormat trackFormat = TrackFormat::Kml;
     // The folder of the last output file; always terminated.
     char16_t outputFolder[260] = {};
 };

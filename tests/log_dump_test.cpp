@@ -1,5 +1,4 @@
 #include "device/log_dump.h"
-#include "support/report_capture.h"
 #include "tools/common/log_encoder.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -50,16 +50,21 @@ std::unique_ptr<TrackStore> freshStore() {
     return store;
 }
 
-// Feeds sentence texts through the handler and keeps what it reported.
+// Feeds sentence texts through the handler and keeps the progress it gave
+// to report.
 struct Dump {
-    ReportCapture capture;
     std::unique_ptr<TrackStore> store = freshStore();
     DumpProgress progress;
     DumpCompleteness completeness;
+    std::vector<intptr_t> reported;
 
     bool feed(const std::string& sentence) {
-        return handleLogSentence(sentence.c_str(), *store, progress, completeness, capture.target(),
-                                 WM_TRANSFER);
+        int32_t percent = -1;
+        const bool goesOn =
+            handleLogSentence(sentence.c_str(), *store, progress, completeness, percent);
+        if (percent >= 0)
+            reported.push_back(percent);
+        return goesOn;
     }
 
     // The start sentence (none when `announced` is empty), then line n
@@ -71,15 +76,7 @@ struct Dump {
             feed(dataLine(line, {at(static_cast<uint32_t>(line + 1))}));
     }
 
-    std::vector<intptr_t> percentages() {
-        std::vector<intptr_t> values;
-        for (const PostedReport& report : capture.drain()) {
-            EXPECT_EQ(WM_TRANSFER, report.message);
-            EXPECT_EQ(static_cast<uintptr_t>(kReportProgress), report.wParam);
-            values.push_back(report.lParam);
-        }
-        return values;
-    }
+    std::vector<intptr_t> percentages() { return std::exchange(reported, {}); }
 
     const LogRecord& slot(int32_t s) const { return store->records[static_cast<size_t>(s)]; }
 };

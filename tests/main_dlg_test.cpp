@@ -68,7 +68,7 @@ protected:
         if (page == OutputPage) {
             return;
         }
-        view->saveReplies.push_back({u"/tmp/out/track.kml", kKmlFilterIndex});
+        view->saveReplies.push_back({u"/tmp/out/track.kml", TrackFormat::Kml});
         view->ClickPageControl(*wizard, IDC_BROWSE);
         view->Click(*wizard, IDC_NEXT);
         if (page == TransferPage) {
@@ -124,7 +124,7 @@ TEST_F(MainDlgTest, ButtonRulesPerPage) {
             }
         }
         if (row.chooseFile) {
-            view->saveReplies.push_back({u"/tmp/a.kml", kKmlFilterIndex});
+            view->saveReplies.push_back({u"/tmp/a.kml", TrackFormat::Kml});
             view->ClickPageControl(*wizard, IDC_BROWSE);
         }
         ASSERT_EQ(wizard->CurrentPage(), row.page);
@@ -141,11 +141,11 @@ TEST_F(MainDlgTest, ButtonRulesPerPage) {
 TEST_F(MainDlgTest, NextTakesTheFocusOnlyWhenItBecomesEnabled) {
     GoTo(OutputPage);
     EXPECT_EQ(view->focus, IDC_BROWSE);
-    view->saveReplies.push_back({u"/tmp/a.kml", kKmlFilterIndex});
+    view->saveReplies.push_back({u"/tmp/a.kml", TrackFormat::Kml});
     view->ClickPageControl(*wizard, IDC_BROWSE);
     EXPECT_EQ(view->focus, IDC_NEXT);
     view->focus = IDC_BROWSE;
-    view->saveReplies.push_back({u"/tmp/b.kml", kKmlFilterIndex});
+    view->saveReplies.push_back({u"/tmp/b.kml", TrackFormat::Kml});
     view->ClickPageControl(*wizard, IDC_BROWSE);
     EXPECT_EQ(view->focus, IDC_BROWSE) << "Next was enabled already";
 }
@@ -512,35 +512,28 @@ TEST_F(MainDlgTest, TheSaveDialogsTypeDecidesTheFormat) {
     struct Row {
         const char* name;
         const char16_t* path;
-        int32_t filterIndex;
-        bool nmea;
-        bool gpx;
+        TrackFormat format;
         const char16_t* folder;
     };
     const Row rows[] = {
-        {"KML type", u"/data/trip.kml", kKmlFilterIndex, false, false, u"/data"},
-        {"NMEA type with a .kml name is NMEA", u"/data/trip.kml", kNmeaFilterIndex, true, false,
-         u"/data"},
-        {"KML type with a .txt name is KML", u"/data/sub/trip.txt", kKmlFilterIndex, false, false,
-         u"/data/sub"},
-        {"GPX type", u"/data/trip.gpx", kGpxFilterIndex, false, true, u"/data"},
-        {"GPX type with a .kml name is GPX", u"/data/trip.kml", kGpxFilterIndex, false, true,
-         u"/data"},
-        {"a file at the root keeps the root", u"/trip.txt", kNmeaFilterIndex, true, false, u"/"},
-        {"a Windows path", u"C:\\Users\\me\\trip.kml", kKmlFilterIndex, false, false,
-         u"C:\\Users\\me"},
-        {"a Windows drive root", u"C:\\trip.kml", kKmlFilterIndex, false, false, u"C:\\"},
+        {"KML type", u"/data/trip.kml", TrackFormat::Kml, u"/data"},
+        {"NMEA type with a .kml name is NMEA", u"/data/trip.kml", TrackFormat::Nmea, u"/data"},
+        {"KML type with a .txt name is KML", u"/data/sub/trip.txt", TrackFormat::Kml, u"/data/sub"},
+        {"GPX type", u"/data/trip.gpx", TrackFormat::Gpx, u"/data"},
+        {"GPX type with a .kml name is GPX", u"/data/trip.kml", TrackFormat::Gpx, u"/data"},
+        {"a file at the root keeps the root", u"/trip.txt", TrackFormat::Nmea, u"/"},
+        {"a Windows path", u"C:\\Users\\me\\trip.kml", TrackFormat::Kml, u"C:\\Users\\me"},
+        {"a Windows drive root", u"C:\\trip.kml", TrackFormat::Kml, u"C:\\"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         Fresh();
         GoTo(OutputPage);
-        view->saveReplies.push_back({row.path, row.filterIndex});
+        view->saveReplies.push_back({row.path, row.format});
         view->ClickPageControl(*wizard, IDC_BROWSE);
-        EXPECT_EQ(wizard->NmeaOutput(), row.nmea);
-        EXPECT_EQ(wizard->GpxOutput(), row.gpx);
+        EXPECT_EQ(wizard->OutputFormat(), row.format);
         view->ClickPageControl(*wizard, IDC_BROWSE); // cancelled
-        EXPECT_EQ(view->saveRequests.back().filterIndex, row.filterIndex) << "offered again";
+        EXPECT_EQ(view->saveRequests.back().format, row.format) << "offered again";
         EXPECT_EQ(narrow(wizard->SelectedFile().c_str()), narrow(row.path));
         EXPECT_EQ(narrow(view->Text(IDC_OUTPUT_PATH)), narrow(row.path));
         EXPECT_EQ(narrow(wizard->OutputFolder()), narrow(row.folder));
@@ -551,24 +544,24 @@ TEST_F(MainDlgTest, TheSaveDialogsTypeDecidesTheFormat) {
 TEST_F(MainDlgTest, TheSaveDialogStartsFromTheLastChoice) {
     GoTo(OutputPage);
     const std::u16string documents = wizard->OutputFolder();
-    view->saveReplies.push_back({u"/data/trip.txt", kNmeaFilterIndex});
+    view->saveReplies.push_back({u"/data/trip.txt", TrackFormat::Nmea});
     view->ClickPageControl(*wizard, IDC_BROWSE);
     view->ClickPageControl(*wizard, IDC_BROWSE); // cancelled: nothing changes
     ASSERT_EQ(view->saveRequests.size(), 2u);
     EXPECT_EQ(narrow(view->saveRequests[0].path), "");
     EXPECT_EQ(narrow(view->saveRequests[0].initialFolder), narrow(documents))
         << "first: the folder";
-    EXPECT_EQ(view->saveRequests[0].filterIndex, kKmlFilterIndex);
+    EXPECT_EQ(view->saveRequests[0].format, TrackFormat::Kml);
     EXPECT_EQ(narrow(view->saveRequests[1].path), "/data/trip.txt") << "then: the current choice";
     EXPECT_EQ(narrow(view->saveRequests[1].initialFolder), "");
-    EXPECT_EQ(view->saveRequests[1].filterIndex, kNmeaFilterIndex);
+    EXPECT_EQ(view->saveRequests[1].format, TrackFormat::Nmea);
     EXPECT_EQ(narrow(wizard->SelectedFile().c_str()), "/data/trip.txt");
-    EXPECT_TRUE(wizard->NmeaOutput());
+    EXPECT_EQ(wizard->OutputFormat(), TrackFormat::Nmea);
 }
 
 TEST_F(MainDlgTest, OutputOptionsAndTheCheckBoxSurviveARetry) {
     GoTo(OutputPage);
-    view->saveReplies.push_back({u"/data/trip.kml", kKmlFilterIndex});
+    view->saveReplies.push_back({u"/data/trip.kml", TrackFormat::Kml});
     view->ClickPageControl(*wizard, IDC_BROWSE);
     view->checked[IDC_ERASE_CHECK] = true;
     view->Click(*wizard, IDC_PREVIOUS);
@@ -663,7 +656,7 @@ TEST_F(MainDlgTest, SettingsAreLoadedAndSavedHoweverTheWizardEnds) {
         useFreshSettingsStore();
         Fresh();
         GoTo(OutputPage);
-        view->saveReplies.push_back({u"/data/logs/trip.txt", kNmeaFilterIndex});
+        view->saveReplies.push_back({u"/data/logs/trip.txt", TrackFormat::Nmea});
         view->ClickPageControl(*wizard, IDC_BROWSE);
         perform(*view, *wizard, {row.leave});
         wizard.reset();
@@ -671,7 +664,7 @@ TEST_F(MainDlgTest, SettingsAreLoadedAndSavedHoweverTheWizardEnds) {
         Fresh();
         Start();
         EXPECT_EQ(wizard->ComPort(), kAbsentPort);
-        EXPECT_TRUE(wizard->NmeaOutput());
+        EXPECT_EQ(wizard->OutputFormat(), TrackFormat::Nmea);
         EXPECT_EQ(narrow(wizard->OutputFolder()), "/data/logs");
         EXPECT_TRUE(wizard->SelectedFile().IsEmpty()) << "the file itself is not remembered";
         wizard.reset();

@@ -49,7 +49,7 @@ Settings loaded() {
 Settings sample() {
     Settings settings;
     settings.comPort = 97;
-    settings.nmeaOutput = true;
+    settings.trackFormat = TrackFormat::Nmea;
     std::u16string folder = u"/data/Spuren; Ö,\"x\" ";
     folder.copy(settings.outputFolder, folder.size());
     return settings;
@@ -92,7 +92,7 @@ TEST(SettingsPosix, ReadsWhatTheFileSaysOrTheDefault) {
         writeFile(settingsFile(), c.file);
         const Settings settings = loaded();
         EXPECT_EQ(settings.comPort, c.comPort);
-        EXPECT_EQ(settings.nmeaOutput, c.nmeaOutput);
+        EXPECT_EQ(settings.trackFormat == TrackFormat::Nmea, c.nmeaOutput);
         EXPECT_EQ(utf8(settings.outputFolder), c.folder ? c.folder : home().string());
     }
 }

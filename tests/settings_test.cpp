@@ -72,7 +72,7 @@ TEST(Settings, LoadsStoredValuesOrTheirDefaults) {
         const std::u16string folder =
             c.folder() == kDocuments ? expectedDocumentsFolder() : c.folder();
         EXPECT_EQ(settings.comPort, c.comPort);
-        EXPECT_EQ(settings.nmeaOutput, c.nmeaOutput);
+        EXPECT_EQ(settings.trackFormat == TrackFormat::Nmea, c.nmeaOutput);
         EXPECT_EQ(shown(settings.outputFolder), shown(folder));
     }
 }
@@ -83,23 +83,21 @@ TEST(Settings, TheNmeaValueHoldsTheFormat) {
     struct Case {
         const char* name;
         uint32_t stored;
-        bool nmeaOutput;
-        bool gpxOutput;
+        TrackFormat format;
         uint32_t savedBack;
     };
     const Case cases[] = {
-        {"0 is KML", 0, false, false, 0},
-        {"1 is NMEA", 1, true, false, 1},
-        {"2 is GPX", 2, false, true, 2},
-        {"3 is NMEA, as for an older version", 3, true, false, 1},
+        {"0 is KML", 0, TrackFormat::Kml, 0},
+        {"1 is NMEA", 1, TrackFormat::Nmea, 1},
+        {"2 is GPX", 2, TrackFormat::Gpx, 2},
+        {"3 is NMEA, as for an older version", 3, TrackFormat::Nmea, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         useFreshSettingsStore();
         storeNumber(u"Nmea", c.stored);
         Settings settings = loaded();
-        EXPECT_EQ(settings.nmeaOutput, c.nmeaOutput);
-        EXPECT_EQ(settings.gpxOutput, c.gpxOutput);
+        EXPECT_EQ(settings.trackFormat, c.format);
         ExchangeSettings(settings, true);
         EXPECT_EQ(storedNumber(u"Nmea"), c.savedBack);
     }
@@ -132,7 +130,7 @@ TEST(Settings, SavesInTheStoredFormsAndLoadsThemBack) {
         useFreshSettingsStore();
         Settings settings;
         settings.comPort = c.comPort;
-        settings.nmeaOutput = c.nmeaOutput;
+        settings.trackFormat = c.nmeaOutput ? TrackFormat::Nmea : TrackFormat::Kml;
         c.folder.copy(settings.outputFolder, c.folder.size());
         ExchangeSettings(settings, true);
         EXPECT_EQ(storedNumber(u"ComPort"), c.storedComPort);
@@ -141,7 +139,7 @@ TEST(Settings, SavesInTheStoredFormsAndLoadsThemBack) {
 
         const Settings back = loaded();
         EXPECT_EQ(back.comPort, c.comPort);
-        EXPECT_EQ(back.nmeaOutput, c.nmeaOutput);
+        EXPECT_EQ(back.trackFormat == TrackFormat::Nmea, c.nmeaOutput);
         EXPECT_EQ(shown(back.outputFolder),
                   shown(c.folder.empty() ? expectedDocumentsFolder() : c.folder));
     }

@@ -127,7 +127,7 @@ public:
         while (nextReport(report)) {
             if (report.wParam == kReportDeviceFound) {
                 sleepMs(options.goAheadDelayMs);
-                worker.nmeaOutput = options.nmea;
+                worker.trackFormat = options.nmea ? TrackFormat::Nmea : TrackFormat::Kml;
                 worker.eraseAfterRead = options.erase;
                 worker.outputPath = widePath(options.path.empty() ? outputPath : options.path);
                 worker.proceed();
@@ -139,7 +139,6 @@ public:
         }
         result.elapsedMs = ticksBetween(start, tickCount());
         worker.joinTransfer();
-        result.lastError = worker.lastError();
         result.stillRunning = worker.isRunning();
         return result;
     }

@@ -66,7 +66,7 @@ public:
         while (reports.waitNext(report, 30000)) {
             run.reports.push_back(report);
             if (report.wParam == kReportDeviceFound) {
-                worker.nmeaOutput = options.nmea;
+                worker.trackFormat = options.nmea ? TrackFormat::Nmea : TrackFormat::Kml;
                 worker.eraseAfterRead = options.erase;
                 worker.outputPath = widePath(options.path.empty() ? outputPath() : options.path);
                 worker.proceed();
@@ -78,7 +78,6 @@ public:
         }
         run.elapsedMs = ticksBetween(start, tickCount());
         worker.joinTransfer();
-        run.lastError = worker.lastError();
         run.stillRunning = worker.isRunning();
         sleepMs(100); // lets the simulator log a command still in flight
         run.commands = reportedCommands(simulator.commands());

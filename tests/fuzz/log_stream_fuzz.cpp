@@ -1,19 +1,12 @@
-// Random device bytes through sentence assembly and the log-dump handler:
-// nothing may crash, read out of bounds or leave the store inconsistent.
-#include "device/log_dump.h"
-#include "device/report_queue.h"
-#include "device/sentence_assembler.h"
+// Random device bytes through the dump decoder, as a live dump and as a saved
+// file: nothing may crash, read out of bounds or leave the store
+// inconsistent.
+#include "device/dump_decoder.h"
 
 #include <cstddef>
 #include <cstdint>
 
 namespace {
-
-void drain(ReportQueue& queue) {
-    PostedReport report;
-    while (queue.tryTake(report)) {
-    }
-}
 
 void checkStore(const TrackStore& store) {
     if (store.startIndex < -1 || store.startIndex >= TrackStore::kSlots)
@@ -26,19 +19,20 @@ void checkStore(const TrackStore& store) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static TrackStore store;
-    static ReportQueue queue;
-    store.clear();
-    DumpProgress progress;
-    DumpCompleteness completeness;
-    SentenceAssembler assembler;
-    for (size_t i = 0; i < size; ++i) {
-        if (!assembler.feedByte(data[i]))
-            continue;
-        const char* sentence = assembler.text();
-        if (isLogSentence(sentence))
-            handleLogSentence(sentence, store, progress, completeness, &queue, WM_TRANSFER);
+    for (const DumpDecoder::LineEnds lineEnds :
+         {DumpDecoder::LineEnds::Wire, DumpDecoder::LineEnds::Saved}) {
+        store.clear();
+        SentenceAssembler assembler;
+        DumpDecoder decoder(assembler, store, lineEnds);
+        const auto count = static_cast<uint32_t>(size);
+        for (uint32_t used = 0; used < count;) {
+            const DumpStep step = decoder.feed(data + used, count - used);
+            used += step.consumed;
+            if (step.consumed == 0 || step.percent > 100 || step.percent < -1)
+                __builtin_trap();
+        }
+        decoder.finish();
+        checkStore(store);
     }
-    checkStore(store);
-    drain(queue);
     return 0;
 }

@@ -24,7 +24,7 @@ QString settingsPath() {
 Settings withPath(int32_t comPort, bool nmea, const std::u16string& folder) {
     Settings settings;
     settings.comPort = comPort;
-    settings.nmeaOutput = nmea;
+    settings.trackFormat = nmea ? TrackFormat::Nmea : TrackFormat::Kml;
     folder.copy(settings.outputFolder, folder.size());
     return settings;
 }
@@ -64,7 +64,7 @@ TEST(SettingsQSettings, WeReadWhatQSettingsWrites) {
         Settings settings;
         ExchangeSettings(settings, false);
         EXPECT_EQ(settings.comPort, -1);
-        EXPECT_TRUE(settings.nmeaOutput);
+        EXPECT_EQ(settings.trackFormat, TrackFormat::Nmea);
         EXPECT_EQ(utf8FromUtf16(settings.outputFolder), utf8FromUtf16(path));
         ExchangeSettings(settings, true);
         QSettings qt(settingsPath(), QSettings::IniFormat);
@@ -91,7 +91,7 @@ TEST(SettingsQSettings, BothReadHandWrittenFilesAlike) {
         ExchangeSettings(settings, false);
         QSettings before(settingsPath(), QSettings::IniFormat);
         EXPECT_EQ(settings.comPort, before.value("ComPort", -1).toInt());
-        EXPECT_EQ(settings.nmeaOutput, before.value("Nmea", 0).toInt() != 0);
+        EXPECT_EQ(settings.trackFormat == TrackFormat::Nmea, before.value("Nmea", 0).toInt() != 0);
         EXPECT_EQ(utf8FromUtf16(settings.outputFolder),
                   before.value("Path").toString().toStdString());
 

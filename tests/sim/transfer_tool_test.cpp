@@ -313,7 +313,7 @@ int runWizard(const SimulatorProcess& sim, const std::string& out, const std::st
     view.Click(*wizard, IDC_NEXT);
     view.SelectPort(*wizard, sim.portNumber());
     view.Click(*wizard, IDC_NEXT);
-    view.saveReplies.push_back({std::u16string(out.begin(), out.end()), kKmlFilterIndex});
+    view.saveReplies.push_back({std::u16string(out.begin(), out.end()), TrackFormat::Kml});
     view.checked[IDC_ERASE_CHECK] = options.find("--erase") != std::string::npos;
     view.yesNoAnswers = {true};
     PostedReport report{};

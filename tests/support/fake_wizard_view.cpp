@@ -131,15 +131,14 @@ WindowHandle FakeWizardView::ReportTarget() {
 
 bool FakeWizardView::AskSaveFile(SaveFileRequest& request) {
     saveRequests.push_back({request.path.c_str(),
-                            request.initialFolder ? request.initialFolder : u"",
-                            request.filterIndex});
+                            request.initialFolder ? request.initialFolder : u"", request.format});
     if (saveReplies.empty()) {
         return false;
     }
     const SaveReply reply = saveReplies.front();
     saveReplies.pop_front();
     request.path = CWStr(reply.path.c_str());
-    request.filterIndex = reply.filterIndex;
+    request.format = reply.format;
     return true;
 }
 

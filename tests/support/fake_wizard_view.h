@@ -97,7 +97,7 @@ public:
     std::deque<bool> yesNoAnswers;
     struct SaveReply {
         std::u16string path;
-        int32_t filterIndex;
+        TrackFormat format;
     };
     std::deque<SaveReply> saveReplies;
 
@@ -109,7 +109,7 @@ public:
     struct SaveAsked {
         std::u16string path;
         std::u16string initialFolder; // empty when none was given
-        int32_t filterIndex;
+        TrackFormat format;
     };
     std::vector<SaveAsked> saveRequests;
     // Run while the question or the message is displayed, as a report that

@@ -55,7 +55,6 @@ struct ObservedRun {
     std::vector<PostedReport> reports; // in posting order, the final one last
     bool ended = false;                // a final report came in time
     uint32_t elapsedMs = 0;            // from startTransfer to the final report
-    int32_t lastError = 0;
     bool stillRunning = false;
     std::vector<std::string> commands; // as the device received them: "$PZOR,V"
     bool fileExists = false;

@@ -52,7 +52,7 @@ protected:
         while (reports.waitNext(report, 30000)) {
             outcome.reports.push_back(report);
             if (report.wParam == kReportDeviceFound) {
-                worker.nmeaOutput = nmea;
+                worker.trackFormat = nmea ? TrackFormat::Nmea : TrackFormat::Kml;
                 worker.eraseAfterRead = erase;
                 worker.outputPath = path;
                 worker.proceed();
@@ -64,7 +64,6 @@ protected:
         }
         outcome.elapsedMs = tickCount() - start;
         worker.joinTransfer();
-        outcome.lastError = worker.lastError();
         outcome.stillRunning = worker.isRunning();
         return outcome;
     }

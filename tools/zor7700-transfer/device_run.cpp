@@ -13,13 +13,9 @@
 
 namespace {
 
-// The wizard's "Internal Error #033." for a run that could not even start.
-constexpr int32_t kErrorNoRun = 6;
-
 // Hands the output options over and lets the run read the log.
 void goAhead(TransferWorker& worker, const TransferOptions& options, OutputFile* raw) {
-    worker.nmeaOutput = options.nmeaOutput;
-    worker.gpxOutput = options.gpxOutput;
+    worker.trackFormat = options.trackFormat;
     worker.eraseAfterRead = options.erase;
     worker.outputPath = textFromUtf8(options.outputPath);
     worker.rawDumpSink = raw;

@@ -19,9 +19,9 @@ bool readPort(const std::string& text, int32_t& port) {
     return number <= kHighestPort;
 }
 
-bool setOutput(TransferOptions& options, const std::string& path, bool nmea) {
+bool setOutput(TransferOptions& options, const std::string& path, TrackFormat format) {
     options.outputPath = path;
-    options.nmeaOutput = nmea;
+    options.trackFormat = format;
     return !path.empty();
 }
 
@@ -44,14 +44,13 @@ const OptionRow kOptions[] = {
          return !v.empty();
      }},
     {"--kml", "FILE", "write the track as a KML document",
-     [](TransferOptions& o, const std::string& v) { return setOutput(o, v, false); }, true},
+     [](TransferOptions& o, const std::string& v) { return setOutput(o, v, TrackFormat::Kml); },
+     true},
     {"--nmea", "FILE", "write the track as NMEA text ($GPGGA and $GPRMC)",
-     [](TransferOptions& o, const std::string& v) { return setOutput(o, v, true); }, true},
+     [](TransferOptions& o, const std::string& v) { return setOutput(o, v, TrackFormat::Nmea); },
+     true},
     {"--gpx", "FILE", "write the track as a GPX 1.1 document",
-     [](TransferOptions& o, const std::string& v) {
-         o.gpxOutput = setOutput(o, v, false);
-         return o.gpxOutput;
-     },
+     [](TransferOptions& o, const std::string& v) { return setOutput(o, v, TrackFormat::Gpx); },
      true},
     {"--erase", nullptr,
      "erase the logger's memory once the whole log is safely written\n"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/track_format.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,8 +12,7 @@ struct TransferOptions {
     int32_t portNumber = -1;
     std::string capturePath;
     std::string outputPath;
-    bool nmeaOutput = false;
-    bool gpxOutput = false;
+    TrackFormat trackFormat = TrackFormat::Kml;
     bool erase = false;
     std::string rawPath;
     bool listPorts = false;
