@@ -1,7 +1,7 @@
 #include "app/main_dlg.h"
 
-#include "app/error_text.h"
 #include "app/file_path.h"
+#include "device/transfer_texts.h"
 #include "resources/resource_ids.h"
 
 #include <memory>
@@ -16,8 +16,6 @@ constexpr int32_t kCaptionKeep = 31;
 
 constexpr const char16_t* kNextText = u"&Next";
 constexpr const char16_t* kFinishText = u"&Finish";
-constexpr const char16_t* kErasedText =
-    u"Output file successfully created.\n\nDevice memory erased.";
 constexpr const char16_t* kLeaveQuestion =
     u"Log-Data is currently read from the device.\nExit anyway?";
 constexpr const char16_t* kPowerCycleText =
@@ -357,9 +355,7 @@ bool CMainDlg::OnTransferReport(uintptr_t wParam, intptr_t lParam) {
     switch (wParam) {
     case kReportComplete:
         ShowPage(SuccessPage);
-        if (lParam == kCompleteMemoryErased) {
-            view.SetText(IDC_SUCCESS_HEADING, kErasedText);
-        }
+        view.SetText(IDC_SUCCESS_HEADING, CompletionText(lParam == kCompleteMemoryErased));
         UpdateButtons();
         transferState = Idle;
         // The run has ended, so its dump record is final and ours to read.

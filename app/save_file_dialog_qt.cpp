@@ -1,7 +1,5 @@
 #include "app/save_file_dialog_qt.h"
 
-#include "app/error_text.h"
-
 #include <QFileInfo>
 #include <QMessageBox>
 
@@ -11,6 +9,9 @@
 namespace {
 
 constexpr int32_t kTypeCount = static_cast<int32_t>(std::size(kSaveFileTypes));
+// Under the path of a refused file; the Windows dialog words its own.
+constexpr const char16_t* kReadOnlyTargetText =
+    u"This file or its folder is read-only.\nTry again with a different file name.";
 
 // Without any write bit a file or folder counts as read-only, as a Windows
 // file with the read-only attribute does, even for a user the system would
@@ -63,7 +64,7 @@ void SaveFileDialog::accept() {
         !isWritableTarget(files.constFirst())) {
         QMessageBox box(QMessageBox::Warning, QString::fromUtf16(kMessageCaption),
                         files.constFirst() + QStringLiteral("\n") +
-                            QString::fromUtf16(ReadOnlyTargetText()),
+                            QString::fromUtf16(kReadOnlyTargetText),
                         QMessageBox::Ok, this);
         box.exec();
         return;

@@ -2,7 +2,7 @@
 // COM links to pseudo-terminals, and the worker's reports through the queue.
 #include "app/main_dlg.h"
 
-#include "app/error_text.h"
+#include "device/transfer_texts.h"
 
 #include "resources/resource_ids.h"
 #include "support/fake_wizard_view.h"

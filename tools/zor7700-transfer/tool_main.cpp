@@ -7,7 +7,7 @@
 #include "progress_display.h"
 #include "transfer_options.h"
 
-#include "app/error_text.h"
+#include "device/transfer_texts.h"
 #include "device/transfer_worker.h"
 #include "support/utf8_text.h"
 #include "tools/common/port_list_print.h"
@@ -29,11 +29,10 @@ void printText(FILE* stream, const CWStr& text) {
 void reportOutcome(const TransferOptions& options, const RunOutcome& outcome) {
     switch (outcome.code) {
     case kErrorNone:
-        std::fprintf(stderr, "Output file successfully created.%s\n",
-                     outcome.erased ? "\n\nDevice memory erased." : "");
+        printText(stderr, CWStr(CompletionText(outcome.erased)));
         break;
     case kExitIncompleteDump:
-        std::fprintf(stderr, "Output file successfully created.\n");
+        printText(stderr, CWStr(CompletionText(false)));
         printText(stderr, IncompleteDumpWarning(outcome.dump));
         break;
     case kExitNoCapture:

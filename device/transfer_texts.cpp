@@ -1,4 +1,4 @@
-#include "app/error_text.h"
+#include "device/transfer_texts.h"
 
 #include <iterator>
 
@@ -21,10 +21,15 @@ constexpr const char16_t* kErrorTexts[] = {
 };
 constexpr const char16_t* kUnknownErrorText =
     u"Internal Error #032.\n\nPlease contact ZOR support.";
-constexpr const char16_t* kReadOnlyTargetText =
-    u"This file or its folder is read-only.\nTry again with a different file name.";
+constexpr const char16_t* kCompletionText = u"Output file successfully created.";
+constexpr const char16_t* kErasedCompletionText =
+    u"Output file successfully created.\n\nDevice memory erased.";
 
 } // namespace
+
+const char16_t* CompletionText(bool erased) {
+    return erased ? kErasedCompletionText : kCompletionText;
+}
 
 const char16_t* ErrorText(int32_t code) {
     // Compared unsigned, so negative codes fall to the last text.
@@ -49,8 +54,4 @@ CWStr IncompleteDumpWarning(const DumpCompleteness& dump) {
     text.Append(u"\n\nThe output file holds the positions that did arrive. The device memory was "
                 u"kept: transfer again to get the missing positions.");
     return text;
-}
-
-const char16_t* ReadOnlyTargetText() {
-    return kReadOnlyTargetText;
 }
