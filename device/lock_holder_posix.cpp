@@ -1,4 +1,4 @@
-#include "device/lock_holder.h"
+#include "device/lock_holder_posix.h"
 
 #include <cstdio>
 #include <fstream>

@@ -1,6 +1,6 @@
-#include "device/port_open_failure.h"
+#include "device/port_open_failure_posix.h"
 
-#include "device/lock_holder.h"
+#include "device/lock_holder_posix.h"
 #include "device/serial_port.h"
 
 #include <array>

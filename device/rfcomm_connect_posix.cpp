@@ -1,4 +1,4 @@
-#include "device/rfcomm_connect.h"
+#include "device/rfcomm_connect_posix.h"
 
 #include "device/worker_platform.h"
 

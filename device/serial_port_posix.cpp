@@ -1,11 +1,11 @@
 #include "device/serial_port.h"
 
-#include "device/bluetooth_ports.h"
-#include "device/com_port_map.h"
-#include "device/lock_holder.h"
-#include "device/port_open_failure.h"
-#include "device/rfcomm_connect.h"
-#include "device/uucp_lock.h"
+#include "support/bluetooth_ports_posix.h"
+#include "support/com_port_map_posix.h"
+#include "device/lock_holder_posix.h"
+#include "device/port_open_failure_posix.h"
+#include "device/rfcomm_connect_posix.h"
+#include "device/uucp_lock_posix.h"
 #include "device/worker_platform.h"
 
 #include <algorithm>

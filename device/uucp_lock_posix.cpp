@@ -1,4 +1,4 @@
-#include "device/uucp_lock.h"
+#include "device/uucp_lock_posix.h"
 
 #include <cerrno>
 #include <climits>

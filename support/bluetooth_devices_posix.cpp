@@ -1,4 +1,4 @@
-#include "support/bluetooth_devices.h"
+#include "support/bluetooth_devices_posix.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "support/port_list_posix.h"
 
-#include "device/bluetooth_ports.h"
+#include "support/bluetooth_ports_posix.h"
 #include "support/utf8_text.h"
 
 #include <cstdlib>

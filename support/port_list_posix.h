@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device/com_port_map.h"
-#include "support/bluetooth_devices.h"
+#include "support/com_port_map_posix.h"
+#include "support/bluetooth_devices_posix.h"
 #include "support/port_list.h"
 
 #include <vector>
@@ -9,7 +9,7 @@
 // Refresh against given /dev, /sys and user-port folders: every COM number
 // that opens a present device, described by what sysfs knows of it, the
 // description ending with the device path; then the `paired` loggers under
-// their Bluetooth numbers (device/bluetooth_ports.h), described as
+// their Bluetooth numbers (support/bluetooth_ports_posix.h), described as
 // "Bluetooth <address> <name>", so that the 79-character cut of the port
 // page can only shorten the name.
 bool refreshPortList(PortList& ports, const ComPortRoots& roots,

@@ -1,4 +1,4 @@
-#include "device/bluetooth_ports.h"
+#include "support/bluetooth_ports_posix.h"
 
 #include "support/fake_port_tree_posix.h"
 

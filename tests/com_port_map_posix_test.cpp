@@ -1,4 +1,4 @@
-#include "device/com_port_map.h"
+#include "support/com_port_map_posix.h"
 
 #include "support/fake_port_tree_posix.h"
 

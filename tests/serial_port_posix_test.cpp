@@ -1,7 +1,7 @@
 #include "device/serial_port.h"
 
-#include "device/rfcomm_connect.h"
-#include "device/uucp_lock.h"
+#include "device/rfcomm_connect_posix.h"
+#include "device/uucp_lock_posix.h"
 #include "device/worker_platform.h"
 #include "support/pseudo_terminal_posix.h"
 #include "support/temp_folder.h"

@@ -1,6 +1,6 @@
 #include "device/transfer_worker.h"
 
-#include "device/rfcomm_connect.h"
+#include "device/rfcomm_connect_posix.h"
 #include "device/worker_platform.h"
 #include "support/fast_limits.h"
 #include "support/pseudo_terminal_posix.h"

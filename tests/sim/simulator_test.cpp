@@ -1,7 +1,7 @@
 // The simulator as a program sees it: through its pseudo-terminal, started
 // with a private HOME for every case.
 #include "pty_client.h"
-#include "device/com_port_map.h"
+#include "support/com_port_map_posix.h"
 #include "support/simulator_process_posix.h"
 #include "tools/common/log_encoder.h"
 

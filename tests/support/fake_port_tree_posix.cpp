@@ -1,7 +1,7 @@
 #include "support/fake_port_tree_posix.h"
 
-#include "device/bluetooth_ports.h"
-#include "device/link_owner_mark.h"
+#include "support/bluetooth_ports_posix.h"
+#include "support/link_owner_mark_posix.h"
 
 #include <filesystem>
 #include <fstream>

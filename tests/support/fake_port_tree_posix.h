@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/com_port_map.h"
+#include "support/com_port_map_posix.h"
 #include "support/temp_folder.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "support/pseudo_terminal_posix.h"
 
-#include "device/uucp_lock.h"
+#include "device/uucp_lock_posix.h"
 
 #include <cstdlib>
 #include <filesystem>

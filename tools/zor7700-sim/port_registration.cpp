@@ -1,7 +1,7 @@
 #include "port_registration.h"
 
-#include "device/bluetooth_ports.h"
-#include "device/link_owner_mark.h"
+#include "support/bluetooth_ports_posix.h"
+#include "support/link_owner_mark_posix.h"
 #include "support/atomic_file_posix.h"
 
 #include <cerrno>

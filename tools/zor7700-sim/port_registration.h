@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/com_port_map.h"
+#include "support/com_port_map_posix.h"
 
 #include <cstdint>
 #include <string>
@@ -9,7 +9,7 @@
 // Makes the pseudo-terminal known under a COM number: the link comN in the
 // user's ports folder and, on request, the link comN in a Wine prefix's
 // dosdevices folder (Wine opens \\.\COMn through it). Each link carries an
-// owner mark (device/link_owner_mark.h) while the simulator runs, so a link
+// owner mark (support/link_owner_mark_posix.h) while the simulator runs, so a link
 // that outlives a killed simulator is never taken for a port. Every link
 // made is removed again by remove() or on destruction.
 class PortRegistration {

@@ -1,6 +1,6 @@
 #include "pty_port.h"
 
-#include "device/lock_holder.h"
+#include "device/lock_holder_posix.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "device/com_port_map.h"
+#include "support/com_port_map_posix.h"
 
-#include "device/link_owner_mark.h"
+#include "support/link_owner_mark_posix.h"
 #include "support/port_list.h"
 
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "device/link_owner_mark.h"
+#include "support/link_owner_mark_posix.h"
 
 #include <string>
 
