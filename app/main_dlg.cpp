@@ -242,7 +242,9 @@ void CMainDlg::OnBrowse() {
     selectedFile = request.path;
     copyFolderOf(selectedFile, settings.outputFolder);
     view.SetText(IDC_OUTPUT_PATH, selectedFile);
-    UpdateButtons();
+    // With a file chosen the user goes on: Enter then presses Next rather
+    // than opening the dialog again.
+    UpdateButtons(true);
 }
 
 void CMainDlg::ShowPage(int32_t page) {
@@ -251,7 +253,7 @@ void CMainDlg::ShowPage(int32_t page) {
     view.SetPageVisible(currentPage, true);
 }
 
-void CMainDlg::UpdateButtons() {
+void CMainDlg::UpdateButtons(bool fileChosen) {
     view.SetText(IDC_NEXT, currentPage == SuccessPage ? kFinishText : kNextText);
     bool previousAllowed = currentPage > WelcomePage && currentPage != SuccessPage;
     bool nextAllowed = currentPage <= SuccessPage;
@@ -293,7 +295,7 @@ void CMainDlg::UpdateButtons() {
         }
         return id != 0 && view.IsControlEnabled(id);
     };
-    PlaceFocus(canTakeFocus, nextAllowed && !nextWasEnabled);
+    PlaceFocus(canTakeFocus, nextAllowed && (fileChosen || !nextWasEnabled));
     for (const ButtonState& button : buttons) {
         if (!button.enabled) {
             view.EnableControl(button.id, false);
@@ -301,7 +303,7 @@ void CMainDlg::UpdateButtons() {
     }
 }
 
-void CMainDlg::PlaceFocus(const std::function<bool(int32_t)>& canTakeFocus, bool nextNowEnabled) {
+void CMainDlg::PlaceFocus(const std::function<bool(int32_t)>& canTakeFocus, bool nextTakesFocus) {
     const auto pageHome = [&] {
         const PageFocus& page = kPageFocus[currentPage];
         for (const int32_t id :
@@ -316,7 +318,7 @@ void CMainDlg::PlaceFocus(const std::function<bool(int32_t)>& canTakeFocus, bool
     int32_t target = focused;
     if (currentPage != focusPage) {
         target = pageHome();
-    } else if (nextNowEnabled && focused != IDC_PORT_COMBO) {
+    } else if (nextTakesFocus && focused != IDC_PORT_COMBO) {
         // Next takes the focus once the user can go on, but the port list
         // keeps it while the user moves through it with the arrow keys.
         target = IDC_NEXT;
