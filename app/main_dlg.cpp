@@ -63,6 +63,8 @@ CMainDlg::~CMainDlg() {
 
 bool CMainDlg::OnInit() {
     view.CreatePages(hwnd);
+    // The heading's text is the core's, written before any page shows.
+    view.SetText(IDC_SUCCESS_HEADING, CompletionText(false));
     AppendVersionToCaption();
     currentPage = WelcomePage;
     ShowPage(WelcomePage);
@@ -236,7 +238,9 @@ void CMainDlg::OnBrowse() {
     selectedFile = request.path;
     copyFolderOf(selectedFile, settings.outputFolder);
     view.SetText(IDC_OUTPUT_PATH, selectedFile);
-    UpdateButtons();
+    // With a file chosen the user goes on: Enter then presses Next rather
+    // than opening the dialog again.
+    UpdateButtons(true);
 }
 
 void CMainDlg::ShowPage(int32_t page) {
@@ -245,7 +249,7 @@ void CMainDlg::ShowPage(int32_t page) {
     view.SetPageVisible(currentPage, true);
 }
 
-void CMainDlg::UpdateButtons() {
+void CMainDlg::UpdateButtons(bool fileChosen) {
     view.SetText(IDC_NEXT, currentPage == SuccessPage ? kFinishText : kNextText);
     bool previousAllowed = currentPage > WelcomePage && currentPage != SuccessPage;
     bool nextAllowed = currentPage <= SuccessPage;
@@ -287,7 +291,7 @@ void CMainDlg::UpdateButtons() {
         }
         return id != 0 && view.IsControlEnabled(id);
     };
-    PlaceFocus(canTakeFocus, nextAllowed && !nextWasEnabled);
+    PlaceFocus(canTakeFocus, nextAllowed && (fileChosen || !nextWasEnabled));
     for (const ButtonState& button : buttons) {
         if (!button.enabled) {
             view.EnableControl(button.id, false);
@@ -295,7 +299,7 @@ void CMainDlg::UpdateButtons() {
     }
 }
 
-void CMainDlg::PlaceFocus(const std::function<bool(int32_t)>& canTakeFocus, bool nextNowEnabled) {
+void CMainDlg::PlaceFocus(const std::function<bool(int32_t)>& canTakeFocus, bool nextTakesFocus) {
     const auto pageHome = [&] {
         const PageFocus& page = kPageFocus[currentPage];
         for (const int32_t id :
@@ -310,7 +314,7 @@ void CMainDlg::PlaceFocus(const std::function<bool(int32_t)>& canTakeFocus, bool
     int32_t target = focused;
     if (currentPage != focusPage) {
         target = pageHome();
-    } else if (nextNowEnabled && focused != IDC_PORT_COMBO) {
+    } else if (nextTakesFocus && focused != IDC_PORT_COMBO) {
         // Next takes the focus once the user can go on, but the port list
         // keeps it while the user moves through it with the arrow keys.
         target = IDC_NEXT;

@@ -41,7 +41,9 @@ public:
     void OnPrevious();
     void OnBrowse();
     void ShowPage(int32_t page);
-    void UpdateButtons();
+    // Enables the frame's buttons for the page and places the focus;
+    // `fileChosen` after the save dialog returned a file.
+    void UpdateButtons(bool fileChosen = false);
     void FillPortCombo();
     // A worker report; false only while Closing (the report is dropped).
     bool OnTransferReport(uintptr_t wParam, intptr_t lParam);
@@ -65,10 +67,11 @@ private:
     // The item data of the port list's selection; -1 for none.
     int32_t SelectedPortData();
     // Puts the focus where it belongs: on the page's first choice after a
-    // page change (see kPageFocus), on Next when it has just become enabled,
-    // and away from a control that cannot hold it; `canTakeFocus` answers
-    // with the buttons' new states.
-    void PlaceFocus(const std::function<bool(int32_t)>& canTakeFocus, bool nextNowEnabled);
+    // page change (see kPageFocus), on Next when it has just become enabled
+    // or a file has just been chosen (`nextTakesFocus`), and away from a
+    // control that cannot hold it; `canTakeFocus` answers with the buttons'
+    // new states.
+    void PlaceFocus(const std::function<bool(int32_t)>& canTakeFocus, bool nextTakesFocus);
 
     WizardView& view;
     int32_t transferState = Idle;

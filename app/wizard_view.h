@@ -58,6 +58,24 @@ constexpr TrackFormat formatOfFilterIndex(int32_t index) {
 // The suffix the dialog starts with, before any type is picked.
 constexpr const char16_t* kDefaultSuffix = u"kml";
 
+// What a screen reader says for the controls whose own text does not say
+// what they are (a list, a field, "...", the progress bars), and the page
+// text that describes the control, where one does (a label buddy on
+// toolkits that have them; 0 for none). Every other control, the check box
+// and the page texts among them, is announced by its own text.
+struct AccessibleName {
+    int32_t controlId;
+    const char16_t* name;
+    int32_t labelId;
+};
+constexpr AccessibleName kAccessibleNames[] = {
+    {IDC_PORT_COMBO, u"Bluetooth serial port", IDC_PORT_HEADING},
+    {IDC_OUTPUT_PATH, u"Output file", IDC_OUTPUT_HEADING},
+    {IDC_BROWSE, u"Choose output file", 0},
+    {IDC_CONNECT_PROGRESS, u"Connecting", 0},
+    {IDC_TRANSFER_PROGRESS, u"Transfer progress", 0},
+};
+
 // Caption of the question and message boxes.
 constexpr const char16_t* kMessageCaption = u"ZOR7700Track";
 

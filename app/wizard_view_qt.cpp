@@ -1,5 +1,6 @@
 #include "app/wizard_view_qt.h"
 
+#include "app/accessible_combo_qt.h"
 #include "app/save_file_dialog_qt.h"
 #include "resources/resource_ids.h"
 #include "version.h"
@@ -36,6 +37,7 @@ bool isHeading(int32_t id) {
 } // namespace
 
 QtWizardView::QtWizardView() : heading(headingFont()) {
+    installNamedComboAccessible();
     BuildFrame();
     // Each report wakes the user-interface thread once and is taken there, in
     // posting order, one per wake-up.
@@ -138,6 +140,11 @@ QWidget* QtWizardView::BuildControl(QWidget* parent, const ControlTemplate& cont
         widget->setObjectName(QString::number(control.id));
         controls[control.id] = widget;
     }
+    for (const AccessibleName& entry : kAccessibleNames) {
+        if (entry.controlId == control.id) {
+            widget->setAccessibleName(toQString(entry.name));
+        }
+    }
     return widget;
 }
 
@@ -172,6 +179,13 @@ void QtWizardView::CreatePages(DialogWindow) {
             }
         }
         pages[static_cast<size_t>(index)] = page;
+    }
+    // The page text that asks for a choice labels the control it asks about,
+    // so a screen reader relates the two.
+    for (const AccessibleName& entry : kAccessibleNames) {
+        if (auto* label = qobject_cast<QLabel*>(Control(entry.labelId))) {
+            label->setBuddy(Control(entry.controlId));
+        }
     }
     // Centred on the screen, as a dialog without an owner is.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <oleacc.h>
 #include <shellapi.h>
 
 namespace {
@@ -76,6 +77,38 @@ void Win32WizardView::CreatePages(DialogWindow frameWindow) {
         Send(IDC_HEADING_FIRST + page, WM_SETFONT, reinterpret_cast<WPARAM>(headingFont), TRUE);
     }
     Send(IDC_ERROR_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(headingFont), TRUE);
+    NameControls();
+}
+
+void Win32WizardView::NameControls() {
+    // A list, a field without a label of its own, "..." and a progress bar
+    // say nothing useful by themselves; the names are annotations the
+    // system's accessibility layer hands to a screen reader. Without COM or
+    // the service the wizard works as before, unnamed.
+    if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IAccPropServices, reinterpret_cast<void**>(&accessibility)))) {
+        accessibility = nullptr;
+        return;
+    }
+    for (const AccessibleName& entry : kAccessibleNames) {
+        accessibility->SetHwndPropStr(Control(entry.controlId), static_cast<DWORD>(OBJID_CLIENT),
+                                      CHILDID_SELF, PROPID_ACC_NAME, wide(entry.name));
+    }
+}
+
+void Win32WizardView::ClearControlNames() {
+    if (accessibility == nullptr) {
+        return;
+    }
+    // The annotations live outside the windows; left behind they would
+    // outlast the controls.
+    MSAAPROPID name = PROPID_ACC_NAME;
+    for (const AccessibleName& entry : kAccessibleNames) {
+        accessibility->ClearHwndProps(Control(entry.controlId), static_cast<DWORD>(OBJID_CLIENT),
+                                      CHILDID_SELF, &name, 1);
+    }
+    accessibility->Release();
+    accessibility = nullptr;
 }
 
 void Win32WizardView::SetFrameIcon() {
@@ -88,6 +121,7 @@ void Win32WizardView::SetFrameIcon() {
 }
 
 void Win32WizardView::DestroyPages() {
+    ClearControlNames();
     for (HWND& page : pages) {
         if (page != nullptr) {
             DestroyWindow(page);

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+struct IAccPropServices;
+
 // The wizard's controls as Win32 dialogs: the frame from template 131, the
 // pages as modeless child dialogs at the placeholder, common dialogs and
 // message boxes owned by the frame.
@@ -61,9 +63,14 @@ private:
     HWND Control(int32_t controlId) const;
     LRESULT Send(int32_t controlId, UINT message, WPARAM wParam, LPARAM lParam) const;
     void SetFrameIcon();
+    // The screen reader names of kAccessibleNames, set on the pages'
+    // controls and cleared again before they go.
+    void NameControls();
+    void ClearControlNames();
 
     HWND frame = nullptr;
     std::array<HWND, kPageCount> pages{};
     HFONT headingFont = nullptr;
     HICON icon = nullptr;
+    IAccPropServices* accessibility = nullptr;
 };

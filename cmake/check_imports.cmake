@@ -4,7 +4,8 @@
 cmake_minimum_required(VERSION 3.25)
 set(ZOR_SYSTEM_DLLS
     kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll shell32.dll shlwapi.dll
-    advapi32.dll setupapi.dll version.dll msvcrt.dll ole32.dll oleaut32.dll cfgmgr32.dll)
+    advapi32.dll setupapi.dll version.dll msvcrt.dll ole32.dll oleaut32.dll oleacc.dll
+    cfgmgr32.dll)
 
 if(SKIP_IF_MISSING AND NOT EXISTS ${PROGRAM})
     message(STATUS "${PROGRAM} not built, skipped")

@@ -14,6 +14,7 @@ packages=(
     gpsbabel libxml2-utils zip
     dpkg-dev lintian help2man man-db
     libsystemd-dev dbus python3-dbusmock
+    at-spi2-core python3-pyatspi
 )
 
 missing=()

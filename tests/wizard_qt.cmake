@@ -14,6 +14,14 @@ if(TARGET zor7700track AND TARGET zor7700-sim)
         add_test(NAME wizard_qt_gui
                  COMMAND ${ZOR_XVFB_RUN} -a -s "-screen 0 1024x768x24 -dpi 96" $<TARGET_FILE:wizard_qt_gui_test>)
         set_tests_properties(wizard_qt_gui PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=xcb" TIMEOUT 400)
+
+        # What a screen reader finds, over AT-SPI: Debian's python3-pyatspi
+        # belongs to Debian's Python, whatever python3 comes first on PATH.
+        add_test(NAME wizard_qt_atspi
+                 COMMAND dbus-run-session -- /usr/bin/python3
+                         ${CMAKE_CURRENT_SOURCE_DIR}/gui/wizard_atspi.py
+                         $<TARGET_FILE:zor7700track> $<TARGET_FILE:zor7700-sim>)
+        set_tests_properties(wizard_qt_atspi PROPERTIES TIMEOUT 120)
     endif()
 
     add_test(NAME wizard_qt_without_display

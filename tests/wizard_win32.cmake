@@ -53,8 +53,16 @@ target_link_options(wizard_driver PRIVATE -municode)
 target_link_libraries(wizard_driver PRIVATE user32 gdi32 advapi32)
 add_dependencies(wizard_driver zor7700track)
 
+# Wine's annotation service sets no names; the prefix gets a stand-in that
+# keeps them where the driver can read them back.
+add_library(acc_prop_recorder SHARED ${CMAKE_CURRENT_SOURCE_DIR}/win32/acc_prop_recorder.cpp)
+set_target_properties(acc_prop_recorder PROPERTIES PREFIX "")
+target_link_libraries(acc_prop_recorder PRIVATE user32 uuid)
+add_dependencies(wizard_driver acc_prop_recorder)
+
 add_test(NAME wizard_e2e_prefix_setup
-         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/win32/wine_prefix.sh create ${ZOR_E2E_PREFIX})
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/win32/wine_prefix.sh create ${ZOR_E2E_PREFIX}
+                 Z:$<TARGET_FILE:acc_prop_recorder>)
 add_test(NAME wizard_e2e_prefix_cleanup
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/win32/wine_prefix.sh remove ${ZOR_E2E_PREFIX})
 set_tests_properties(wizard_e2e_prefix_setup PROPERTIES FIXTURES_SETUP wizard_e2e_prefix)

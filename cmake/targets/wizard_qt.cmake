@@ -15,7 +15,7 @@ if(ZOR_BUILD_GUI AND NOT WIN32)
 
     # Everything but the entry point, so the GUI tests can drive the window.
     add_library(zor_wizard_qt STATIC
-        app/dialog_base_qt.cpp app/save_file_dialog_qt.cpp app/wizard_layout_qt.cpp
+        app/accessible_combo_qt.cpp app/dialog_base_qt.cpp app/save_file_dialog_qt.cpp app/wizard_layout_qt.cpp
         app/wizard_view_qt.cpp ${_zor_layouts}
         resources/zor7700track.qrc)
     set_target_properties(zor_wizard_qt PROPERTIES AUTORCC ON)

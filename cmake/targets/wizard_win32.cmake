@@ -32,7 +32,7 @@ file(GLOB ZOR_WIZARD_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/app/*_w
 list(FILTER ZOR_WIZARD_WIN32_SOURCES EXCLUDE REGEX "/main_win32\\.cpp$")
 add_library(zor_wizard_win32 STATIC ${ZOR_WIZARD_WIN32_SOURCES})
 target_link_libraries(zor_wizard_win32 PUBLIC zor_wizard comctl32 comdlg32 version gdi32
-                      user32 shell32)
+                      user32 shell32 ole32 uuid)
 
 add_executable(zor7700track WIN32 ${CMAKE_SOURCE_DIR}/app/main_win32.cpp)
 set_target_properties(zor7700track PROPERTIES OUTPUT_NAME ZOR7700Track)

@@ -321,7 +321,9 @@ TEST_F(WizardQtGuiTest, NmeaChosenByTheFileType) {
     waitFor(OutputPage, QStringLiteral("file chosen"), [this] {
         EXPECT_EQ(control<QLineEdit>(IDC_OUTPUT_PATH)->text().toStdString(),
                   out(QStringLiteral("nmea-track.txt")).toStdString());
-        click(IDC_NEXT);
+        // With a file chosen the focus is on Next, so Enter goes on.
+        expectFocus(IDC_NEXT, "file chosen");
+        press(Qt::Key_Return);
     });
     waitFor(SuccessPage, QStringLiteral("success page"), [this] {
         EXPECT_EQ(control<QLabel>(IDC_SUCCESS_HEADING)->text().toStdString(),

@@ -477,11 +477,44 @@ struct Run {
     std::wstring commands;
 };
 
+// What a screen reader is to say for each control that takes the focus or
+// shows progress, on every page: the name the program gave it, else its own
+// text without the '&' (as the system names a button or a check box).
+void expectSpokenNames() {
+    const struct {
+        int id;
+        const char* name;
+    } names[] = {{IDC_CANCEL, "Cancel"},
+                 {IDC_PREVIOUS, "Previous"},
+                 {IDC_NEXT, "Next"},
+                 {IDC_PORT_COMBO, "Bluetooth serial port"},
+                 {IDC_REFRESH, "Refresh"},
+                 {IDC_CONNECT_PROGRESS, "Connecting"},
+                 {IDC_OUTPUT_PATH, "Output file"},
+                 {IDC_BROWSE, "Choose output file"},
+                 {IDC_ERASE_CHECK, "Erase device memory after transfer"},
+                 {IDC_TRANSFER_PROGRESS, "Transfer progress"},
+                 {IDC_OPEN_FOLDER, "Open Folder"}};
+    for (const auto& expected : names) {
+        // Set by the prefix's stand-in for the annotation service.
+        const auto atom = reinterpret_cast<UINT_PTR>(GetPropW(control(expected.id), L"ZorAccName"));
+        wchar_t buffer[256] = {};
+        std::wstring spoken = atom != 0 && GlobalGetAtomNameW(static_cast<ATOM>(atom), buffer, 256)
+                                  ? buffer
+                                  : textOf(control(expected.id));
+        std::erase(spoken, L'&');
+        expectEqual("name of control " + std::to_string(expected.id), expected.name,
+                    narrow(spoken));
+    }
+    step("every control named");
+}
+
 // Welcome page, port page with the simulator's port chosen, connecting
 // page, output page once the device has answered.
 void walkToOutputPage(const Run& run) {
     startProgram(run.program);
     waitForPage(Welcome);
+    expectSpokenNames();
     expectButtons("welcome page", false, true, true, IDC_NEXT);
     saveScreenshot(frame, L"win32-1-welcome");
     click(IDC_NEXT, "Next");
