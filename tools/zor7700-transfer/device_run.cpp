@@ -31,6 +31,54 @@ void finish(const PostedReport& report, RunOutcome& outcome) {
     outcome.code = report.lParam == kCompleteFromIncompleteDump ? kExitIncompleteDump : kErrorNone;
 }
 
+// One report of the run; true for its final one.
+bool handleReport(const PostedReport& report, TransferWorker& worker,
+                  const TransferOptions& options, OutputFile* raw, ProgressDisplay& display,
+                  RunOutcome& outcome) {
+    switch (report.wParam) {
+    case kReportDeviceFound:
+        display.deviceFound(options.portNumber);
+        goAhead(worker, options, raw);
+        return false;
+    case kReportProgress:
+        display.progress(static_cast<int32_t>(report.lParam));
+        return false;
+    case kReportErasePending:
+        display.erasePending(static_cast<int32_t>(report.lParam / 1000));
+        return false;
+    case kReportComplete:
+    case kReportFailed:
+        finish(report, outcome);
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The reports of a started run up to its final one; a stop asked for on the
+// terminal is passed on once.
+void followRun(TransferWorker& worker, ReportPump& pump, const TransferOptions& options,
+               OutputFile* raw, ProgressDisplay& display, RunOutcome& outcome) {
+    bool stopSent = false;
+    for (bool ended = false; !ended;) {
+        if (interruptRequested() && !stopSent) {
+            stopSent = true;
+            worker.stopTransfer();
+        }
+        PostedReport report{};
+        ended =
+            pump.next(report, 100) && handleReport(report, worker, options, raw, display, outcome);
+    }
+    worker.joinTransfer();
+}
+
+// The wizard's message stays one for every cause; the tool names it.
+void explainPortFailure(const RunOutcome& outcome) {
+    const std::string why = outcome.code == kErrorOpenPort ? lastPortOpenFailure() : std::string();
+    if (!why.empty())
+        std::fprintf(stderr, "zor7700-transfer: %s\n", why.c_str());
+}
+
 } // namespace
 
 RunOutcome runDeviceTransfer(const TransferOptions& options, ProgressDisplay& display,
@@ -50,40 +98,9 @@ RunOutcome runDeviceTransfer(const TransferOptions& options, ProgressDisplay& di
         outcome.code = kErrorNoRun;
         return outcome;
     }
-    bool ended = false;
-    bool stopSent = false;
-    while (!ended) {
-        if (interruptRequested() && !stopSent) {
-            stopSent = true;
-            worker->stopTransfer();
-        }
-        PostedReport report{};
-        if (!pump.next(report, 100))
-            continue;
-        switch (report.wParam) {
-        case kReportDeviceFound:
-            display.deviceFound(options.portNumber);
-            goAhead(*worker, options, raw.get());
-            break;
-        case kReportProgress:
-            display.progress(static_cast<int32_t>(report.lParam));
-            break;
-        case kReportErasePending:
-            display.erasePending(static_cast<int32_t>(report.lParam / 1000));
-            break;
-        case kReportComplete:
-        case kReportFailed:
-            finish(report, outcome);
-            ended = true;
-            break;
-        }
-    }
-    worker->joinTransfer();
+    followRun(*worker, pump, options, raw.get(), display, outcome);
     outcome.dump = worker->completeness();
     display.finish();
-    // The wizard's message stays one for every cause; the tool names it.
-    std::string why = outcome.code == kErrorOpenPort ? lastPortOpenFailure() : std::string();
-    if (!why.empty())
-        std::fprintf(stderr, "zor7700-transfer: %s\n", why.c_str());
+    explainPortFailure(outcome);
     return outcome;
 }
