@@ -15,6 +15,8 @@ DumpDecoder::DumpDecoder(SentenceAssembler& assembler, TrackStore& store, LineEn
 void DumpDecoder::startRun() {
     dumpCompleteness = {};
     inLineEnd = false;
+    flash.erase();
+    logLayout = {};
 }
 
 DumpStep DumpDecoder::feed(const uint8_t* bytes, uint32_t count) {
@@ -28,6 +30,8 @@ DumpStep DumpDecoder::finish() {
     DumpStep step;
     if (lineEnds == LineEnds::Saved && !inLineEnd)
         feedByte('\n', step);
+    if (!step.ended)
+        applyLayout();
     return step;
 }
 
@@ -52,11 +56,18 @@ void DumpDecoder::assemble(uint8_t byte, DumpStep& step) {
     if (!assembler.feedByte(byte) || !isLogSentence(assembler.text()))
         return;
     step.sentence = true;
-    step.ended =
-        !handleLogSentence(assembler.text(), store, progress, dumpCompleteness, step.percent);
+    step.ended = !handleLogSentence(assembler.text(), store, progress, dumpCompleteness,
+                                    step.percent, &flash);
+    if (step.ended)
+        applyLayout();
 }
 
-bool readSavedDump(const std::string& path, TrackStore& store, DumpCompleteness& completeness) {
+void DumpDecoder::applyLayout() {
+    logLayout = applySectorLayouts(flash, dumpCompleteness.linesReceived, store);
+}
+
+bool readSavedDump(const std::string& path, TrackStore& store, DumpCompleteness& completeness,
+                   LogLayout& layout) {
     FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr)
         return false;
@@ -79,5 +90,6 @@ bool readSavedDump(const std::string& path, TrackStore& store, DumpCompleteness&
     const bool readFailed = std::ferror(file) != 0;
     std::fclose(file);
     completeness = decoder.completeness();
+    layout = decoder.layout();
     return !readFailed;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/flash_layout.h"
 #include "device/log_dump.h"
 #include "device/sentence_assembler.h"
 #include "device/track_store.h"
@@ -36,10 +37,13 @@ public:
     // The end of a saved file ends its last line.
     DumpStep finish();
     const DumpCompleteness& completeness() const { return dumpCompleteness; }
+    // How the records were read; final once the dump has ended.
+    const LogLayout& layout() const { return logLayout; }
 
 private:
     void feedByte(uint8_t byte, DumpStep& step);
     void assemble(uint8_t byte, DumpStep& step);
+    void applyLayout();
 
     SentenceAssembler& assembler;
     TrackStore& store;
@@ -47,9 +51,12 @@ private:
     bool inLineEnd = false;
     DumpProgress progress;
     DumpCompleteness dumpCompleteness;
+    FlashImage flash;
+    LogLayout logLayout;
 };
 
 // Decodes a saved dump (a --raw copy, any text holding the sentences) into a
 // cleared store, read in blocks up to the end sentence; false when the file
 // cannot be read.
-bool readSavedDump(const std::string& path, TrackStore& store, DumpCompleteness& completeness);
+bool readSavedDump(const std::string& path, TrackStore& store, DumpCompleteness& completeness,
+                   LogLayout& layout);

@@ -2,6 +2,7 @@
 
 #include "device/sentence_assembler.h"
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdlib>
@@ -38,7 +39,7 @@ uint32_t percentForLine(int32_t lineIndex, int32_t announcedLines) {
 }
 
 void handleDataLine(const char* sentence, TrackStore& store, DumpProgress& progress,
-                    DumpCompleteness& completeness, int32_t& percentToReport) {
+                    DumpCompleteness& completeness, int32_t& percentToReport, FlashImage* flash) {
     const int32_t lineIndex = integerField(sentence, 2);
     if (lineIndex < 0 || lineIndex >= TrackStore::kLines)
         return;
@@ -53,7 +54,7 @@ void handleDataLine(const char* sentence, TrackStore& store, DumpProgress& progr
         }
     }
     progress.expectedLine = lineIndex + 1;
-    decodeLogLine(lineIndex, sentence, store);
+    decodeLogLine(lineIndex, sentence, store, flash);
 }
 
 // Reads a word as strtoul reads base 16, limited to 32 bits.
@@ -95,27 +96,60 @@ float littleEndianFloat(const uint8_t* bytes) {
     return value;
 }
 
-void decodeRecord(const uint8_t* bytes, int32_t slot, TrackStore& store) {
-    if (recordChecksum(bytes, kRecordBytes) != 0)
+// A field of the layout as an unsigned number of `count` bytes; 0 when
+// the layout holds no such field.
+uint32_t fieldValue(const uint8_t* bytes, const RecordLayout& layout, ContentBit field,
+                    int32_t count) {
+    const int32_t at = layout.at(field);
+    return at < 0 ? 0 : littleEndian(bytes + at, count);
+}
+
+// Satellites, HDOP, speed and heading where the layout holds them.
+void decodeExtras(const uint8_t* bytes, const RecordLayout& layout, LogRecord& record) {
+    struct Extra {
+        ContentBit field;
+        RecordExtra flag;
+    };
+    constexpr Extra kExtras[] = {{kContentSpeed, kHasSpeed},
+                                 {kContentHeading, kHasHeading},
+                                 {kContentHdop, kHasHdop},
+                                 {kContentSatellites, kHasSatellites}};
+    record.extras = 0;
+    for (const Extra& extra : kExtras)
+        record.extras |= layout.at(extra.field) >= 0 ? extra.flag : 0;
+    record.speed = static_cast<int16_t>(fieldValue(bytes, layout, kContentSpeed, 2));
+    record.heading = static_cast<uint16_t>(fieldValue(bytes, layout, kContentHeading, 2));
+    record.hdop = static_cast<uint16_t>(fieldValue(bytes, layout, kContentHdop, 2));
+    record.satellites = static_cast<uint8_t>(fieldValue(bytes, layout, kContentSatellites, 1));
+}
+
+} // namespace
+
+void FlashImage::erase() {
+    std::fill(bytes.begin(), bytes.end(), 0xFF);
+}
+
+void decodeRecord(const uint8_t* bytes, const RecordLayout& layout, int32_t slot,
+                  TrackStore& store) {
+    if (recordChecksum(bytes, static_cast<size_t>(layout.size)) != 0)
         return;
     LogRecord& record = store.records[static_cast<size_t>(slot)];
-    const uint8_t fix = bytes[RecordField::kFix];
-    record.fix = fix > kHighestFix ? 0 : fix;
+    const uint32_t fix = fieldValue(bytes, layout, kContentFix, 1);
+    record.fix = static_cast<uint16_t>(fix > kHighestFix ? 0 : fix);
     // Without a position the slot keeps what it held; only the fix changes.
     if (record.fix < kFirstPositionFix)
         return;
-    record.time = littleEndian(bytes + RecordField::kTime, 4);
-    record.latitude = littleEndianFloat(bytes + RecordField::kLatitude);
-    record.longitude = littleEndianFloat(bytes + RecordField::kLongitude);
-    record.height = static_cast<int16_t>(littleEndian(bytes + RecordField::kHeight, 2));
+    record.time = fieldValue(bytes, layout, kContentTime, 4);
+    record.latitude = littleEndianFloat(bytes + layout.at(kContentLatitude));
+    record.longitude = littleEndianFloat(bytes + layout.at(kContentLongitude));
+    record.height = static_cast<int16_t>(fieldValue(bytes, layout, kContentHeight, 2));
+    decodeExtras(bytes, layout, record);
     // Equal times leave the start where it is: the first one decoded wins.
     if (record.time < store.earliestTime) {
         store.earliestTime = record.time;
         store.startIndex = slot;
     }
 }
-
-} // namespace
 
 bool DumpCompleteness::isComplete() const {
     return startSeen && endSeen && announcedLines >= 0 && missingLines() == 0;
@@ -138,7 +172,7 @@ bool isLogSentence(const char* sentence) {
 }
 
 bool handleLogSentence(const char* sentence, TrackStore& store, DumpProgress& progress,
-                       DumpCompleteness& completeness, int32_t& percent) {
+                       DumpCompleteness& completeness, int32_t& percent, FlashImage* flash) {
     percent = -1;
     switch (integerField(sentence, 1)) {
     case kDumpStart:
@@ -150,7 +184,7 @@ bool handleLogSentence(const char* sentence, TrackStore& store, DumpProgress& pr
         percent = 0;
         return true;
     case kDumpData:
-        handleDataLine(sentence, store, progress, completeness, percent);
+        handleDataLine(sentence, store, progress, completeness, percent, flash);
         return true;
     case kDumpEnd:
         completeness.endSeen = true;
@@ -160,19 +194,24 @@ bool handleLogSentence(const char* sentence, TrackStore& store, DumpProgress& pr
     }
 }
 
-void decodeLogLine(int32_t lineIndex, const char* sentence, TrackStore& store) {
+void decodeLogLine(int32_t lineIndex, const char* sentence, TrackStore& store, FlashImage* flash) {
     std::array<uint32_t, kWordsPerLine> words;
     const int32_t wordCount = readWords(sentence, words);
-    // A full flash ends with a 16-word line, so every record whose four words
+    std::array<uint8_t, kLineBytes> bytes;
+    for (int32_t w = 0; w < wordCount; ++w) {
+        for (int32_t b = 0; b < 4; ++b)
+            bytes[static_cast<size_t>(w * 4 + b)] =
+                static_cast<uint8_t>(words[static_cast<size_t>(w)] >> (24 - 8 * b));
+    }
+    if (flash != nullptr) {
+        std::copy_n(bytes.begin(), wordCount * 4,
+                    flash->bytes.begin() + static_cast<long>(lineIndex) * kLineBytes);
+    }
+    // A full flash ends with a short line, so every record whose four words
     // all arrived is decoded, not only those of full 24-word lines.
-    const int32_t records = wordCount / kWordsPerRecord;
-    std::array<uint8_t, kRecordBytes> bytes;
-    for (int32_t k = 0; k < records; ++k) {
-        for (int32_t w = 0; w < kWordsPerRecord; ++w) {
-            const uint32_t word = words[static_cast<size_t>(k * kWordsPerRecord + w)];
-            for (int32_t b = 0; b < 4; ++b)
-                bytes[static_cast<size_t>(w * 4 + b)] = static_cast<uint8_t>(word >> (24 - 8 * b));
-        }
-        decodeRecord(bytes.data(), lineIndex * TrackStore::kRecordsPerLine + k, store);
+    constexpr RecordLayout kLayout = recordLayout(kBasicContent);
+    for (int32_t k = 0; k < wordCount / kWordsPerRecord; ++k) {
+        decodeRecord(bytes.data() + k * kRecordBytes, kLayout,
+                     lineIndex * TrackStore::kRecordsPerLine + k, store);
     }
 }

@@ -5,6 +5,7 @@
 
 #include <bitset>
 #include <cstdint>
+#include <vector>
 
 // Progress of the dump in progress; only a start sentence resets it.
 struct DumpProgress {
@@ -32,6 +33,14 @@ struct DumpCompleteness {
     int32_t missingLines() const;
 };
 
+// The log's flash as the dump's lines delivered it, erased (all bits set)
+// where no line arrived: what records of another layout are read from once
+// the dump has ended.
+struct FlashImage {
+    std::vector<uint8_t> bytes = std::vector<uint8_t>(kFlashBytes, 0xFF);
+    void erase();
+};
+
 // A log that gave no position: damaged on the way (error 3) or empty (9).
 inline int32_t noPositionsError(const DumpCompleteness& dump) {
     return dump.isDamaged() ? kErrorRead : kErrorNoTracks;
@@ -43,10 +52,19 @@ bool isLogSentence(const char* sentence);
 
 // Handles one complete, checksum-valid "$PMTKLOX," sentence: follows the
 // start / data / end structure, notes what arrived in `completeness` and
-// decodes data lines into the store. `percent` receives the progress to
-// report, -1 when there is none new. False only for the end-of-dump sentence.
+// decodes data lines into the store (and copies them into `flash`, if
+// given). `percent` receives the progress to report, -1 when there is none
+// new. False only for the end-of-dump sentence.
 bool handleLogSentence(const char* sentence, TrackStore& store, DumpProgress& progress,
-                       DumpCompleteness& completeness, int32_t& percent);
+                       DumpCompleteness& completeness, int32_t& percent,
+                       FlashImage* flash = nullptr);
 
-// Decodes the records of one data line into slots lineIndex * 6 onward.
-void decodeLogLine(int32_t lineIndex, const char* sentence, TrackStore& store);
+// Decodes the 16-byte records of one data line into slots lineIndex * 6
+// onward, and copies its bytes into `flash` at their place, if given.
+void decodeLogLine(int32_t lineIndex, const char* sentence, TrackStore& store,
+                   FlashImage* flash = nullptr);
+
+// Decodes one record of `layout` into `slot`, by the rules every record
+// follows: an intact checksum, the fix rule, the earliest time the start.
+void decodeRecord(const uint8_t* bytes, const RecordLayout& layout, int32_t slot,
+                  TrackStore& store);

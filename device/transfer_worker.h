@@ -58,6 +58,7 @@ public:
     // Read-only views of the last run, read after its final report.
     const TrackStore& store() const { return trackStore; }
     const DumpCompleteness& completeness() const { return dumpDecoder.completeness(); }
+    const LogLayout& layout() const { return dumpDecoder.layout(); }
 
 private:
     static uint32_t threadEntry(void* worker);

@@ -11,7 +11,7 @@
 RunOutcome convertCapture(const TransferOptions& options) {
     RunOutcome outcome;
     auto store = std::make_unique<TrackStore>();
-    if (!readSavedDump(options.capturePath, *store, outcome.dump)) {
+    if (!readSavedDump(options.capturePath, *store, outcome.dump, outcome.layout)) {
         outcome.code = kExitNoCapture;
     } else if (store->startIndex < 0) {
         outcome.code = noPositionsError(outcome.dump);
