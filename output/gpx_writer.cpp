@@ -5,7 +5,9 @@
 #include "output/utc_time.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -103,12 +105,26 @@ bool endTrip(ByteSink& file) {
     return writeLine(file, "    </trkseg>\r\n") && writeLine(file, "  </trk>\r\n");
 }
 
+// Satellites and HDOP where the record holds them, in the schema's order.
+std::array<char, 48> qualityElements(const LogRecord& record) {
+    std::array<char, 48> text{};
+    int used = 0;
+    if ((record.extras & kHasSatellites) != 0)
+        used = std::snprintf(text.data(), text.size(), "<sat>%u</sat>", record.satellites);
+    if ((record.extras & kHasHdop) != 0) {
+        std::snprintf(text.data() + used, text.size() - static_cast<size_t>(used),
+                      "<hdop>%s</hdop>", hdopText(record).data());
+    }
+    return text;
+}
+
 bool writePoint(ByteSink& file, const LogRecord& record, const Position& position) {
     return writeLine(file,
-                     "      <trkpt lat=\"%.6f\" lon=\"%.6f\"><ele>%d</ele><time>%s</time>%s"
+                     "      <trkpt lat=\"%.6f\" lon=\"%.6f\"><ele>%d</ele><time>%s</time>%s%s"
                      "</trkpt>\r\n",
                      position.latitude, position.longitude, static_cast<int>(record.height),
-                     utcIsoTime(record.time).data(), fixElement(record));
+                     utcIsoTime(record.time).data(), fixElement(record),
+                     qualityElements(record).data());
 }
 
 } // namespace

@@ -13,8 +13,9 @@ namespace {
 
 using ShortText = std::array<char, 8>;
 using CoordinateText = std::array<char, 16>;
-// The longest sentence is 63 characters; the rest leaves room for the
-// checksum, CR LF and the terminator.
+// The longest sentence is 72 characters (a $GPGGA with 255 satellites and an
+// HDOP of 655.35); the rest leaves room for the checksum, CR LF and the
+// terminator.
 using SentenceText = std::array<char, 80>;
 
 struct CoordinateFormat {
@@ -93,8 +94,12 @@ bool writeNmeaTrack(const TrackStore& store, ByteSink& file) {
         formatTimeAndDate(record.time, timeText, dateText);
 
         SentenceText sentence;
-        std::snprintf(sentence.data(), sentence.size(), "$GPGGA,%s.000,%s,%s,1,,,%hd.0,M,,,,*",
-                      timeText.data(), latitude.data(), longitude.data(), record.height);
+        ShortText satellites{};
+        if ((record.extras & kHasSatellites) != 0)
+            std::snprintf(satellites.data(), satellites.size(), "%02u", record.satellites);
+        std::snprintf(sentence.data(), sentence.size(), "$GPGGA,%s.000,%s,%s,1,%s,%s,%hd.0,M,,,,*",
+                      timeText.data(), latitude.data(), longitude.data(), satellites.data(),
+                      hdopText(record).data(), record.height);
         if (!writeSentence(file, sentence)) {
             return false;
         }

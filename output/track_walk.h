@@ -2,7 +2,9 @@
 
 #include "device/track_store.h"
 
+#include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstddef>
 #include <cstdint>
 
@@ -31,6 +33,16 @@ inline bool hasFinitePosition(const LogRecord& record) {
 // would break the document for every reader.
 inline bool isTrackPoint(const LogRecord& record) {
     return isUsableRecord(record) && hasFinitePosition(record);
+}
+
+// The record's HDOP, kept in hundredths, as a number ("0.95"); empty when the
+// record holds none.
+inline std::array<char, 8> hdopText(const LogRecord& record) {
+    std::array<char, 8> text{};
+    if ((record.extras & kHasHdop) != 0) {
+        std::snprintf(text.data(), text.size(), "%u.%02u", record.hdop / 100u, record.hdop % 100u);
+    }
+    return text;
 }
 
 // The device stores some western longitudes as values above 180.
