@@ -25,6 +25,8 @@ enum CompletionDetail : intptr_t {
     kCompleteMemoryErased = 1,
     // The file holds what arrived of an incomplete dump; the memory was kept.
     kCompleteFromIncompleteDump = 2,
+    // The erase was sent, but the module did not confirm it.
+    kCompleteEraseUnconfirmed = 3,
 };
 
 // Queues one report for the window's thread and returns at once; a report

@@ -4,7 +4,8 @@
 #include <string>
 
 // The link to the device: one COM port number, opened exclusively at 57600
-// baud 8N1, raw, no flow control, DTR and RTS off. Reads never wait; writes
+// baud 8N1, raw, no flow control, DTR and RTS off; a module's other line
+// rates are set on the open port. Reads never wait; writes
 // give up after a time that grows with their length (below). One backend
 // file per platform.
 class SerialPort {
@@ -19,6 +20,14 @@ public:
     bool read(uint8_t* buffer, uint32_t capacity, uint32_t& bytesRead);
     bool write(const void* data, uint32_t size);
     void purgeReceive();
+    // Waits until what was written has left, then sets both directions to
+    // `baud` (4800, 9600, 19200, 38400, 57600 or 115200); false when the port
+    // takes no such rate. A Bluetooth link has no rate of its own: there it
+    // does nothing and succeeds.
+    bool setLineRate(uint32_t baud);
+    // False for a link whose far end keeps its own rate (Bluetooth), where
+    // a module must never be told to change it.
+    bool hasLineRate() const;
     void close();
     bool isOpen() const { return handle != kInvalid; }
 

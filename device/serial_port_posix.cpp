@@ -41,6 +41,25 @@ bool applyLineSettings(int fd) {
     return tcsetattr(fd, TCSANOW, &settings) == 0;
 }
 
+speed_t speedOf(uint32_t baud) {
+    switch (baud) {
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    default:
+        return B0;
+    }
+}
+
 // A pseudo-terminal or a Bluetooth link has no modem lines to clear.
 bool clearDtrAndRts(int fd) {
     int lines = TIOCM_DTR | TIOCM_RTS;
@@ -192,6 +211,24 @@ bool SerialPort::write(const void* data, uint32_t size) {
 
 // A socket has no terminal queue to flush: what has arrived so far, and no
 // more, is read and dropped, so a device that keeps sending cannot hold us.
+// TCSADRAIN: a command that changes the module's rate must leave at the old
+// one.
+bool SerialPort::setLineRate(uint32_t baud) {
+    const int fd = static_cast<int>(handle);
+    const speed_t speed = speedOf(baud);
+    termios settings{};
+    if (socketLink)
+        return true;
+    if (!isOpen() || speed == B0 || tcgetattr(fd, &settings) != 0)
+        return false;
+    return cfsetispeed(&settings, speed) == 0 && cfsetospeed(&settings, speed) == 0 &&
+           tcsetattr(fd, TCSADRAIN, &settings) == 0;
+}
+
+bool SerialPort::hasLineRate() const {
+    return !socketLink;
+}
+
 void SerialPort::purgeReceive() {
     int fd = static_cast<int>(handle);
     if (!socketLink) {

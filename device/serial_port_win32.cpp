@@ -60,6 +60,21 @@ bool SerialPort::open(int32_t portNumber) {
     return true;
 }
 
+// Written bytes leave at the old rate first: a command that changes the
+// module's rate must.
+bool SerialPort::setLineRate(uint32_t baud) {
+    if (!isOpen())
+        return false;
+    DCB settings = lineSettings();
+    settings.BaudRate = baud;
+    FlushFileBuffers(asHandle(handle));
+    return SetCommState(asHandle(handle), &settings) != 0;
+}
+
+bool SerialPort::hasLineRate() const {
+    return true;
+}
+
 bool SerialPort::read(uint8_t* buffer, uint32_t capacity, uint32_t& bytesRead) {
     DWORD got = 0;
     BOOL ok = ReadFile(asHandle(handle), buffer, capacity, &got, nullptr);

@@ -15,4 +15,7 @@ enum TransferError : int32_t {
     kErrorStopped = 7,
     kErrorNoDevice = 8,
     kErrorNoTracks = 9,
+    // Codes the wizard never sees: only the tool asks for a module's logging.
+    kErrorNotSupported = 12, // the ZOR 7700 has no logging commands
+    kErrorRefused = 13,      // the module refused, or did not confirm, one
 };

@@ -18,4 +18,15 @@ struct TransferTimeLimits {
     uint32_t goAheadSliceMs = 1000;
     // How long stopTransfer waits for the run to end.
     uint32_t stopWaitMs = 3000;
+    // A module's: listening at one line rate for its release reply, long
+    // enough for its once-a-second talk to show the rate is right.
+    uint32_t moduleListenMs = 1200;
+    // For a reply to a module's command ($PMTKLOG, $PMTK001).
+    uint32_t moduleReplyMs = 1000;
+    // For the acknowledgement of the erase.
+    uint32_t eraseAcknowledgementMs = 10000;
+    // For a module to talk again after an erase (it may restart).
+    uint32_t restartMs = 2000;
+    // Between a rate change sent and the port following it.
+    uint32_t rateSwitchPauseMs = 100;
 };

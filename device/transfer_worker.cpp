@@ -1,6 +1,6 @@
 #include "device/transfer_worker.h"
 
-#include "device/nmea_checksum.h"
+#include "device/device_commands.h"
 #include "output/track_file.h"
 
 #include <array>
@@ -9,27 +9,6 @@
 namespace {
 
 constexpr uint32_t kReadCapacity = 4096;
-
-// "$" + body + "*HH\r\n" with the checksum worked out by the compiler, so
-// the commands cannot drift from their text.
-struct Command {
-    char bytes[13];
-};
-
-constexpr Command makeCommand(const char (&text)[8]) {
-    const SentenceEnding ending = sentenceEnding(std::string_view(text + 1, 6));
-    Command command{};
-    for (int i = 0; i < 7; ++i)
-        command.bytes[i] = text[i];
-    for (int i = 0; i < 5; ++i)
-        command.bytes[7 + i] = ending.text[i];
-    return command;
-}
-
-constexpr uint32_t kCommandLength = 12;
-constexpr Command kVersionQuery = makeCommand("$PZOR,V");
-constexpr Command kReadLogCommand = makeCommand("$PZOR,R");
-constexpr Command kEraseCommand = makeCommand("$PZOR,C");
 
 bool startsWith(const char* text, const char* prefix) {
     return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
@@ -105,7 +84,17 @@ uint32_t TransferWorker::runTransfer() {
     trackStore.clear();
     dumpDecoder.startRun();
     errorCode = kErrorNone;
-    finishRun(runPhases());
+    bytesHeard = false;
+    versionRejected = false;
+    foundDevice = {};
+    currentRate = foundDevice.lineRate;
+    eraseSent = false;
+    eraseConfirmed = true;
+    rateRestored = true;
+    refused = {};
+    const int32_t outcome = runPhases();
+    restoreLineRate();
+    finishRun(outcome);
     return 0;
 }
 
@@ -114,8 +103,9 @@ uint32_t TransferWorker::runTransfer() {
 int32_t TransferWorker::runPhases() {
     using Phase = int32_t (TransferWorker::*)();
     static constexpr Phase kPhases[] = {
-        &TransferWorker::openPort,      &TransferWorker::queryVersion,
-        &TransferWorker::detectDevice,  &TransferWorker::awaitGoAhead,
+        &TransferWorker::openPort,      &TransferWorker::identifyDevice,
+        &TransferWorker::queryStatus,   &TransferWorker::manageLogging,
+        &TransferWorker::awaitGoAhead,  &TransferWorker::speedUp,
         &TransferWorker::requestLog,    &TransferWorker::readDump,
         &TransferWorker::checkTracks,   &TransferWorker::writeOutputFile,
         &TransferWorker::commitRawCopy, &TransferWorker::eraseDevice,
@@ -135,12 +125,34 @@ int32_t TransferWorker::openPort() {
     return port.open(portNumber) ? kErrorNone : kErrorOpenPort;
 }
 
-int32_t TransferWorker::queryVersion() {
-    return sendCommand(kVersionQuery.bytes) ? kErrorNone : kErrorWriteCommand;
+// The ZOR 7700 first, as it always was; a module only where the port talks
+// (a module chatters once a second, at a wrong rate as bytes that form no
+// sentence) but no ZOR 7700 answered, and never after a reply of another
+// form.
+int32_t TransferWorker::identifyDevice() {
+    if (search.choice != DeviceChoice::Module) {
+        const int32_t outcome = detectDevice();
+        if (outcome != kErrorNoDevice || versionRejected ||
+            search.choice == DeviceChoice::Zor7700 || !bytesHeard) {
+            return outcome;
+        }
+        if (stopHit())
+            return kErrorStopped;
+    }
+    return findModule();
+}
+
+int32_t TransferWorker::detectDevice() {
+    if (!sendCommand(kVersionQuery.text()))
+        return kErrorWriteCommand;
+    if (stopHit())
+        return kErrorStopped;
+    return listen(&TransferWorker::takeVersionReply, limits.detectionMs, kErrorNoDevice);
 }
 
 int32_t TransferWorker::requestLog() {
-    return sendCommand(kReadLogCommand.bytes) ? kErrorNone : kErrorWriteCommand;
+    const FamilyCommands& commands = kFamilyCommands[static_cast<int32_t>(foundDevice.family)];
+    return sendCommand(commands.readLog) ? kErrorNone : kErrorWriteCommand;
 }
 
 // Without a single position a damaged dump is a read failure, not an empty
@@ -153,15 +165,11 @@ int32_t TransferWorker::checkTracks() {
 
 // Sets lastActivity as the moment the command went out: the time limits of
 // the reply count from there.
-bool TransferWorker::sendCommand(const char* command) {
-    if (!port.write(command, kCommandLength))
+bool TransferWorker::sendCommand(std::string_view command) {
+    if (!port.write(command.data(), static_cast<uint32_t>(command.size())))
         return false;
     lastActivity = tickCount();
     return true;
-}
-
-int32_t TransferWorker::detectDevice() {
-    return listen(&TransferWorker::takeVersionReply, limits.detectionMs, kErrorNoDevice);
 }
 
 int32_t TransferWorker::readDump() {
@@ -171,19 +179,20 @@ int32_t TransferWorker::readDump() {
 // A stop that comes during a pass skips its pause; the time limit is still
 // checked, also after the awaited sentence: one read too late counts as
 // none.
-int32_t TransferWorker::listen(Take take, uint32_t limitMs, int32_t silenceError) {
+int32_t TransferWorker::listen(Take take, uint32_t limitMs, int32_t silenceError, bool stoppable) {
     std::array<uint8_t, kReadCapacity> buffer;
     for (;;) {
         uint32_t count = 0;
         if (!port.read(buffer.data(), kReadCapacity, count))
             return kErrorRead;
-        if (stopHit())
+        const bool stopped = stoppable && stopHit();
+        if (stopped)
             return kErrorStopped;
         int32_t outcome = kErrorNone;
         const bool over = (this->*take)(buffer.data(), count, outcome);
         if (outcome != kErrorNone)
             return outcome;
-        if (!stopHit() && !over && count < kReadCapacity)
+        if (!(stoppable && stopHit()) && !over && count < kReadCapacity)
             sleepMs(limits.shortReadPauseMs);
         if (ticksBetween(lastActivity, tickCount()) >= limitMs)
             return silenceError;
@@ -193,17 +202,24 @@ int32_t TransferWorker::listen(Take take, uint32_t limitMs, int32_t silenceError
 }
 
 // The bytes behind the reply in this read are not looked at.
-bool TransferWorker::takeVersionReply(const uint8_t* bytes, uint32_t count, int32_t& outcome) {
+bool TransferWorker::takeSentences(const uint8_t* bytes, uint32_t count,
+                                   const std::function<bool(const char*)>& accept) {
     for (uint32_t i = 0; i < count; ++i) {
-        if (!assembler.feedByte(bytes[i]))
-            continue;
-        const VersionReply reply = classifyVersionReply(assembler.text());
-        if (reply == VersionReply::Rejected)
-            outcome = kErrorNoDevice;
-        if (reply != VersionReply::None)
+        if (assembler.feedByte(bytes[i]) && accept(assembler.text()))
             return true;
     }
     return false;
+}
+
+bool TransferWorker::takeVersionReply(const uint8_t* bytes, uint32_t count, int32_t& outcome) {
+    bytesHeard = bytesHeard || count > 0;
+    return takeSentences(bytes, count, [&](const char* text) {
+        const VersionReply reply = classifyVersionReply(text);
+        versionRejected = reply == VersionReply::Rejected;
+        if (versionRejected)
+            outcome = kErrorNoDevice;
+        return reply != VersionReply::None;
+    });
 }
 
 // Every dump sentence renews lastActivity; the bytes behind the end sentence
@@ -227,7 +243,8 @@ bool TransferWorker::takeDump(const uint8_t* bytes, uint32_t count, int32_t&) {
 // The device keeps talking while the user chooses the output; what it says
 // meanwhile is thrown away so the dump starts on a clean line.
 int32_t TransferWorker::awaitGoAhead() {
-    postReport(notifyWindow, notifyMessage, kReportDeviceFound, 0);
+    postReport(notifyWindow, notifyMessage, kReportDeviceFound,
+               static_cast<intptr_t>(foundDevice.family));
     while (proceedEvent.wait(limits.goAheadSliceMs) == WaitResult::TimedOut)
         port.purgeReceive();
     return kErrorNone;
@@ -240,7 +257,9 @@ int32_t TransferWorker::writeOutputFile() {
 CompletionDetail TransferWorker::completionDetail() const {
     if (!completeness().isComplete())
         return kCompleteFromIncompleteDump;
-    return eraseAfterRead ? kCompleteMemoryErased : kCompleteMemoryKept;
+    if (!eraseAfterRead)
+        return kCompleteMemoryKept;
+    return eraseConfirmed ? kCompleteMemoryErased : kCompleteEraseUnconfirmed;
 }
 
 int32_t TransferWorker::commitRawCopy() {
@@ -258,7 +277,9 @@ int32_t TransferWorker::eraseDevice() {
     postReport(notifyWindow, notifyMessage, kReportErasePending, limits.pauseBeforeEraseMs);
     if (!pauseUnlessStopped(limits.pauseBeforeEraseMs))
         return kErrorStopped;
-    return sendCommand(kEraseCommand.bytes) ? kErrorNone : kErrorWriteCommand;
+    if (foundDevice.family == DeviceFamily::Module)
+        return eraseModule();
+    return sendCommand(kEraseCommand.text()) ? kErrorNone : kErrorWriteCommand;
 }
 
 // stopTransfer() signals proceedEvent to end whatever the run waits on; the

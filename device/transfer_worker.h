@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/dump_decoder.h"
+#include "device/found_device.h"
 #include "device/report_target.h"
 #include "device/sentence_assembler.h"
 #include "device/serial_port.h"
@@ -13,11 +14,14 @@
 #include "support/output_file.h"
 
 #include <atomic>
+#include <functional>
 #include <cstdint>
+#include <string_view>
 
-// One background run per transfer: identify the device, wait for the
-// go-ahead, read the log, write the file, erase on request when the dump was
-// complete, report.
+// One background run per transfer: identify the device (a ZOR 7700, or a
+// LOCUS module at its line rate), wait for the go-ahead, read the log, write
+// the file, erase on request when the dump was complete, report. A module is
+// read at 115200 baud where it takes the rate, and set back afterwards.
 class TransferWorker {
 public:
     // The program's limits unless a test asks for shorter ones; they hold
@@ -54,6 +58,20 @@ public:
     // failed commit is error 5 and keeps the device's memory. Set before
     // proceed(); startTransfer() does not clear it.
     OutputFile* rawDumpSink = nullptr;
+    // Set before startTransfer(), which does not clear them; the wizard
+    // leaves them as they are.
+    DeviceSearch search;
+    LoggingRequest loggingRequest;
+
+    // What the run found, read once the device-found report has come.
+    const FoundDevice& device() const { return foundDevice; }
+    // After the final report: false when a module read at another rate did
+    // not confirm its own rate again (a warning, not a failed run).
+    bool lineRateRestored() const { return rateRestored; }
+    // The command a module refused (error kErrorRefused) and its flag, -1
+    // for no acknowledgement.
+    int32_t refusedCommand() const { return refused.command; }
+    int32_t refusedFlag() const { return refused.flag; }
 
     // Read-only views of the last run, read after its final report.
     const TrackStore& store() const { return trackStore; }
@@ -65,9 +83,13 @@ private:
     bool stopHit() const { return stopRequested.load(); }
     int32_t runPhases();
     int32_t openPort();
-    int32_t queryVersion();
+    int32_t identifyDevice();
     int32_t detectDevice();
+    int32_t findModule();
+    int32_t queryStatus();
+    int32_t manageLogging();
     int32_t awaitGoAhead();
+    int32_t speedUp();
     int32_t requestLog();
     int32_t readDump();
     int32_t checkTracks();
@@ -78,11 +100,31 @@ private:
     // is over (true, with the phase's outcome) or nothing the phase waits
     // for came for `limitMs` since lastActivity (`silenceError`).
     using Take = bool (TransferWorker::*)(const uint8_t* bytes, uint32_t count, int32_t& outcome);
-    int32_t listen(Take take, uint32_t limitMs, int32_t silenceError);
+    // A run that ends sets the module's rate back even after a stop, so that
+    // wait is not `stoppable`.
+    int32_t listen(Take take, uint32_t limitMs, int32_t silenceError, bool stoppable = true);
     bool takeVersionReply(const uint8_t* bytes, uint32_t count, int32_t& outcome);
     bool takeDump(const uint8_t* bytes, uint32_t count, int32_t& outcome);
+    // Passes every checksum-valid sentence to `accept` until it says it was
+    // the one awaited; true then.
+    bool takeSentences(const uint8_t* bytes, uint32_t count,
+                       const std::function<bool(const char*)>& accept);
+    bool takeRelease(const uint8_t* bytes, uint32_t count, int32_t& outcome);
+    bool takeStatus(const uint8_t* bytes, uint32_t count, int32_t& outcome);
+    bool takeAcknowledgement(const uint8_t* bytes, uint32_t count, int32_t& outcome);
+    bool takeAnySentence(const uint8_t* bytes, uint32_t count, int32_t& outcome);
+    // Sends a module's command and waits for its $PMTK001; the flag, -1
+    // when none came.
+    int32_t askModule(std::string_view command, int32_t number, uint32_t waitMs, int32_t& flag,
+                      bool stoppable = true);
+    // Switches the module and then the port to `rate`; true once a test
+    // packet is answered there.
+    bool switchLineRate(uint32_t rate);
+    bool confirmLineRate();
+    void restoreLineRate();
+    int32_t eraseModule();
     bool pauseUnlessStopped(uint32_t milliseconds);
-    bool sendCommand(const char* command);
+    bool sendCommand(std::string_view command);
     CompletionDetail completionDetail() const;
     void finishRun(int32_t outcome);
 
@@ -97,6 +139,21 @@ private:
     int32_t errorCode = 0;
     SentenceAssembler assembler;
     uint32_t lastActivity = 0;
+    // Any byte read while a ZOR 7700 was asked for: something talks on
+    // the port, so a module may.
+    bool bytesHeard = false;
+    bool versionRejected = false;
+    FoundDevice foundDevice;
+    uint32_t currentRate = 57600;
+    int32_t awaitedCommand = 0;
+    int32_t awaitedFlag = -1;
+    bool eraseSent = false;
+    bool eraseConfirmed = true;
+    bool rateRestored = true;
+    struct {
+        int32_t command = 0;
+        int32_t flag = -1;
+    } refused;
     TrackStore trackStore;
     DumpDecoder dumpDecoder{assembler, trackStore};
     const TransferTimeLimits limits;

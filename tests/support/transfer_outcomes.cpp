@@ -71,15 +71,22 @@ bool parseReport(const std::string& text, TransferOutcome& row, std::string& err
     return true;
 }
 
+// V, R, C for the ZOR 7700's commands, a module's by their text (PMTK605),
+// either with *K for K in a row.
 bool parseCommands(const std::string& text, TransferOutcome& row, std::string& error) {
     if (text == "-")
         return true;
-    for (const std::string& letter : words(text)) {
-        if (letter != "V" && letter != "R" && letter != "C") {
-            error = "unknown command " + letter;
+    for (const std::string& word : words(text)) {
+        const size_t star = word.find('*');
+        const std::string name = word.substr(0, star);
+        const int times = star == std::string::npos ? 1 : std::stoi(word.substr(star + 1));
+        const bool zor = name == "V" || name == "R" || name == "C";
+        if (!zor && name.rfind("PMTK", 0) != 0) {
+            error = "unknown command " + word;
             return false;
         }
-        row.commands.push_back("$PZOR," + letter);
+        row.commands.insert(row.commands.end(), static_cast<size_t>(times),
+                            zor ? "$PZOR," + name : "$" + name);
     }
     return true;
 }
@@ -91,6 +98,7 @@ bool parseLimit(const std::string& text, TransferOutcome& row, std::string& erro
     } kNames[] = {{"-", WaitedLimit::None},
                   {"detection", WaitedLimit::Detection},
                   {"silence", WaitedLimit::DumpSilence},
+                  {"search", WaitedLimit::ModuleSearch},
                   {"pause", WaitedLimit::PauseBeforeErase}};
     for (const auto& name : kNames) {
         if (text == name.name) {
@@ -121,6 +129,8 @@ uint32_t limitMs(WaitedLimit limit, const TransferTimeLimits& limits) {
         return limits.dumpSilenceMs;
     case WaitedLimit::PauseBeforeErase:
         return limits.pauseBeforeEraseMs;
+    case WaitedLimit::ModuleSearch:
+        return limits.detectionMs + 6 * limits.moduleListenMs;
     case WaitedLimit::None:
         break;
     }

@@ -16,7 +16,8 @@
 enum class OutputTarget { FreshFile, MissingFolder, FullDisk };
 
 // The time limit a run waits out before it ends.
-enum class WaitedLimit { None, Detection, DumpSilence, PauseBeforeErase };
+// ModuleSearch: the detection, then a module's release query at six rates.
+enum class WaitedLimit { None, Detection, DumpSilence, PauseBeforeErase, ModuleSearch };
 
 struct TransferOutcome {
     std::string cause;
