@@ -1,8 +1,18 @@
 #include "device/transfer_texts.h"
 
+#include <cstdio>
+#include <cstring>
 #include <iterator>
+#include <string>
 
 namespace {
+
+// CWStr formats no hexadecimal numbers.
+std::u16string hexText(uint32_t value) {
+    char digits[12];
+    std::snprintf(digits, sizeof digits, "%X", static_cast<unsigned>(value));
+    return std::u16string(digits, digits + std::strlen(digits));
+}
 
 constexpr const char16_t* kErrorTexts[] = {
     u"Internal Error #031.\n\nPlease contact ZOR support if this error persists.",
@@ -53,5 +63,46 @@ CWStr IncompleteDumpWarning(const DumpCompleteness& dump) {
     CWStr text = DamagedDumpText(dump);
     text.Append(u"\n\nThe output file holds the positions that did arrive. The device memory was "
                 u"kept: transfer again to get the missing positions.");
+    return text;
+}
+
+CWStr DeviceStatusText(const FoundDevice& device) {
+    CWStr text;
+    if (device.family != DeviceFamily::Module)
+        return text;
+    const std::u16string model(device.model.begin(), device.model.end());
+    const LoggerStatus& status = device.status;
+    if (!status.known) {
+        text.Format(u"%s LOCUS logger: no log status reported", model.c_str());
+        return text;
+    }
+    CWStr logging;
+    if (status.logging)
+        logging.Format(u"logging every %d s", status.intervalSeconds);
+    else
+        logging.Assign(u"logging stopped");
+    text.Format(u"%s LOCUS logger: %d positions stored, memory %d %% used, %s", model.c_str(),
+                status.records, status.percentUsed, logging.c_str());
+    return text;
+}
+
+const char16_t* EraseUnconfirmedWarning() {
+    return u"The logger did not confirm the erase. The output file is complete; the device "
+           u"memory may still hold the log.";
+}
+
+CWStr UnknownContentWarning(const LogLayout& layout) {
+    CWStr text;
+    text.Format(u"The log's records hold fields this program does not know (content 0x%s). "
+                u"They were read as 16-byte positions and may be wrong.",
+                hexText(layout.content).c_str());
+    return text;
+}
+
+CWStr LineRateWarning(const FoundDevice& device) {
+    CWStr text;
+    text.Format(u"The logger did not confirm its line rate of %d baud again; until it restarts "
+                u"it may talk at 115200 baud.",
+                static_cast<int32_t>(device.lineRate));
     return text;
 }

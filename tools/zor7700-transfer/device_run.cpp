@@ -28,7 +28,30 @@ void finish(const PostedReport& report, RunOutcome& outcome) {
         return;
     }
     outcome.erased = report.lParam == kCompleteMemoryErased;
-    outcome.code = report.lParam == kCompleteFromIncompleteDump ? kExitIncompleteDump : kErrorNone;
+    switch (report.lParam) {
+    case kCompleteFromIncompleteDump:
+        outcome.code = kExitIncompleteDump;
+        break;
+    case kCompleteEraseUnconfirmed:
+        outcome.code = kExitEraseUnconfirmed;
+        break;
+    default:
+        outcome.code = kErrorNone;
+    }
+}
+
+// A run that only asks the device's status or changes its logging is done
+// once the device is found (and its logging changed): nothing is read.
+void deviceFound(TransferWorker& worker, const TransferOptions& options, OutputFile* raw,
+                 ProgressDisplay& display, RunOutcome& outcome) {
+    outcome.device = worker.device();
+    if (!options.managesDevice()) {
+        display.deviceFound(options.portNumber, outcome.device);
+        goAhead(worker, options, raw);
+        return;
+    }
+    outcome.managed = true;
+    worker.stopTransfer();
 }
 
 // One report of the run; true for its final one.
@@ -37,8 +60,7 @@ bool handleReport(const PostedReport& report, TransferWorker& worker,
                   RunOutcome& outcome) {
     switch (report.wParam) {
     case kReportDeviceFound:
-        display.deviceFound(options.portNumber);
-        goAhead(worker, options, raw);
+        deviceFound(worker, options, raw, display, outcome);
         return false;
     case kReportProgress:
         display.progress(static_cast<int32_t>(report.lParam));
@@ -94,12 +116,21 @@ RunOutcome runDeviceTransfer(const TransferOptions& options, ProgressDisplay& di
     }
     ReportPump pump;
     auto worker = std::make_unique<TransferWorker>(limits);
+    worker->search = options.search;
+    worker->loggingRequest = options.logging;
     if (pump.target() == nullptr || !worker->startTransfer(options.portNumber, pump.target())) {
         outcome.code = kErrorNoRun;
         return outcome;
     }
     followRun(*worker, pump, options, raw.get(), display, outcome);
+    // The stop that ended a run with nothing to read is no failure.
+    if (outcome.managed && outcome.code == kErrorStopped)
+        outcome.code = kErrorNone;
     outcome.dump = worker->completeness();
+    outcome.layout = worker->layout();
+    outcome.lineRateRestored = worker->lineRateRestored();
+    outcome.refusedCommand = worker->refusedCommand();
+    outcome.refusedFlag = worker->refusedFlag();
     display.finish();
     explainPortFailure(outcome);
     return outcome;

@@ -32,5 +32,7 @@ int32_t checkPaths(const TransferOptions& options, std::string& message) {
         return kExitUsage;
     }
     // Asked without harm to an earlier file, so a typo costs no download.
+    if (options.outputPath.empty())
+        return kErrorNone;
     return OutputFile::accepts(textFromUtf8(options.outputPath)) ? kErrorNone : kErrorCreateFile;
 }

@@ -2,6 +2,9 @@
 
 #include "console.h"
 
+#include "device/transfer_texts.h"
+#include "support/utf8_text.h"
+
 #include <algorithm>
 #include <string>
 
@@ -23,8 +26,14 @@ int32_t barWidthFor(int32_t columns) {
 
 } // namespace
 
-void ProgressDisplay::deviceFound(int32_t portNumber) {
-    std::fprintf(out, "ZOR 7700 found on COM%d, reading the log.\n", portNumber);
+void ProgressDisplay::deviceFound(int32_t portNumber, const FoundDevice& device) {
+    if (device.family == DeviceFamily::Zor7700) {
+        std::fprintf(out, "ZOR 7700 found on COM%d, reading the log.\n", portNumber);
+    } else {
+        std::fprintf(out, "%s LOCUS logger found on COM%d at %u baud, reading the log.\n%s\n",
+                     device.model.c_str(), portNumber, static_cast<unsigned>(device.lineRate),
+                     utf8FromUtf16(DeviceStatusText(device).c_str()).c_str());
+    }
     std::fflush(out);
 }
 

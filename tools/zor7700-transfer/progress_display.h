@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/found_device.h"
+
 #include <cstdint>
 #include <cstdio>
 
@@ -10,7 +12,8 @@ class ProgressDisplay {
 public:
     ProgressDisplay(FILE* out, bool terminal) : out(out), terminal(terminal) {}
 
-    void deviceFound(int32_t portNumber);
+    // The logger, and a module's status line.
+    void deviceFound(int32_t portNumber, const FoundDevice& device);
     void progress(int32_t percent);
     // The pause before the erase has begun; a stop now keeps the memory.
     void erasePending(int32_t seconds);

@@ -25,15 +25,68 @@ void printText(FILE* stream, const CWStr& text) {
     std::fprintf(stream, "%s\n", utf8FromUtf16(text.c_str()).c_str());
 }
 
+const char* flagMeaning(int32_t flag) {
+    constexpr const char* kMeanings[] = {"invalid", "unsupported", "valid but failed", "succeeded"};
+    return flag >= 0 && flag < 4 ? kMeanings[flag] : "unknown";
+}
+
+// A status run's line goes to standard output: it is what was asked for.
+void reportManaged(const TransferOptions& options, const RunOutcome& outcome) {
+    if (options.status) {
+        const CWStr line = DeviceStatusText(outcome.device);
+        printText(stdout, line.IsEmpty() ? CWStr(u"ZOR 7700: it keeps no log status") : line);
+        return;
+    }
+    if (options.logging.intervalSeconds > 0)
+        std::fprintf(stderr, "Logging interval set to %d s.\n", options.logging.intervalSeconds);
+    if (options.logging.start || options.logging.stop)
+        std::fprintf(stderr, "Logging %s.\n", options.logging.start ? "started" : "stopped");
+}
+
+// What a whole file may still come with.
+void reportWarnings(const RunOutcome& outcome) {
+    if (outcome.layout.unknownContent())
+        printText(stderr, UnknownContentWarning(outcome.layout));
+    if (!outcome.lineRateRestored)
+        printText(stderr, LineRateWarning(outcome.device));
+}
+
 // The wizard's words for the outcome; a damaged dump also says what was lost.
 void reportOutcome(const TransferOptions& options, const RunOutcome& outcome) {
+    if (outcome.code == kErrorNone || outcome.code == kExitIncompleteDump ||
+        outcome.code == kExitEraseUnconfirmed) {
+        reportWarnings(outcome);
+    }
     switch (outcome.code) {
     case kErrorNone:
-        printText(stderr, CWStr(CompletionText(outcome.erased)));
+        if (outcome.managed) {
+            reportManaged(options, outcome);
+        } else {
+            printText(stderr, CWStr(CompletionText(outcome.erased)));
+        }
         break;
     case kExitIncompleteDump:
         printText(stderr, CWStr(CompletionText(false)));
         printText(stderr, IncompleteDumpWarning(outcome.dump));
+        break;
+    case kExitEraseUnconfirmed:
+        printText(stderr, CWStr(CompletionText(false)));
+        printText(stderr, CWStr(EraseUnconfirmedWarning()));
+        break;
+    case kErrorNotSupported:
+        std::fprintf(stderr, "zor7700-transfer: the ZOR 7700 has no logging commands; "
+                             "--start-logging, --stop-logging and --interval are for LOCUS "
+                             "modules\n");
+        break;
+    case kErrorRefused:
+        if (outcome.refusedFlag < 0) {
+            std::fprintf(stderr, "zor7700-transfer: the logger did not acknowledge $PMTK%03d\n",
+                         outcome.refusedCommand);
+        } else {
+            std::fprintf(stderr, "zor7700-transfer: the logger refused $PMTK%03d (flag %d: %s)\n",
+                         outcome.refusedCommand, outcome.refusedFlag,
+                         flagMeaning(outcome.refusedFlag));
+        }
         break;
     case kExitNoCapture:
         std::fprintf(stderr, "zor7700-transfer: cannot read %s\n", options.capturePath.c_str());

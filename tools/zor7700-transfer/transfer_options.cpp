@@ -1,5 +1,8 @@
 #include "transfer_options.h"
 
+#include <initializer_list>
+#include <string>
+
 namespace {
 
 constexpr int32_t kHighestPort = 255;
@@ -17,6 +20,43 @@ bool readPort(const std::string& text, int32_t& port) {
     }
     port = number;
     return number <= kHighestPort;
+}
+
+// The rates a module's port takes; 14400, which some modules know, is not a
+// rate every serial driver sets.
+bool readRate(const std::string& text, uint32_t& rate) {
+    for (uint32_t known : {4800u, 9600u, 19200u, 38400u, 57600u, 115200u}) {
+        if (text == std::to_string(known)) {
+            rate = known;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool readDevice(const std::string& text, DeviceChoice& choice) {
+    const struct {
+        const char* name;
+        DeviceChoice choice;
+    } kChoices[] = {{"auto", DeviceChoice::Auto},
+                    {"zor", DeviceChoice::Zor7700},
+                    {"locus", DeviceChoice::Module}};
+    for (const auto& known : kChoices) {
+        if (text == known.name) {
+            choice = known.choice;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whole seconds a module's interval takes, plain digits only.
+bool readSeconds(const std::string& text, int32_t& seconds) {
+    if (text.empty() || text.size() > 5 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    seconds = std::stoi(text);
+    return seconds >= 1 && seconds <= 65535;
 }
 
 bool setOutput(TransferOptions& options, const std::string& path, TrackFormat format) {
@@ -64,6 +104,32 @@ const OptionRow kOptions[] = {
          o.rawPath = v;
          return !v.empty();
      }},
+    {"--device", "KIND",
+     "the logger: zor (the ZOR 7700), locus (a LOCUS GPS module, sought\n"
+     "                        at every line rate) or auto (the default: the ZOR 7700,\n"
+     "                        then a module if the port talks)",
+     [](TransferOptions& o, const std::string& v) { return readDevice(v, o.search.choice); }},
+    {"--baud", "RATE", "a module's line rate (4800 to 115200): no search over the rates",
+     [](TransferOptions& o, const std::string& v) { return readRate(v, o.search.lineRate); }},
+    {"--status", nullptr, "only print the logger's status line, read nothing",
+     [](TransferOptions& o, const std::string&) {
+         o.status = true;
+         return true;
+     }},
+    {"--start-logging", nullptr, "only start a module's logging",
+     [](TransferOptions& o, const std::string&) {
+         o.logging.start = true;
+         return true;
+     }},
+    {"--stop-logging", nullptr, "only stop a module's logging",
+     [](TransferOptions& o, const std::string&) {
+         o.logging.stop = true;
+         return true;
+     }},
+    {"--interval", "SECONDS", "only set a module's logging interval (1 to 65535 s)",
+     [](TransferOptions& o, const std::string& v) {
+         return readSeconds(v, o.logging.intervalSeconds);
+     }},
     {"--list-ports", nullptr, "list the present COM ports as the wizard's port page shows them",
      [](TransferOptions& o, const std::string&) {
          o.listPorts = true;
@@ -82,6 +148,21 @@ std::string inconsistency(const TransferOptions& options) {
     bool fromCapture = !options.capturePath.empty();
     if (fromDevice == fromCapture)
         return "give either --port or --capture";
+    if (options.search.choice == DeviceChoice::Zor7700 && options.search.lineRate != 0)
+        return "--baud is a LOCUS module's: the ZOR 7700 talks at 57600 baud";
+    if (fromCapture && (options.managesDevice() || options.search.choice != DeviceChoice::Auto ||
+                        options.search.lineRate != 0)) {
+        return "--device, --baud, --status and the logging options need a device (--port)";
+    }
+    if (options.logging.start && options.logging.stop)
+        return "--start-logging and --stop-logging: choose one";
+    if (options.status && options.logging.any())
+        return "--status and the logging options: choose one";
+    if (options.managesDevice()) {
+        if (!options.outputPath.empty() || options.erase || !options.rawPath.empty())
+            return "--status and the logging options read no log: no output, --erase or --raw";
+        return {};
+    }
     if (options.outputPath.empty())
         return "give --kml FILE, --nmea FILE or --gpx FILE";
     if (fromCapture && (options.erase || !options.rawPath.empty())) {
@@ -150,11 +231,13 @@ bool parseTransferOptions(const std::vector<std::string>& arguments, TransferOpt
 std::string transferUsage() {
     std::string text =
         "Usage: zor7700-transfer --port N (--kml FILE | --nmea FILE | --gpx FILE) [--erase]\n"
-        "                        [--raw FILE]\n"
+        "                        [--raw FILE] [--device KIND] [--baud RATE]\n"
+        "  or:  zor7700-transfer --port N (--status | --start-logging | --stop-logging |\n"
+        "                        --interval SECONDS) [--device KIND] [--baud RATE]\n"
         "  or:  zor7700-transfer --capture FILE (--kml FILE | --nmea FILE | --gpx FILE)\n"
         "  or:  zor7700-transfer --list-ports\n"
-        "Reads the track log of a ZOR 7700 logger (or a saved dump of it) and writes it\n"
-        "as KML, NMEA text or GPX, the same way the wizard does.\n\n";
+        "Reads the track log of a ZOR 7700 logger or a LOCUS GPS module (or a saved dump\n"
+        "of one) and writes it as KML, NMEA text or GPX, the same way the wizard does.\n\n";
     for (const OptionRow& row : kOptions) {
         std::string left = std::string("  ") + row.name;
         if (row.valueName != nullptr)
@@ -172,9 +255,11 @@ std::string transferUsage() {
             "\nExit status: 0 success; 1 the port cannot be opened; 2 a command cannot be\n"
             "sent; 3 reading failed or the logger fell silent; 4 the output file cannot be\n"
             "created; 5 it cannot be written (a full disk, a closed pipe); 6 the transfer\n"
-            "could not start; 7 stopped (Ctrl+C, SIGTERM, a hang-up); 8 no ZOR 7700\n"
+            "could not start; 7 stopped (Ctrl+C, SIGTERM, a hang-up); 8 no logger\n"
             "answered; 9 the log holds no position; 10 the file was written from a damaged\n"
-            "dump and the logger's memory was kept (transfer again for the rest); 64 wrong\n"
-            "command line; 66 the capture cannot be read.\n";
+            "dump and the logger's memory was kept (transfer again for the rest); 11 the\n"
+            "file was written but the module did not confirm the erase; 12 the ZOR 7700 has\n"
+            "no logging commands; 13 the module refused a command or did not confirm it;\n"
+            "64 wrong command line; 66 the capture cannot be read.\n";
     return text;
 }
