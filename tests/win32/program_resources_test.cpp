@@ -275,6 +275,7 @@ std::vector<ExpectedDialog> expectedPages() {
           {Kind::Edit, IDC_OUTPUT_PATH, L"", 0, 55, 215, 12, true, false},
           {Kind::DefPush, IDC_BROWSE, L"...", 218, 54, 21, 13},
           {Kind::Check, IDC_ERASE_CHECK, L"&Erase device memory after transfer", 54, 84, 130, 10},
+          {Kind::CentredStatic, IDC_DEVICE_STATUS, L"", 0, 100, 239, 16},
           {Kind::CentredStatic, -1, kPressNext, 0, 122, 239, 8}}},
         {"TransferPage",
          IDD_TRANSFER_PAGE,
