@@ -86,23 +86,31 @@ CWStr DeviceStatusText(const FoundDevice& device) {
     return text;
 }
 
-const char16_t* EraseUnconfirmedWarning() {
-    return u"The logger did not confirm the erase. The output file is complete; the device "
-           u"memory may still hold the log.";
-}
-
-CWStr UnknownContentWarning(const LogLayout& layout) {
+CWStr CompletionWarning(const CompletionNotes& notes) {
     CWStr text;
-    text.Format(u"The log's records hold fields this program does not know (content 0x%s). "
-                u"They were read as 16-byte positions and may be wrong.",
-                hexText(layout.content).c_str());
-    return text;
-}
-
-CWStr LineRateWarning(const FoundDevice& device) {
-    CWStr text;
-    text.Format(u"The logger did not confirm its line rate of %d baud again; until it restarts "
-                u"it may talk at 115200 baud.",
-                static_cast<int32_t>(device.lineRate));
+    auto add = [&text](const CWStr& paragraph) {
+        if (!text.IsEmpty())
+            text.Append(u"\n\n");
+        text.Append(paragraph);
+    };
+    if (notes.detail == kCompleteFromIncompleteDump)
+        add(IncompleteDumpWarning(notes.dump));
+    if (notes.detail == kCompleteEraseUnconfirmed) {
+        add(CWStr(u"The logger did not confirm the erase. The output file is complete; the "
+                  u"device memory may still hold the log."));
+    }
+    CWStr paragraph;
+    if (notes.layout.unknownContent()) {
+        paragraph.Format(u"The log's records hold fields this program does not know (content "
+                         u"0x%s). They were read as 16-byte positions and may be wrong.",
+                         hexText(notes.layout.content).c_str());
+        add(paragraph);
+    }
+    if (!notes.lineRateRestored) {
+        paragraph.Format(u"The logger did not confirm its line rate of %d baud again; until it "
+                         u"restarts it may talk at 115200 baud.",
+                         static_cast<int32_t>(notes.device.lineRate));
+        add(paragraph);
+    }
     return text;
 }

@@ -3,6 +3,7 @@
 #include "device/flash_layout.h"
 #include "device/found_device.h"
 #include "device/log_dump.h"
+#include "device/report_target.h"
 #include "support/cwstr.h"
 
 #include <cstdint>
@@ -26,10 +27,18 @@ CWStr IncompleteDumpWarning(const DumpCompleteness& dump);
 // positions stored, memory 46 % used, logging every 15 s"); empty for the
 // ZOR 7700, whose page stays as it was.
 CWStr DeviceStatusText(const FoundDevice& device);
-// The warning when a module did not confirm the erase: the file is whole,
-// the memory may still hold the log.
-const char16_t* EraseUnconfirmedWarning();
-// The warning for a log whose header names fields this program does not know.
-CWStr UnknownContentWarning(const LogLayout& layout);
-// The warning when a module read at 115200 baud did not confirm its own rate.
-CWStr LineRateWarning(const FoundDevice& device);
+// What a run that wrote its file ended with besides, for the warning over
+// the success page and the tool's messages.
+struct CompletionNotes {
+    CompletionDetail detail = kCompleteMemoryKept;
+    DumpCompleteness dump;
+    LogLayout layout;
+    FoundDevice device;
+    bool lineRateRestored = true;
+};
+
+// Every warning of the notes, each its own paragraph; empty when there is
+// none: a damaged dump, an erase the module did not confirm, a log whose
+// header names fields this program does not know, a module whose line rate
+// was not confirmed again.
+CWStr CompletionWarning(const CompletionNotes& notes);

@@ -11,15 +11,17 @@
 RunOutcome convertCapture(const TransferOptions& options) {
     RunOutcome outcome;
     auto store = std::make_unique<TrackStore>();
-    if (!readSavedDump(options.capturePath, *store, outcome.dump, outcome.layout)) {
+    if (!readSavedDump(options.capturePath, *store, outcome.notes.dump, outcome.notes.layout)) {
         outcome.code = kExitNoCapture;
     } else if (store->startIndex < 0) {
-        outcome.code = noPositionsError(outcome.dump);
+        outcome.code = noPositionsError(outcome.notes.dump);
     } else {
         outcome.code = writeTrackFile(*store, textFromUtf8(options.outputPath), options.trackFormat,
                                       interruptRequested);
-        if (outcome.code == kErrorNone && !outcome.dump.isComplete())
+        if (outcome.code == kErrorNone && !outcome.notes.dump.isComplete()) {
             outcome.code = kExitIncompleteDump;
+            outcome.notes.detail = kCompleteFromIncompleteDump;
+        }
     }
     return outcome;
 }

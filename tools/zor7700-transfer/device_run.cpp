@@ -28,6 +28,7 @@ void finish(const PostedReport& report, RunOutcome& outcome) {
         return;
     }
     outcome.erased = report.lParam == kCompleteMemoryErased;
+    outcome.notes.detail = static_cast<CompletionDetail>(report.lParam);
     switch (report.lParam) {
     case kCompleteFromIncompleteDump:
         outcome.code = kExitIncompleteDump;
@@ -44,9 +45,9 @@ void finish(const PostedReport& report, RunOutcome& outcome) {
 // once the device is found (and its logging changed): nothing is read.
 void deviceFound(TransferWorker& worker, const TransferOptions& options, OutputFile* raw,
                  ProgressDisplay& display, RunOutcome& outcome) {
-    outcome.device = worker.device();
+    outcome.notes.device = worker.device();
     if (!options.managesDevice()) {
-        display.deviceFound(options.portNumber, outcome.device);
+        display.deviceFound(options.portNumber, outcome.notes.device);
         goAhead(worker, options, raw);
         return;
     }
@@ -126,9 +127,9 @@ RunOutcome runDeviceTransfer(const TransferOptions& options, ProgressDisplay& di
     // The stop that ended a run with nothing to read is no failure.
     if (outcome.managed && outcome.code == kErrorStopped)
         outcome.code = kErrorNone;
-    outcome.dump = worker->completeness();
-    outcome.layout = worker->layout();
-    outcome.lineRateRestored = worker->lineRateRestored();
+    outcome.notes.dump = worker->completeness();
+    outcome.notes.layout = worker->layout();
+    outcome.notes.lineRateRestored = worker->lineRateRestored();
     outcome.refusedCommand = worker->refusedCommand();
     outcome.refusedFlag = worker->refusedFlag();
     display.finish();

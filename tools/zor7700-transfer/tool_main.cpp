@@ -33,7 +33,7 @@ const char* flagMeaning(int32_t flag) {
 // A status run's line goes to standard output: it is what was asked for.
 void reportManaged(const TransferOptions& options, const RunOutcome& outcome) {
     if (options.status) {
-        const CWStr line = DeviceStatusText(outcome.device);
+        const CWStr line = DeviceStatusText(outcome.notes.device);
         printText(stdout, line.IsEmpty() ? CWStr(u"ZOR 7700: it keeps no log status") : line);
         return;
     }
@@ -43,35 +43,22 @@ void reportManaged(const TransferOptions& options, const RunOutcome& outcome) {
         std::fprintf(stderr, "Logging %s.\n", options.logging.start ? "started" : "stopped");
 }
 
-// What a whole file may still come with.
-void reportWarnings(const RunOutcome& outcome) {
-    if (outcome.layout.unknownContent())
-        printText(stderr, UnknownContentWarning(outcome.layout));
-    if (!outcome.lineRateRestored)
-        printText(stderr, LineRateWarning(outcome.device));
-}
-
 // The wizard's words for the outcome; a damaged dump also says what was lost.
 void reportOutcome(const TransferOptions& options, const RunOutcome& outcome) {
-    if (outcome.code == kErrorNone || outcome.code == kExitIncompleteDump ||
-        outcome.code == kExitEraseUnconfirmed) {
-        reportWarnings(outcome);
-    }
     switch (outcome.code) {
     case kErrorNone:
+    case kExitIncompleteDump:
+    case kExitEraseUnconfirmed:
         if (outcome.managed) {
             reportManaged(options, outcome);
-        } else {
-            printText(stderr, CWStr(CompletionText(outcome.erased)));
+            break;
         }
+        printText(stderr, CWStr(CompletionText(outcome.erased)));
+        if (const CWStr warning = CompletionWarning(outcome.notes); !warning.IsEmpty())
+            printText(stderr, warning);
         break;
-    case kExitIncompleteDump:
-        printText(stderr, CWStr(CompletionText(false)));
-        printText(stderr, IncompleteDumpWarning(outcome.dump));
-        break;
-    case kExitEraseUnconfirmed:
-        printText(stderr, CWStr(CompletionText(false)));
-        printText(stderr, CWStr(EraseUnconfirmedWarning()));
+    case kExitNoCapture:
+        std::fprintf(stderr, "zor7700-transfer: cannot read %s\n", options.capturePath.c_str());
         break;
     case kErrorNotSupported:
         std::fprintf(stderr, "zor7700-transfer: the ZOR 7700 has no logging commands; "
@@ -88,13 +75,10 @@ void reportOutcome(const TransferOptions& options, const RunOutcome& outcome) {
                          flagMeaning(outcome.refusedFlag));
         }
         break;
-    case kExitNoCapture:
-        std::fprintf(stderr, "zor7700-transfer: cannot read %s\n", options.capturePath.c_str());
-        break;
     default:
         printText(stderr, CWStr(ErrorText(outcome.code)));
-        if (outcome.code == kErrorRead && outcome.dump.isDamaged())
-            printText(stderr, DamagedDumpText(outcome.dump));
+        if (outcome.code == kErrorRead && outcome.notes.dump.isDamaged())
+            printText(stderr, DamagedDumpText(outcome.notes.dump));
         break;
     }
 }
