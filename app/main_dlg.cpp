@@ -1,6 +1,7 @@
 #include "app/main_dlg.h"
 
 #include "app/file_path.h"
+#include "app/wizard_buttons.h"
 #include "device/transfer_texts.h"
 #include "resources/resource_ids.h"
 
@@ -9,13 +10,10 @@
 namespace {
 
 constexpr int32_t kMainTemplate = IDD_MAIN;
-constexpr int32_t kMaxPortNumber = 255;
 constexpr int32_t kBusyBarRange = 100;
 // The caption read back is cut to what a 32-character buffer holds.
 constexpr int32_t kCaptionKeep = 31;
 
-constexpr const char16_t* kNextText = u"&Next";
-constexpr const char16_t* kFinishText = u"&Finish";
 constexpr const char16_t* kLeaveQuestion =
     u"Log-Data is currently read from the device.\nExit anyway?";
 constexpr const char16_t* kPowerCycleText =
@@ -36,10 +34,6 @@ struct ButtonState {
     int32_t id;
     bool enabled;
 };
-
-bool isPortNumber(int32_t data) {
-    return data >= 0 && data <= kMaxPortNumber;
-}
 
 } // namespace
 
@@ -250,30 +244,19 @@ void CMainDlg::ShowPage(int32_t page) {
 }
 
 void CMainDlg::UpdateButtons(bool fileChosen) {
-    view.SetText(IDC_NEXT, currentPage == SuccessPage ? kFinishText : kNextText);
-    bool previousAllowed = currentPage > WelcomePage && currentPage != SuccessPage;
-    bool nextAllowed = currentPage <= SuccessPage;
-    switch (currentPage) {
-    case PortPage:
-        // Only read: a remembered port that is not present yet stays the
-        // setting until the user chooses another item.
-        nextAllowed = isPortNumber(SelectedPortData());
-        break;
-    case OutputPage:
-        nextAllowed = !selectedFile.IsEmpty();
-        break;
-    case ConnectingPage:
-    case TransferPage:
-        nextAllowed = false;
-        previousAllowed = false;
-        break;
-    default:
-        break;
-    }
+    // Only read: a remembered port that is not present yet stays the setting
+    // until the user chooses another item.
+    const ButtonStates states =
+        buttonStates({currentPage, SelectedPortData(), !selectedFile.IsEmpty()});
+    view.SetText(IDC_NEXT, states.nextText);
+    ShowButtons(states, fileChosen);
+}
+
+void CMainDlg::ShowButtons(const ButtonStates& states, bool fileChosen) {
     const ButtonState buttons[] = {
-        {IDC_NEXT, nextAllowed},
-        {IDC_PREVIOUS, previousAllowed},
-        {IDC_CANCEL, currentPage != SuccessPage},
+        {IDC_NEXT, states.next},
+        {IDC_PREVIOUS, states.previous},
+        {IDC_CANCEL, states.cancel},
     };
     const bool nextWasEnabled = view.IsControlEnabled(IDC_NEXT);
     // Buttons are enabled before the focus moves and disabled after it, so
@@ -291,7 +274,7 @@ void CMainDlg::UpdateButtons(bool fileChosen) {
         }
         return id != 0 && view.IsControlEnabled(id);
     };
-    PlaceFocus(canTakeFocus, nextAllowed && (fileChosen || !nextWasEnabled));
+    PlaceFocus(canTakeFocus, states.next && (fileChosen || !nextWasEnabled));
     for (const ButtonState& button : buttons) {
         if (!button.enabled) {
             view.EnableControl(button.id, false);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/dialog_base.h"
+#include "app/wizard_buttons.h"
 #include "app/wizard_view.h"
 #include "device/transfer_worker.h"
 #include "support/cwstr.h"
@@ -64,6 +65,9 @@ private:
     // Starts the worker for comPort; false (error page shown) when it cannot.
     bool StartRun();
     void ShowError(int32_t code);
+    // Enables and disables the frame's buttons as `states` says, placing the
+    // focus in between (see PlaceFocus).
+    void ShowButtons(const ButtonStates& states, bool fileChosen);
     // The item data of the port list's selection; -1 for none.
     int32_t SelectedPortData();
     // Puts the focus where it belongs: on the page's first choice after a

@@ -81,35 +81,61 @@ protected:
     std::unique_ptr<CMainDlg> wizard;
 };
 
-TEST_F(MainDlgTest, ButtonRulesPerPage) {
+TEST(WizardButtons, RulesFollowThePageAndItsChoices) {
+    struct Row {
+        const char* name;
+        PageChoices shown; // page, port item, a file chosen
+        ButtonStates expected;
+    };
+    const Row rows[] = {
+        {"welcome: only Next and Cancel", {WelcomePage, -1, false}, {u"&Next", true, false, true}},
+        {"port page with the placeholder: Next off",
+         {PortPage, kPlaceholder, false},
+         {u"&Next", false, true, true}},
+        {"port page with nothing selected: Next off",
+         {PortPage, -1, false},
+         {u"&Next", false, true, true}},
+        {"port page with a port: Next on", {PortPage, 200, false}, {u"&Next", true, true, true}},
+        {"port 0 is a port", {PortPage, 0, false}, {u"&Next", true, true, true}},
+        {"port 255 is the last port", {PortPage, 255, false}, {u"&Next", true, true, true}},
+        {"256 is no port", {PortPage, 256, false}, {u"&Next", false, true, true}},
+        {"connecting: only Cancel", {ConnectingPage, 5, true}, {u"&Next", false, false, true}},
+        {"output page without a file: Next off",
+         {OutputPage, 5, false},
+         {u"&Next", false, true, true}},
+        {"output page with a file: Next on", {OutputPage, -1, true}, {u"&Next", true, true, true}},
+        {"transfer: only Cancel", {TransferPage, 5, true}, {u"&Next", false, false, true}},
+        {"success: Finish, Cancel off", {SuccessPage, -1, true}, {u"&Finish", true, false, false}},
+        {"error: Previous and Cancel", {ErrorPage, 5, true}, {u"&Next", false, true, true}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const ButtonStates states = buttonStates(row.shown);
+        EXPECT_EQ(narrow(states.nextText), narrow(row.expected.nextText));
+        EXPECT_EQ(states.next, row.expected.next);
+        EXPECT_EQ(states.previous, row.expected.previous);
+        EXPECT_EQ(states.cancel, row.expected.cancel);
+    }
+}
+
+TEST_F(MainDlgTest, TheFrameFollowsTheButtonRulesAndTheFocusItsPage) {
     struct Row {
         const char* name;
         int32_t page;
         bool chooseNoPort; // port page with the placeholder selected
         bool chooseFile;   // output page after a file was chosen
-        const char16_t* nextText;
-        bool next, previous, cancel;
-        int32_t focus; // never on a disabled or hidden control
+        int32_t focus;     // never on a disabled or hidden control
     };
     const Row rows[] = {
-        {"welcome: only Next and Cancel", WelcomePage, false, false, u"&Next", true, false, true,
-         IDC_NEXT},
-        {"port page with the placeholder: Next off", PortPage, true, false, u"&Next", false, true,
-         true, IDC_PORT_COMBO},
-        {"port page with a port: Next on", PortPage, false, false, u"&Next", true, true, true,
-         IDC_NEXT},
-        {"connecting: only Cancel", ConnectingPage, false, false, u"&Next", false, false, true,
-         IDC_CANCEL},
-        {"output page without a file: Next off", OutputPage, false, false, u"&Next", false, true,
-         true, IDC_BROWSE},
-        {"output page with a file: Next on", OutputPage, false, true, u"&Next", true, true, true,
-         IDC_NEXT},
-        {"transfer: only Cancel", TransferPage, false, false, u"&Next", false, false, true,
-         IDC_CANCEL},
-        {"success: Finish, Cancel off", SuccessPage, false, false, u"&Finish", true, false, false,
-         IDC_NEXT},
-        {"error: Previous and Cancel", ErrorPage, false, false, u"&Next", false, true, true,
-         IDC_PREVIOUS},
+        {"welcome", WelcomePage, false, false, IDC_NEXT},
+        {"port page with the placeholder", PortPage, true, false, IDC_PORT_COMBO},
+        {"port page with a port", PortPage, false, false, IDC_NEXT},
+        {"connecting", ConnectingPage, false, false, IDC_CANCEL},
+        {"output page without a file", OutputPage, false, false, IDC_BROWSE},
+        {"output page with a file", OutputPage, false, true, IDC_NEXT},
+        {"transfer", TransferPage, false, false, IDC_CANCEL},
+        {"success", SuccessPage, false, false, IDC_NEXT},
+        {"error", ErrorPage, false, false, IDC_PREVIOUS},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -129,10 +155,14 @@ TEST_F(MainDlgTest, ButtonRulesPerPage) {
         }
         ASSERT_EQ(wizard->CurrentPage(), row.page);
         EXPECT_EQ(view->VisiblePages(), std::vector<int32_t>{row.page});
-        EXPECT_EQ(narrow(view->Text(IDC_NEXT)), narrow(row.nextText));
-        EXPECT_EQ(view->IsControlEnabled(IDC_NEXT), row.next);
-        EXPECT_EQ(view->IsControlEnabled(IDC_PREVIOUS), row.previous);
-        EXPECT_EQ(view->IsControlEnabled(IDC_CANCEL), row.cancel);
+        const auto portItem = static_cast<int32_t>(
+            view->ComboItemData(IDC_PORT_COMBO, view->ComboSelection(IDC_PORT_COMBO)));
+        const ButtonStates rules =
+            buttonStates({row.page, portItem, !view->Text(IDC_OUTPUT_PATH).empty()});
+        EXPECT_EQ(narrow(view->Text(IDC_NEXT)), narrow(rules.nextText));
+        EXPECT_EQ(view->IsControlEnabled(IDC_NEXT), rules.next);
+        EXPECT_EQ(view->IsControlEnabled(IDC_PREVIOUS), rules.previous);
+        EXPECT_EQ(view->IsControlEnabled(IDC_CANCEL), rules.cancel);
         EXPECT_EQ(view->focus, row.focus);
         wizard.reset();
     }
