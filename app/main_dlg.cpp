@@ -330,50 +330,70 @@ bool CMainDlg::OnTransferReport(uintptr_t wParam, intptr_t lParam) {
     if (transferState == Closing) {
         return false;
     }
-    const bool isFinal = wParam == kReportComplete || wParam == kReportFailed;
-    if (isFinal && unfinishedRuns > 0) {
-        --unfinishedRuns;
-        // The last word of a run that was stopped before the current one
-        // started: it must not end the current run's state.
-        if (unfinishedRuns > 0) {
-            return true;
-        }
+    if (IsStoppedRunsLastWord(wParam)) {
+        return true;
     }
     switch (wParam) {
     case kReportComplete:
-        ShowPage(SuccessPage);
-        view.SetText(IDC_SUCCESS_HEADING, CompletionText(lParam == kCompleteMemoryErased));
-        UpdateButtons();
-        transferState = Idle;
-        // The run has ended, so its dump record is final and ours to read.
-        if (lParam == kCompleteFromIncompleteDump) {
-            view.ShowWarning(IncompleteDumpWarning(worker.completeness()));
-        }
+        OnTransferComplete(lParam);
         break;
     case kReportFailed:
-        if (lParam == kErrorStopped) {
-            if (currentPage == TransferPage) {
-                ShowPage(PortPage);
-                UpdateButtons();
-            }
-            transferState = Idle;
-        } else {
-            ShowError(static_cast<int32_t>(lParam));
-        }
+        OnTransferFailed(lParam);
         break;
     case kReportDeviceFound:
-        if (currentPage == ConnectingPage) {
-            ShowPage(OutputPage);
-            UpdateButtons();
-        }
+        OnDeviceFound();
         break;
     case kReportProgress:
-        view.SetProgressPosition(IDC_TRANSFER_PROGRESS, static_cast<int32_t>(lParam));
+        OnProgress(static_cast<int32_t>(lParam));
         break;
     default:
         break;
     }
     return true;
+}
+
+bool CMainDlg::IsStoppedRunsLastWord(uintptr_t report) {
+    if ((report != kReportComplete && report != kReportFailed) || unfinishedRuns == 0) {
+        return false;
+    }
+    --unfinishedRuns;
+    // The last word of a run that was stopped before the current one
+    // started: it must not end the current run's state.
+    return unfinishedRuns > 0;
+}
+
+void CMainDlg::OnTransferComplete(intptr_t detail) {
+    ShowPage(SuccessPage);
+    view.SetText(IDC_SUCCESS_HEADING, CompletionText(detail == kCompleteMemoryErased));
+    UpdateButtons();
+    transferState = Idle;
+    // The run has ended, so its dump record is final and ours to read.
+    if (detail == kCompleteFromIncompleteDump) {
+        view.ShowWarning(IncompleteDumpWarning(worker.completeness()));
+    }
+}
+
+void CMainDlg::OnTransferFailed(intptr_t code) {
+    if (code != kErrorStopped) {
+        ShowError(static_cast<int32_t>(code));
+        return;
+    }
+    if (currentPage == TransferPage) {
+        ShowPage(PortPage);
+        UpdateButtons();
+    }
+    transferState = Idle;
+}
+
+void CMainDlg::OnDeviceFound() {
+    if (currentPage == ConnectingPage) {
+        ShowPage(OutputPage);
+        UpdateButtons();
+    }
+}
+
+void CMainDlg::OnProgress(int32_t percent) {
+    view.SetProgressPosition(IDC_TRANSFER_PROGRESS, percent);
 }
 
 void CMainDlg::ShowError(int32_t code) {

@@ -46,8 +46,15 @@ public:
     // `fileChosen` after the save dialog returned a file.
     void UpdateButtons(bool fileChosen = false);
     void FillPortCombo();
-    // A worker report; false only while Closing (the report is dropped).
+    // A worker report, handed to its handler below; false only while Closing
+    // (the report is dropped).
     bool OnTransferReport(uintptr_t wParam, intptr_t lParam);
+    void OnTransferComplete(intptr_t detail);
+    // kErrorStopped ends a stopped run quietly; any other code shows the
+    // error page.
+    void OnTransferFailed(intptr_t code);
+    void OnDeviceFound();
+    void OnProgress(int32_t percent);
     // Loads (save = false) or saves the three settings.
     void ExchangeSettings(bool save);
 
@@ -65,6 +72,9 @@ private:
     // Starts the worker for comPort; false (error page shown) when it cannot.
     bool StartRun();
     void ShowError(int32_t code);
+    // Counts a final report (complete or failed) against the runs started;
+    // true for one that belongs to a run stopped before the current one.
+    bool IsStoppedRunsLastWord(uintptr_t report);
     // Enables and disables the frame's buttons as `states` says, placing the
     // focus in between (see PlaceFocus).
     void ShowButtons(const ButtonStates& states, bool fileChosen);
