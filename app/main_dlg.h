@@ -58,15 +58,6 @@ public:
     // Loads (save = false) or saves the three settings.
     void ExchangeSettings(bool save);
 
-    // Read by tests and the front ends.
-    int32_t CurrentPage() const { return currentPage; }
-    int32_t State() const { return transferState; }
-    const CWStr& SelectedFile() const { return selectedFile; }
-    int32_t ComPort() const { return settings.comPort; }
-    TrackFormat OutputFormat() const { return settings.trackFormat; }
-    const char16_t* OutputFolder() const { return settings.outputFolder; }
-    bool WorkerRunning() const { return worker.isRunning(); }
-
 private:
     void AppendVersionToCaption();
     // Starts the worker for comPort; false (error page shown) when it cannot.
