@@ -1,5 +1,8 @@
 #include "support/ini_document.h"
 
+#include "support/hex_digit.h"
+#include "support/utf8_text.h"
+
 #include <cstdint>
 
 namespace {
@@ -39,29 +42,6 @@ bool entryOf(std::string_view line, std::string_view& key, std::string_view& raw
     return !key.empty();
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-void appendCodePoint(uint32_t c, std::string& out) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | ((c >> 12) & 0x0F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // The escapes Qt writes by letter, both ways; a backslash before any other
 // character stands for that character, the quote and the backslash among them.
 struct LetterEscape {
@@ -87,9 +67,10 @@ size_t decodeEscape(std::string_view raw, size_t pos, std::string& out) {
     if (c == 'x') {
         // \x and up to four hex digits name one 16-bit character.
         uint32_t value = 0;
-        for (int digits = 0; digits < 4 && pos < raw.size() && hexValue(raw[pos]) >= 0; ++digits)
-            value = value * 16 + static_cast<uint32_t>(hexValue(raw[pos++]));
-        appendCodePoint(value, out);
+        for (int digits = 0; digits < 4 && pos < raw.size() && hexDigitValue(raw[pos]) >= 0;
+             ++digits)
+            value = value * 16 + static_cast<uint32_t>(hexDigitValue(raw[pos++]));
+        appendUtf8(value, out);
         return pos;
     }
     if (c >= '0' && c <= '7') {
@@ -97,7 +78,7 @@ size_t decodeEscape(std::string_view raw, size_t pos, std::string& out) {
         for (int digits = 1; digits < 3 && pos < raw.size() && raw[pos] >= '0' && raw[pos] <= '7';
              ++digits)
             value = value * 8 + static_cast<uint32_t>(raw[pos++] - '0');
-        appendCodePoint(value, out);
+        appendUtf8(value, out);
         return pos;
     }
     out += c;
@@ -257,7 +238,7 @@ std::string encodeIniText(std::string_view text) {
     for (const char c : text) {
         const auto byte = static_cast<uint8_t>(c);
         // "\x41" followed by a hex digit would read as one longer number.
-        if (hexPending && hexValue(c) >= 0) {
+        if (hexPending && hexDigitValue(c) >= 0) {
             appendHexEscape(byte, out);
             continue;
         }
