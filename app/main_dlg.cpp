@@ -1,6 +1,7 @@
 #include "app/main_dlg.h"
 
 #include "app/file_path.h"
+#include "app/wizard_buttons.h"
 #include "device/transfer_texts.h"
 #include "resources/resource_ids.h"
 
@@ -9,13 +10,10 @@
 namespace {
 
 constexpr int32_t kMainTemplate = IDD_MAIN;
-constexpr int32_t kMaxPortNumber = 255;
 constexpr int32_t kBusyBarRange = 100;
 // The caption read back is cut to what a 32-character buffer holds.
 constexpr int32_t kCaptionKeep = 31;
 
-constexpr const char16_t* kNextText = u"&Next";
-constexpr const char16_t* kFinishText = u"&Finish";
 constexpr const char16_t* kLeaveQuestion =
     u"Log-Data is currently read from the device.\nExit anyway?";
 constexpr const char16_t* kPowerCycleText =
@@ -36,10 +34,6 @@ struct ButtonState {
     int32_t id;
     bool enabled;
 };
-
-bool isPortNumber(int32_t data) {
-    return data >= 0 && data <= kMaxPortNumber;
-}
 
 } // namespace
 
@@ -250,30 +244,19 @@ void CMainDlg::ShowPage(int32_t page) {
 }
 
 void CMainDlg::UpdateButtons(bool fileChosen) {
-    view.SetText(IDC_NEXT, currentPage == SuccessPage ? kFinishText : kNextText);
-    bool previousAllowed = currentPage > WelcomePage && currentPage != SuccessPage;
-    bool nextAllowed = currentPage <= SuccessPage;
-    switch (currentPage) {
-    case PortPage:
-        // Only read: a remembered port that is not present yet stays the
-        // setting until the user chooses another item.
-        nextAllowed = isPortNumber(SelectedPortData());
-        break;
-    case OutputPage:
-        nextAllowed = !selectedFile.IsEmpty();
-        break;
-    case ConnectingPage:
-    case TransferPage:
-        nextAllowed = false;
-        previousAllowed = false;
-        break;
-    default:
-        break;
-    }
+    // Only read: a remembered port that is not present yet stays the setting
+    // until the user chooses another item.
+    const ButtonStates states =
+        buttonStates({currentPage, SelectedPortData(), !selectedFile.IsEmpty()});
+    view.SetText(IDC_NEXT, states.nextText);
+    ShowButtons(states, fileChosen);
+}
+
+void CMainDlg::ShowButtons(const ButtonStates& states, bool fileChosen) {
     const ButtonState buttons[] = {
-        {IDC_NEXT, nextAllowed},
-        {IDC_PREVIOUS, previousAllowed},
-        {IDC_CANCEL, currentPage != SuccessPage},
+        {IDC_NEXT, states.next},
+        {IDC_PREVIOUS, states.previous},
+        {IDC_CANCEL, states.cancel},
     };
     const bool nextWasEnabled = view.IsControlEnabled(IDC_NEXT);
     // Buttons are enabled before the focus moves and disabled after it, so
@@ -291,7 +274,7 @@ void CMainDlg::UpdateButtons(bool fileChosen) {
         }
         return id != 0 && view.IsControlEnabled(id);
     };
-    PlaceFocus(canTakeFocus, nextAllowed && (fileChosen || !nextWasEnabled));
+    PlaceFocus(canTakeFocus, states.next && (fileChosen || !nextWasEnabled));
     for (const ButtonState& button : buttons) {
         if (!button.enabled) {
             view.EnableControl(button.id, false);
@@ -347,50 +330,70 @@ bool CMainDlg::OnTransferReport(uintptr_t wParam, intptr_t lParam) {
     if (transferState == Closing) {
         return false;
     }
-    const bool isFinal = wParam == kReportComplete || wParam == kReportFailed;
-    if (isFinal && unfinishedRuns > 0) {
-        --unfinishedRuns;
-        // The last word of a run that was stopped before the current one
-        // started: it must not end the current run's state.
-        if (unfinishedRuns > 0) {
-            return true;
-        }
+    if (IsStoppedRunsLastWord(wParam)) {
+        return true;
     }
     switch (wParam) {
     case kReportComplete:
-        ShowPage(SuccessPage);
-        view.SetText(IDC_SUCCESS_HEADING, CompletionText(lParam == kCompleteMemoryErased));
-        UpdateButtons();
-        transferState = Idle;
-        // The run has ended, so its dump record is final and ours to read.
-        if (lParam == kCompleteFromIncompleteDump) {
-            view.ShowWarning(IncompleteDumpWarning(worker.completeness()));
-        }
+        OnTransferComplete(lParam);
         break;
     case kReportFailed:
-        if (lParam == kErrorStopped) {
-            if (currentPage == TransferPage) {
-                ShowPage(PortPage);
-                UpdateButtons();
-            }
-            transferState = Idle;
-        } else {
-            ShowError(static_cast<int32_t>(lParam));
-        }
+        OnTransferFailed(lParam);
         break;
     case kReportDeviceFound:
-        if (currentPage == ConnectingPage) {
-            ShowPage(OutputPage);
-            UpdateButtons();
-        }
+        OnDeviceFound();
         break;
     case kReportProgress:
-        view.SetProgressPosition(IDC_TRANSFER_PROGRESS, static_cast<int32_t>(lParam));
+        OnProgress(static_cast<int32_t>(lParam));
         break;
     default:
         break;
     }
     return true;
+}
+
+bool CMainDlg::IsStoppedRunsLastWord(uintptr_t report) {
+    if ((report != kReportComplete && report != kReportFailed) || unfinishedRuns == 0) {
+        return false;
+    }
+    --unfinishedRuns;
+    // The last word of a run that was stopped before the current one
+    // started: it must not end the current run's state.
+    return unfinishedRuns > 0;
+}
+
+void CMainDlg::OnTransferComplete(intptr_t detail) {
+    ShowPage(SuccessPage);
+    view.SetText(IDC_SUCCESS_HEADING, CompletionText(detail == kCompleteMemoryErased));
+    UpdateButtons();
+    transferState = Idle;
+    // The run has ended, so its dump record is final and ours to read.
+    if (detail == kCompleteFromIncompleteDump) {
+        view.ShowWarning(IncompleteDumpWarning(worker.completeness()));
+    }
+}
+
+void CMainDlg::OnTransferFailed(intptr_t code) {
+    if (code != kErrorStopped) {
+        ShowError(static_cast<int32_t>(code));
+        return;
+    }
+    if (currentPage == TransferPage) {
+        ShowPage(PortPage);
+        UpdateButtons();
+    }
+    transferState = Idle;
+}
+
+void CMainDlg::OnDeviceFound() {
+    if (currentPage == ConnectingPage) {
+        ShowPage(OutputPage);
+        UpdateButtons();
+    }
+}
+
+void CMainDlg::OnProgress(int32_t percent) {
+    view.SetProgressPosition(IDC_TRANSFER_PROGRESS, percent);
 }
 
 void CMainDlg::ShowError(int32_t code) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/dialog_base.h"
+#include "app/wizard_buttons.h"
 #include "app/wizard_view.h"
 #include "device/transfer_worker.h"
 #include "support/cwstr.h"
@@ -45,25 +46,29 @@ public:
     // `fileChosen` after the save dialog returned a file.
     void UpdateButtons(bool fileChosen = false);
     void FillPortCombo();
-    // A worker report; false only while Closing (the report is dropped).
+    // A worker report, handed to its handler below; false only while Closing
+    // (the report is dropped).
     bool OnTransferReport(uintptr_t wParam, intptr_t lParam);
+    void OnTransferComplete(intptr_t detail);
+    // kErrorStopped ends a stopped run quietly; any other code shows the
+    // error page.
+    void OnTransferFailed(intptr_t code);
+    void OnDeviceFound();
+    void OnProgress(int32_t percent);
     // Loads (save = false) or saves the three settings.
     void ExchangeSettings(bool save);
-
-    // Read by tests and the front ends.
-    int32_t CurrentPage() const { return currentPage; }
-    int32_t State() const { return transferState; }
-    const CWStr& SelectedFile() const { return selectedFile; }
-    int32_t ComPort() const { return settings.comPort; }
-    TrackFormat OutputFormat() const { return settings.trackFormat; }
-    const char16_t* OutputFolder() const { return settings.outputFolder; }
-    bool WorkerRunning() const { return worker.isRunning(); }
 
 private:
     void AppendVersionToCaption();
     // Starts the worker for comPort; false (error page shown) when it cannot.
     bool StartRun();
     void ShowError(int32_t code);
+    // Counts a final report (complete or failed) against the runs started;
+    // true for one that belongs to a run stopped before the current one.
+    bool IsStoppedRunsLastWord(uintptr_t report);
+    // Enables and disables the frame's buttons as `states` says, placing the
+    // focus in between (see PlaceFocus).
+    void ShowButtons(const ButtonStates& states, bool fileChosen);
     // The item data of the port list's selection; -1 for none.
     int32_t SelectedPortData();
     // Puts the focus where it belongs: on the page's first choice after a

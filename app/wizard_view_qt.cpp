@@ -34,6 +34,62 @@ bool isHeading(int32_t id) {
     return (id >= IDC_HEADING_FIRST && id < IDC_HEADING_FIRST + kPageCount) || id == IDC_ERROR_TEXT;
 }
 
+// The widget for a template control, with what its kind implies.
+QWidget* createControl(QWidget* parent, const ControlTemplate& control) {
+    const QString text = toQString(control.text);
+    switch (control.kind) {
+    case ControlKind::PushButton:
+    case ControlKind::DefaultButton:
+        return new QPushButton(text, parent);
+    case ControlKind::EtchedLine: {
+        auto* line = new QFrame(parent);
+        line->setFrameShape(QFrame::HLine);
+        line->setFrameShadow(QFrame::Sunken);
+        return line;
+    }
+    case ControlKind::HiddenStatic:
+    case ControlKind::CenteredText: {
+        auto* label = new QLabel(text, parent);
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        label->setWordWrap(true);
+        label->setVisible(control.kind != ControlKind::HiddenStatic);
+        return label;
+    }
+    case ControlKind::Combo: {
+        auto* combo = new QComboBox(parent);
+        combo->setMaxVisibleItems(10);
+        return combo;
+    }
+    case ControlKind::Progress: {
+        auto* bar = new QProgressBar(parent);
+        bar->setTextVisible(false);
+        bar->setRange(0, 100);
+        bar->setValue(0);
+        return bar;
+    }
+    case ControlKind::ReadOnlyEdit: {
+        auto* edit = new QLineEdit(parent);
+        edit->setEnabled(false);
+        return edit;
+    }
+    case ControlKind::CheckBox:
+        return new QCheckBox(text, parent);
+    }
+    return nullptr;
+}
+
+// Where the template puts `widget`, in pixels of the frame's font.
+QRect controlArea(const QWidget& widget, const ControlTemplate& control, const DialogUnits& units) {
+    QRect area = units.toPixels(control.x, control.y, control.width, control.height);
+    if (control.kind == ControlKind::Combo) {
+        // The template's height includes the open list; the closed box is
+        // as high as the toolkit draws it.
+        area.setHeight(widget.sizeHint().height());
+    }
+    return area;
+}
+
 } // namespace
 
 QtWizardView::QtWizardView() : heading(headingFont()) {
@@ -70,82 +126,31 @@ void QtWizardView::BuildFrame() {
 
 QWidget* QtWizardView::BuildControl(QWidget* parent, const ControlTemplate& control,
                                     const DialogUnits& units) {
-    QWidget* widget = nullptr;
-    const QString text = toQString(control.text);
-    switch (control.kind) {
-    case ControlKind::PushButton:
-    case ControlKind::DefaultButton: {
-        auto* button = new QPushButton(text, parent);
-        // A page's default button takes over from the frame's only while its
-        // page is shown (SetPageVisible).
-        if (control.kind == ControlKind::DefaultButton && parent == &frame) {
-            button->setDefault(true);
-            frameDefault = button;
-        }
-        widget = button;
-        break;
-    }
-    case ControlKind::EtchedLine: {
-        auto* line = new QFrame(parent);
-        line->setFrameShape(QFrame::HLine);
-        line->setFrameShadow(QFrame::Sunken);
-        widget = line;
-        break;
-    }
-    case ControlKind::HiddenStatic:
-    case ControlKind::CenteredText: {
-        auto* label = new QLabel(text, parent);
-        label->setTextFormat(Qt::PlainText);
-        label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        label->setWordWrap(true);
-        label->setVisible(control.kind != ControlKind::HiddenStatic);
-        widget = label;
-        break;
-    }
-    case ControlKind::Combo: {
-        auto* combo = new QComboBox(parent);
-        combo->setMaxVisibleItems(10);
-        widget = combo;
-        break;
-    }
-    case ControlKind::Progress: {
-        auto* bar = new QProgressBar(parent);
-        bar->setTextVisible(false);
-        bar->setRange(0, 100);
-        bar->setValue(0);
-        widget = bar;
-        break;
-    }
-    case ControlKind::ReadOnlyEdit: {
-        auto* edit = new QLineEdit(parent);
-        edit->setEnabled(false);
-        widget = edit;
-        break;
-    }
-    case ControlKind::CheckBox:
-        widget = new QCheckBox(text, parent);
-        break;
-    }
-    QRect area = units.toPixels(control.x, control.y, control.width, control.height);
-    if (control.kind == ControlKind::Combo) {
-        // The template's height includes the open list; the closed box is
-        // as high as the toolkit draws it.
-        area.setHeight(widget->sizeHint().height());
-    }
-    widget->setGeometry(area);
+    QWidget* widget = createControl(parent, control);
+    widget->setGeometry(controlArea(*widget, control, units));
     if (isHeading(control.id)) {
         widget->setFont(heading);
     }
-    if (control.id != 0) {
-        widget->setObjectName(QString::number(control.id));
-        controls[control.id] = widget;
+    // A page's default button takes over from the frame's only while its
+    // page is shown (SetPageVisible).
+    if (control.kind == ControlKind::DefaultButton && parent == &frame) {
+        frameDefault = qobject_cast<QPushButton*>(widget);
+        frameDefault->setDefault(true);
+    }
+    RegisterControl(widget, control.id);
+    return widget;
+}
+
+void QtWizardView::RegisterControl(QWidget* widget, int32_t controlId) {
+    if (controlId != 0) {
+        widget->setObjectName(QString::number(controlId));
+        controls[controlId] = widget;
     }
     for (const AccessibleName& entry : kAccessibleNames) {
-        if (entry.controlId == control.id) {
+        if (entry.controlId == controlId) {
             widget->setAccessibleName(toQString(entry.name));
         }
     }
-    return widget;
 }
 
 intptr_t QtWizardView::RunModal(CTDlg& dialog) {

@@ -59,8 +59,13 @@ public:
 
 private:
     void BuildFrame();
+    // A template control made a widget: created, placed, given the heading
+    // font where it is a heading, and registered.
     QWidget* BuildControl(QWidget* parent, const ControlTemplate& control,
                           const DialogUnits& units);
+    // Found by its id (and named so) from now on; a screen reader's name
+    // where kAccessibleNames gives one.
+    void RegisterControl(QWidget* widget, int32_t controlId);
     void DeliverReports();
 
     QtDialogFrame frame;

@@ -1,6 +1,7 @@
 #include "device/sentence_assembler.h"
 
 #include "device/nmea_checksum.h"
+#include "support/hex_digit.h"
 
 #include <cstddef>
 #include <cstring>
@@ -11,16 +12,6 @@ namespace {
 // "$", a body of at least five bytes, "*", two digits, CR, LF.
 constexpr int32_t kShortestSentence = 11;
 constexpr int32_t kLastStoredIndex = 254;
-
-int hexDigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 // Exactly two hexadecimal digits, -1 otherwise: read by strtoul's rules,
 // "*DZ", "* D" and "*+D" would all pass as 0D.

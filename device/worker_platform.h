@@ -48,9 +48,7 @@ public:
     void join();
     void close();
     bool exists() const { return state != nullptr; }
-    uint32_t id() const { return threadId; }
 
 private:
     void* state = nullptr;
-    uint32_t threadId = 0;
 };

@@ -1,6 +1,5 @@
 #include "device/worker_platform.h"
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -92,7 +91,6 @@ WaitResult AutoResetEvent::wait(uint32_t timeoutMs) {
 
 bool WorkerThread::start(Entry entry, void* argument) {
     close();
-    static std::atomic<uint32_t> lastId{0};
     auto shared = std::make_shared<ThreadState>();
     try {
         shared->thread = std::thread([shared, entry, argument] {
@@ -105,7 +103,6 @@ bool WorkerThread::start(Entry entry, void* argument) {
         return false;
     }
     state = new std::shared_ptr<ThreadState>(std::move(shared));
-    threadId = ++lastId;
     return true;
 }
 
@@ -141,5 +138,4 @@ void WorkerThread::close() {
     }
     delete &threadState(state);
     state = nullptr;
-    threadId = 0;
 }

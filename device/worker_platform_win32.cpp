@@ -54,14 +54,12 @@ WaitResult AutoResetEvent::wait(uint32_t timeoutMs) {
 bool WorkerThread::start(Entry entry, void* argument) {
     close();
     ThreadStart* start = new ThreadStart{entry, argument};
-    DWORD id = 0;
-    HANDLE thread = CreateThread(nullptr, 0, threadEntry, start, 0, &id);
+    HANDLE thread = CreateThread(nullptr, 0, threadEntry, start, 0, nullptr);
     if (thread == nullptr) {
         delete start;
         return false;
     }
     state = thread;
-    threadId = id;
     return true;
 }
 
@@ -83,5 +81,4 @@ void WorkerThread::close() {
         return;
     CloseHandle(state);
     state = nullptr;
-    threadId = 0;
 }

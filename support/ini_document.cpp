@@ -1,5 +1,8 @@
 #include "support/ini_document.h"
 
+#include "support/hex_digit.h"
+#include "support/utf8_text.h"
+
 #include <cstdint>
 
 namespace {
@@ -39,76 +42,63 @@ bool entryOf(std::string_view line, std::string_view& key, std::string_view& raw
     return !key.empty();
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-void appendCodePoint(uint32_t c, std::string& out) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | ((c >> 12) & 0x0F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
+// The escapes Qt writes by letter, both ways; a backslash before any other
+// character stands for that character, the quote and the backslash among them.
+struct LetterEscape {
+    char letter;
+    char character;
+};
+constexpr LetterEscape kLetterEscapes[] = {
+    {'a', '\a'}, {'b', '\b'}, {'f', '\f'}, {'n', '\n'},  {'r', '\r'},
+    {'t', '\t'}, {'v', '\v'}, {'"', '"'},  {'\\', '\\'},
+};
 
 // Decodes the escape after a backslash at raw[pos]; returns the next position.
 size_t decodeEscape(std::string_view raw, size_t pos, std::string& out) {
     if (pos >= raw.size())
         return pos;
     const char c = raw[pos++];
-    switch (c) {
-    case 'a':
-        out += '\a';
-        return pos;
-    case 'b':
-        out += '\b';
-        return pos;
-    case 'f':
-        out += '\f';
-        return pos;
-    case 'n':
-        out += '\n';
-        return pos;
-    case 'r':
-        out += '\r';
-        return pos;
-    case 't':
-        out += '\t';
-        return pos;
-    case 'v':
-        out += '\v';
-        return pos;
-    case 'x': {
-        // \x and up to four hex digits name one 16-bit character.
-        uint32_t value = 0;
-        for (int digits = 0; digits < 4 && pos < raw.size() && hexValue(raw[pos]) >= 0; ++digits)
-            value = value * 16 + static_cast<uint32_t>(hexValue(raw[pos++]));
-        appendCodePoint(value, out);
-        return pos;
-    }
-    default:
-        if (c >= '0' && c <= '7') {
-            uint32_t value = static_cast<uint32_t>(c - '0');
-            for (int digits = 1;
-                 digits < 3 && pos < raw.size() && raw[pos] >= '0' && raw[pos] <= '7'; ++digits)
-                value = value * 8 + static_cast<uint32_t>(raw[pos++] - '0');
-            appendCodePoint(value, out);
+    for (const LetterEscape& escape : kLetterEscapes) {
+        if (escape.letter == c) {
+            out += escape.character;
             return pos;
         }
-        out += c;
+    }
+    if (c == 'x') {
+        // \x and up to four hex digits name one 16-bit character.
+        uint32_t value = 0;
+        for (int digits = 0; digits < 4 && pos < raw.size() && hexDigitValue(raw[pos]) >= 0;
+             ++digits)
+            value = value * 16 + static_cast<uint32_t>(hexDigitValue(raw[pos++]));
+        appendUtf8(value, out);
         return pos;
     }
+    if (c >= '0' && c <= '7') {
+        uint32_t value = static_cast<uint32_t>(c - '0');
+        for (int digits = 1; digits < 3 && pos < raw.size() && raw[pos] >= '0' && raw[pos] <= '7';
+             ++digits)
+            value = value * 8 + static_cast<uint32_t>(raw[pos++] - '0');
+        appendUtf8(value, out);
+        return pos;
+    }
+    out += c;
+    return pos;
+}
+
+// The letter that escapes `c`, or 0 when it has none.
+char escapeLetterOf(char c) {
+    for (const LetterEscape& escape : kLetterEscapes) {
+        if (escape.character == c)
+            return escape.letter;
+    }
+    return 0;
+}
+
+void appendHexEscape(uint8_t byte, std::string& out) {
+    static const char kHex[] = "0123456789abcdef";
+    out += "\\x";
+    out += kHex[byte >> 4];
+    out += kHex[byte & 15];
 }
 
 // Qt marks typed values as "@Type(...)" and doubles the '@' of a text that
@@ -242,58 +232,26 @@ bool decodeIniText(std::string_view raw, std::string& text) {
 }
 
 std::string encodeIniText(std::string_view text) {
-    static const char kHex[] = "0123456789abcdef";
     std::string out;
     bool needsQuotes = !text.empty() && (isBlank(text.front()) || isBlank(text.back()));
     bool hexPending = false;
     for (const char c : text) {
         const auto byte = static_cast<uint8_t>(c);
         // "\x41" followed by a hex digit would read as one longer number.
-        if (hexPending && hexValue(c) >= 0) {
-            out += "\\x";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
+        if (hexPending && hexDigitValue(c) >= 0) {
+            appendHexEscape(byte, out);
             continue;
         }
         hexPending = false;
-        switch (c) {
-        case '\a':
-            out += "\\a";
-            break;
-        case '\b':
-            out += "\\b";
-            break;
-        case '\f':
-            out += "\\f";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\v':
-            out += "\\v";
-            break;
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        default:
-            if (byte < 0x20) {
-                out += "\\x";
-                out += kHex[byte >> 4];
-                out += kHex[byte & 15];
-                hexPending = true;
-            } else {
-                needsQuotes = needsQuotes || c == ';' || c == ',' || c == '=';
-                out += c;
-            }
+        if (const char letter = escapeLetterOf(c)) {
+            out += '\\';
+            out += letter;
+        } else if (byte < 0x20) {
+            appendHexEscape(byte, out);
+            hexPending = true;
+        } else {
+            needsQuotes = needsQuotes || c == ';' || c == ',' || c == '=';
+            out += c;
         }
     }
     if (!out.empty() && out.front() == '@')

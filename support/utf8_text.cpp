@@ -13,6 +13,8 @@ bool isLowSurrogate(char32_t c) {
     return c >= 0xDC00 && c <= 0xDFFF;
 }
 
+} // namespace
+
 void appendUtf8(char32_t c, std::string& out) {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -30,6 +32,8 @@ void appendUtf8(char32_t c, std::string& out) {
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
 }
+
+namespace {
 
 void appendUtf16(char32_t c, std::u16string& out) {
     if (c < 0x10000) {

@@ -8,6 +8,10 @@
 // Conversions between the program's 16-bit text and the UTF-8 that files,
 // paths and terminals use outside Windows.
 
+// Appends the UTF-8 bytes of one code point; a surrogate is written as its
+// three bytes, for the caller to refuse or keep.
+void appendUtf8(char32_t c, std::string& out);
+
 // A lone surrogate, which UTF-8 cannot carry, becomes U+FFFD.
 std::string utf8FromUtf16(std::u16string_view text);
 

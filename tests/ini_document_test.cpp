@@ -56,6 +56,7 @@ TEST(IniDocument, EncodesTextsSoTheyReadBackUnchanged) {
          "a\tb\x01"
          "c",
          "a\\tb\\x01\\x63"},
+        {"every letter escape, both ways", "\a\b\f\n\r\t\v", "\\a\\b\\f\\n\\r\\t\\v"},
         {"UTF-8 is written as it is", "D\xc3\xb6k", "D\xc3\xb6k"},
         {"an embedded NUL survives",
          std::string("a\0"

@@ -75,9 +75,7 @@ TEST(KmlWriter, WorkedExampleComesOutByteForByte) {
     const TrackStore store = makeStore(0, {{0, trackRecord(1241179200, 48.1173f, 11.516667f, 545)},
                                            {1, trackRecord(1241179440, 48.118f, 11.517f, 550)},
                                            {2, trackRecord(1241180400, 48.13f, 11.54f, 560)}});
-    const std::string expected = readTestData("kml_worked_example.kml");
-    ASSERT_FALSE(expected.empty());
-    const std::string difference = firstDifference(expected, kmlOf(store));
+    const std::string difference = differenceFromTestData("kml_worked_example.kml", kmlOf(store));
     EXPECT_TRUE(difference.empty()) << difference;
 }
 

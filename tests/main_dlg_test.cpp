@@ -8,10 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -81,35 +79,55 @@ protected:
     std::unique_ptr<CMainDlg> wizard;
 };
 
-TEST_F(MainDlgTest, ButtonRulesPerPage) {
+TEST(WizardButtons, RulesFollowThePageAndItsChoices) {
+    struct Row {
+        const char* name;
+        PageChoices shown; // page, port item, a file chosen
+        ButtonStates expected;
+    };
+    const Row rows[] = {
+        {"welcome: only Next and Cancel", {WelcomePage, -1, false}, {u"&Next", true, false, true}},
+        {"placeholder: Next off", {PortPage, kPlaceholder, false}, {u"&Next", false, true, true}},
+        {"no port selected: Next off", {PortPage, -1, false}, {u"&Next", false, true, true}},
+        {"port page with a port: Next on", {PortPage, 200, false}, {u"&Next", true, true, true}},
+        {"port 0 is a port", {PortPage, 0, false}, {u"&Next", true, true, true}},
+        {"port 255 is the last port", {PortPage, 255, false}, {u"&Next", true, true, true}},
+        {"256 is no port", {PortPage, 256, false}, {u"&Next", false, true, true}},
+        {"connecting: only Cancel", {ConnectingPage, 5, true}, {u"&Next", false, false, true}},
+        {"output page, no file: Next off", {OutputPage, 5, false}, {u"&Next", false, true, true}},
+        {"output page with a file: Next on", {OutputPage, -1, true}, {u"&Next", true, true, true}},
+        {"transfer: only Cancel", {TransferPage, 5, true}, {u"&Next", false, false, true}},
+        {"success: Finish, Cancel off", {SuccessPage, -1, true}, {u"&Finish", true, false, false}},
+        {"error: Previous and Cancel", {ErrorPage, 5, true}, {u"&Next", false, true, true}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const ButtonStates states = buttonStates(row.shown);
+        EXPECT_EQ(narrow(states.nextText), narrow(row.expected.nextText));
+        EXPECT_EQ(states.next, row.expected.next);
+        EXPECT_EQ(states.previous, row.expected.previous);
+        EXPECT_EQ(states.cancel, row.expected.cancel);
+    }
+}
+
+TEST_F(MainDlgTest, TheFrameFollowsTheButtonRulesAndTheFocusItsPage) {
     struct Row {
         const char* name;
         int32_t page;
         bool chooseNoPort; // port page with the placeholder selected
         bool chooseFile;   // output page after a file was chosen
-        const char16_t* nextText;
-        bool next, previous, cancel;
-        int32_t focus; // never on a disabled or hidden control
+        int32_t focus;     // never on a disabled or hidden control
     };
     const Row rows[] = {
-        {"welcome: only Next and Cancel", WelcomePage, false, false, u"&Next", true, false, true,
-         IDC_NEXT},
-        {"port page with the placeholder: Next off", PortPage, true, false, u"&Next", false, true,
-         true, IDC_PORT_COMBO},
-        {"port page with a port: Next on", PortPage, false, false, u"&Next", true, true, true,
-         IDC_NEXT},
-        {"connecting: only Cancel", ConnectingPage, false, false, u"&Next", false, false, true,
-         IDC_CANCEL},
-        {"output page without a file: Next off", OutputPage, false, false, u"&Next", false, true,
-         true, IDC_BROWSE},
-        {"output page with a file: Next on", OutputPage, false, true, u"&Next", true, true, true,
-         IDC_NEXT},
-        {"transfer: only Cancel", TransferPage, false, false, u"&Next", false, false, true,
-         IDC_CANCEL},
-        {"success: Finish, Cancel off", SuccessPage, false, false, u"&Finish", true, false, false,
-         IDC_NEXT},
-        {"error: Previous and Cancel", ErrorPage, false, false, u"&Next", false, true, true,
-         IDC_PREVIOUS},
+        {"welcome", WelcomePage, false, false, IDC_NEXT},
+        {"port page with the placeholder", PortPage, true, false, IDC_PORT_COMBO},
+        {"port page with a port", PortPage, false, false, IDC_NEXT},
+        {"connecting", ConnectingPage, false, false, IDC_CANCEL},
+        {"output page without a file", OutputPage, false, false, IDC_BROWSE},
+        {"output page with a file", OutputPage, false, true, IDC_NEXT},
+        {"transfer", TransferPage, false, false, IDC_CANCEL},
+        {"success", SuccessPage, false, false, IDC_NEXT},
+        {"error", ErrorPage, false, false, IDC_PREVIOUS},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -127,12 +145,15 @@ TEST_F(MainDlgTest, ButtonRulesPerPage) {
             view->saveReplies.push_back({u"/tmp/a.kml", TrackFormat::Kml});
             view->ClickPageControl(*wizard, IDC_BROWSE);
         }
-        ASSERT_EQ(wizard->CurrentPage(), row.page);
-        EXPECT_EQ(view->VisiblePages(), std::vector<int32_t>{row.page});
-        EXPECT_EQ(narrow(view->Text(IDC_NEXT)), narrow(row.nextText));
-        EXPECT_EQ(view->IsControlEnabled(IDC_NEXT), row.next);
-        EXPECT_EQ(view->IsControlEnabled(IDC_PREVIOUS), row.previous);
-        EXPECT_EQ(view->IsControlEnabled(IDC_CANCEL), row.cancel);
+        ASSERT_EQ(view->ShownPage(), row.page);
+        const auto portItem = static_cast<int32_t>(
+            view->ComboItemData(IDC_PORT_COMBO, view->ComboSelection(IDC_PORT_COMBO)));
+        const ButtonStates rules =
+            buttonStates({row.page, portItem, !view->Text(IDC_OUTPUT_PATH).empty()});
+        EXPECT_EQ(narrow(view->Text(IDC_NEXT)), narrow(rules.nextText));
+        EXPECT_EQ(view->IsControlEnabled(IDC_NEXT), rules.next);
+        EXPECT_EQ(view->IsControlEnabled(IDC_PREVIOUS), rules.previous);
+        EXPECT_EQ(view->IsControlEnabled(IDC_CANCEL), rules.cancel);
         EXPECT_EQ(view->focus, row.focus);
         wizard.reset();
     }
@@ -208,118 +229,166 @@ void perform(FakeWizardView& fake, CMainDlg& wizard, const Step& step) {
     }
 }
 
+// The run as the user meets it, read from what the wizard does when it is
+// closed and a report comes after.
+enum RunIs {
+    Settled,      // closing ends at once; a later report still counts
+    StopsOnClose, // closing ends at once and stops the run (connecting)
+    AsksOnClose,  // closing asks first (transferring)
+    DropsReports, // ended with a run on: its reports are dropped
+};
+
+// Tries the close box (a question answered No) unless the wizard has ended,
+// then sends a progress report.
+RunIs observedRun(FakeWizardView& fake, CMainDlg& wizard) {
+    const bool ended = fake.ended;
+    if (!ended) {
+        const size_t asked = fake.questions.size();
+        fake.yesNoAnswers.clear();
+        fake.CloseBox(wizard);
+        if (fake.questions.size() > asked) {
+            return AsksOnClose;
+        }
+    }
+    constexpr int32_t kProbe = 42;
+    fake.Report(wizard, kReportProgress, kProbe);
+    if (fake.progress[IDC_TRANSFER_PROGRESS].position == kProbe) {
+        return Settled;
+    }
+    return ended ? DropsReports : StopsOnClose;
+}
+
 TEST_F(MainDlgTest, PageFlowAndTransferState) {
     struct Row {
         const char* name;
         int32_t from;
         std::vector<Step> steps;
         int32_t page;
-        int32_t state;
+        RunIs run;
         intptr_t endCode; // -1: still running
     };
     const Row rows[] = {
-        {"welcome Next shows the port page", WelcomePage, {{Act::Next}}, PortPage, Idle, -1},
-        {"Previous on welcome stays", WelcomePage, {{Act::Previous}}, WelcomePage, Idle, -1},
-        {"port Previous shows welcome", PortPage, {{Act::Previous}}, WelcomePage, Idle, -1},
+        {"welcome Next shows the port page", WelcomePage, {{Act::Next}}, PortPage, Settled, -1},
+        {"Previous on welcome stays", WelcomePage, {{Act::Previous}}, WelcomePage, Settled, -1},
+        {"port Previous shows welcome", PortPage, {{Act::Previous}}, WelcomePage, Settled, -1},
         {"connecting: found shows the output page",
          ConnectingPage,
          {{Act::Found}},
          OutputPage,
-         Connecting,
+         StopsOnClose,
          -1},
         {"output Previous cancels to the port page",
          OutputPage,
          {{Act::Previous}},
          PortPage,
-         Cancelled,
+         Settled,
          -1},
-        {"the stopped run's code 7 returns to Idle",
+        {"the stopped run's code 7 settles it",
          OutputPage,
          {{Act::Previous}, {Act::Fail, 7}},
          PortPage,
-         Idle,
+         Settled,
          -1},
-        {"transfer complete shows success", TransferPage, {{Act::Done, 0}}, SuccessPage, Idle, -1},
+        {"complete shows success", TransferPage, {{Act::Done, 0}}, SuccessPage, Settled, -1},
         {"code 7 on the transfer page returns to the port page",
          TransferPage,
          {{Act::Fail, 7}},
          PortPage,
-         Idle,
+         Settled,
          -1},
         {"code 7 on the connecting page changes no page",
          ConnectingPage,
          {{Act::Fail, 7}},
          ConnectingPage,
-         Idle,
+         Settled,
          -1},
-        {"a failure shows the error page", TransferPage, {{Act::Fail, 3}}, ErrorPage, Idle, -1},
-        {"error Previous shows the port page", ErrorPage, {{Act::Previous}}, PortPage, Idle, -1},
+        {"a failure shows the error page", TransferPage, {{Act::Fail, 3}}, ErrorPage, Settled, -1},
+        {"error Previous shows the port page", ErrorPage, {{Act::Previous}}, PortPage, Settled, -1},
         {"error, back and Next starts a fresh run",
          ErrorPage,
          {{Act::Previous}, {Act::Next}},
          ConnectingPage,
-         Connecting,
+         StopsOnClose,
          -1},
         {"found while on the transfer page is ignored",
          TransferPage,
          {{Act::Found}},
          TransferPage,
-         Transferring,
+         AsksOnClose,
          -1},
         {"found while on the port page is ignored",
          OutputPage,
          {{Act::Previous}, {Act::Found}},
          PortPage,
-         Cancelled,
+         Settled,
          -1},
-        {"progress changes no page", OutputPage, {{Act::Progress, 57}}, OutputPage, Connecting, -1},
+        {"progress keeps the page",
+         OutputPage,
+         {{Act::Progress, 57}},
+         OutputPage,
+         StopsOnClose,
+         -1},
         {"an unknown report is ignored",
          TransferPage,
          {{Act::Other}},
          TransferPage,
-         Transferring,
+         AsksOnClose,
          -1},
-        {"Escape ends nothing", PortPage, {{Act::Escape}}, PortPage, Idle, -1},
-        {"Enter ends nothing", WelcomePage, {{Act::Enter}}, WelcomePage, Idle, -1},
-        {"Finish ends with 0", SuccessPage, {{Act::Next}}, SuccessPage, Idle, 0},
-        {"Cancel ends with 1009", WelcomePage, {{Act::Cancel}}, WelcomePage, Idle, IDC_CANCEL},
-        {"the close box ends with 0", ErrorPage, {{Act::CloseBox}}, ErrorPage, Idle, 0},
+        {"Escape ends nothing", PortPage, {{Act::Escape}}, PortPage, Settled, -1},
+        {"Enter ends nothing", WelcomePage, {{Act::Enter}}, WelcomePage, Settled, -1},
+        {"Finish ends with 0", SuccessPage, {{Act::Next}}, SuccessPage, Settled, 0},
+        {"Cancel ends with 1009", WelcomePage, {{Act::Cancel}}, WelcomePage, Settled, IDC_CANCEL},
+        {"the close box ends with 0", ErrorPage, {{Act::CloseBox}}, ErrorPage, Settled, 0},
         {"the close box on success ends with 0",
          SuccessPage,
          {{Act::CloseBox}},
          SuccessPage,
-         Idle,
+         Settled,
          0},
         {"Cancel while connecting ends and closes the run",
          ConnectingPage,
          {{Act::Cancel}},
          ConnectingPage,
-         Closing,
+         DropsReports,
          IDC_CANCEL},
         {"Cancel on the output page ends",
          OutputPage,
          {{Act::Cancel}},
          OutputPage,
-         Closing,
+         DropsReports,
          IDC_CANCEL},
         {"Cancel after a cancelled run touches nothing",
          OutputPage,
          {{Act::Previous}, {Act::Cancel}},
          PortPage,
-         Cancelled,
+         Settled,
          IDC_CANCEL},
         {"Closing drops a late completion",
          ConnectingPage,
          {{Act::Cancel}, {Act::Done, 1}},
          ConnectingPage,
-         Closing,
+         DropsReports,
          IDC_CANCEL},
         {"Closing drops a late failure",
          ConnectingPage,
          {{Act::CloseBox}, {Act::Fail, 3}},
          ConnectingPage,
-         Closing,
+         DropsReports,
          0},
+        // Run A is stopped from the output page; run B starts before A's last
+        // report has been handled. A's report must not settle B.
+        {"a stopped run's last word leaves the next run connecting",
+         OutputPage,
+         {{Act::Previous}, {Act::Next}, {Act::Fail, kErrorStopped}},
+         ConnectingPage,
+         StopsOnClose,
+         -1},
+        {"then the next run's failure shows the error page",
+         OutputPage,
+         {{Act::Previous}, {Act::Next}, {Act::Fail, kErrorStopped}, {Act::Fail, kErrorNoDevice}},
+         ErrorPage,
+         Settled,
+         -1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -328,8 +397,7 @@ TEST_F(MainDlgTest, PageFlowAndTransferState) {
         for (const Step& step : row.steps) {
             perform(*view, *wizard, step);
         }
-        EXPECT_EQ(wizard->CurrentPage(), row.page);
-        EXPECT_EQ(wizard->State(), row.state);
+        EXPECT_EQ(view->ShownPage(), row.page);
         EXPECT_EQ(view->ended ? view->endCode : -1, row.endCode);
         EXPECT_TRUE(view->questions.empty()) << "no question outside a transfer";
         EXPECT_TRUE(view->messages.empty()) << "no power-cycle message outside a transfer";
@@ -337,6 +405,7 @@ TEST_F(MainDlgTest, PageFlowAndTransferState) {
             EXPECT_FALSE(view->pagesCreated) << "pages destroyed at the end";
             EXPECT_TRUE(view->timers.empty()) << "timer killed at the end";
         }
+        EXPECT_EQ(observedRun(*view, *wizard), row.run);
         wizard.reset();
     }
 }
@@ -367,16 +436,15 @@ TEST_F(MainDlgTest, LeavingWhileTransferringAsksFirst) {
         EXPECT_EQ(view->ended, row.ended);
         EXPECT_EQ(view->ended ? view->endCode : -1, row.endCode);
         if (row.ended) {
-            EXPECT_EQ(wizard->State(), Closing);
             ASSERT_EQ(view->messages.size(), 1u);
             EXPECT_EQ(narrow(view->messages[0]),
                       "Please Power-Cycle your device to resume normal operation.");
         } else {
-            EXPECT_EQ(wizard->State(), Transferring);
-            EXPECT_EQ(wizard->CurrentPage(), TransferPage);
+            EXPECT_EQ(view->ShownPage(), TransferPage);
             EXPECT_TRUE(view->messages.empty());
             EXPECT_TRUE(view->pagesCreated);
         }
+        EXPECT_EQ(observedRun(*view, *wizard), row.ended ? DropsReports : AsksOnClose);
         wizard.reset();
     }
 }
@@ -388,10 +456,10 @@ TEST_F(MainDlgTest, ReportsWhileTheQuestionOrTheMessageIsUp) {
     view->whileAsking = [this] { view->Report(*wizard, kReportComplete, 0); };
     view->yesNoAnswers = {true};
     view->Click(*wizard, IDC_CANCEL);
-    EXPECT_EQ(wizard->CurrentPage(), SuccessPage);
-    EXPECT_EQ(wizard->State(), Idle);
+    EXPECT_EQ(view->ShownPage(), SuccessPage);
     EXPECT_TRUE(view->ended);
     EXPECT_TRUE(view->messages.empty());
+    EXPECT_EQ(observedRun(*view, *wizard), Settled);
     wizard.reset();
 
     // The same answered no: the focus the question gives back, on Cancel
@@ -400,7 +468,7 @@ TEST_F(MainDlgTest, ReportsWhileTheQuestionOrTheMessageIsUp) {
     GoTo(TransferPage);
     view->whileAsking = [this] { view->Report(*wizard, kReportComplete, 0); };
     view->Click(*wizard, IDC_CANCEL);
-    EXPECT_EQ(wizard->CurrentPage(), SuccessPage);
+    EXPECT_EQ(view->ShownPage(), SuccessPage);
     EXPECT_EQ(view->focus, IDC_NEXT);
     wizard.reset();
 
@@ -410,7 +478,7 @@ TEST_F(MainDlgTest, ReportsWhileTheQuestionOrTheMessageIsUp) {
     view->whileShowingMessage = [this] { view->Report(*wizard, kReportComplete, 1); };
     view->yesNoAnswers = {true};
     view->Click(*wizard, IDC_CANCEL);
-    EXPECT_EQ(wizard->CurrentPage(), TransferPage);
+    EXPECT_EQ(view->ShownPage(), TransferPage);
     EXPECT_EQ(narrow(view->Text(IDC_SUCCESS_HEADING)), narrow(CompletionText(false)));
 }
 
@@ -431,11 +499,14 @@ TEST_F(MainDlgTest, SuccessText) {
         Fresh();
         GoTo(TransferPage);
         // The final report is read together with the run's dump record, so
-        // it may only come once the run (for the absent port) has ended.
-        while (wizard->WorkerRunning())
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        // it may only come once the run (for the absent port) has posted its
+        // own last word.
+        PostedReport posted{};
+        while (view->workerReports.waitNext(posted, 5000) && posted.wParam != kReportFailed) {
+        }
+        ASSERT_EQ(posted.wParam, kReportFailed);
         view->Report(*wizard, kReportComplete, row.erased);
-        EXPECT_EQ(wizard->CurrentPage(), SuccessPage);
+        EXPECT_EQ(view->ShownPage(), SuccessPage);
         EXPECT_EQ(narrow(view->Text(IDC_SUCCESS_HEADING)), narrow(row.heading));
         EXPECT_EQ(view->warnings.size(), row.erased == 2 ? 1u : 0u);
         wizard.reset();
@@ -472,10 +543,10 @@ TEST_F(MainDlgTest, ErrorPageTexts) {
         Fresh();
         GoTo(TransferPage);
         view->Report(*wizard, kReportFailed, row.code);
-        EXPECT_EQ(wizard->CurrentPage(), ErrorPage);
+        EXPECT_EQ(view->ShownPage(), ErrorPage);
         EXPECT_EQ(narrow(view->Text(IDC_ERROR_TEXT)), row.text);
         view->Click(*wizard, IDC_PREVIOUS);
-        EXPECT_EQ(wizard->CurrentPage(), PortPage) << "Previous leads back to the port page";
+        EXPECT_EQ(view->ShownPage(), PortPage) << "Previous leads back to the port page";
         wizard.reset();
     }
     // Shown nowhere, but kept with the others.
@@ -486,8 +557,8 @@ TEST_F(MainDlgTest, ProgressWhileAnotherPageIsShown) {
     GoTo(OutputPage);
     view->Report(*wizard, kReportProgress, 57);
     EXPECT_EQ(view->progress[IDC_TRANSFER_PROGRESS].position, 57);
-    EXPECT_EQ(wizard->CurrentPage(), OutputPage);
-    EXPECT_EQ(wizard->State(), Connecting);
+    EXPECT_EQ(view->ShownPage(), OutputPage);
+    EXPECT_EQ(observedRun(*view, *wizard), StopsOnClose);
 }
 
 TEST_F(MainDlgTest, BusyBarWrapsAndStandsStillElsewhere) {
@@ -532,19 +603,19 @@ TEST_F(MainDlgTest, TheSaveDialogsTypeDecidesTheFormat) {
         GoTo(OutputPage);
         view->saveReplies.push_back({row.path, row.format});
         view->ClickPageControl(*wizard, IDC_BROWSE);
-        EXPECT_EQ(wizard->OutputFormat(), row.format);
         view->ClickPageControl(*wizard, IDC_BROWSE); // cancelled
         EXPECT_EQ(view->saveRequests.back().format, row.format) << "offered again";
-        EXPECT_EQ(narrow(wizard->SelectedFile().c_str()), narrow(row.path));
+        EXPECT_EQ(narrow(view->saveRequests.back().path), narrow(row.path)) << "offered again";
         EXPECT_EQ(narrow(view->Text(IDC_OUTPUT_PATH)), narrow(row.path));
-        EXPECT_EQ(narrow(wizard->OutputFolder()), narrow(row.folder));
         wizard.reset();
+        EXPECT_EQ(storedNumber(u"Nmea"), static_cast<uint32_t>(row.format)) << "saved";
+        EXPECT_EQ(narrow(storedText(u"Path").value_or(u"")), narrow(row.folder)) << "saved";
     }
 }
 
 TEST_F(MainDlgTest, TheSaveDialogStartsFromTheLastChoice) {
     GoTo(OutputPage);
-    const std::u16string documents = wizard->OutputFolder();
+    const std::u16string documents = expectedDocumentsFolder();
     view->saveReplies.push_back({u"/data/trip.txt", TrackFormat::Nmea});
     view->ClickPageControl(*wizard, IDC_BROWSE);
     view->ClickPageControl(*wizard, IDC_BROWSE); // cancelled: nothing changes
@@ -556,8 +627,9 @@ TEST_F(MainDlgTest, TheSaveDialogStartsFromTheLastChoice) {
     EXPECT_EQ(narrow(view->saveRequests[1].path), "/data/trip.txt") << "then: the current choice";
     EXPECT_EQ(narrow(view->saveRequests[1].initialFolder), "");
     EXPECT_EQ(view->saveRequests[1].format, TrackFormat::Nmea);
-    EXPECT_EQ(narrow(wizard->SelectedFile().c_str()), "/data/trip.txt");
-    EXPECT_EQ(wizard->OutputFormat(), TrackFormat::Nmea);
+    EXPECT_EQ(narrow(view->Text(IDC_OUTPUT_PATH)), "/data/trip.txt") << "the cancel kept the file";
+    wizard.reset();
+    EXPECT_EQ(storedNumber(u"Nmea"), 1u) << "and the format";
 }
 
 TEST_F(MainDlgTest, OutputOptionsAndTheCheckBoxSurviveARetry) {
@@ -569,7 +641,7 @@ TEST_F(MainDlgTest, OutputOptionsAndTheCheckBoxSurviveARetry) {
     view->Report(*wizard, kReportFailed, kErrorStopped);
     view->Click(*wizard, IDC_NEXT);
     view->Report(*wizard, kReportDeviceFound, 0);
-    EXPECT_EQ(wizard->CurrentPage(), OutputPage);
+    EXPECT_EQ(view->ShownPage(), OutputPage);
     EXPECT_TRUE(view->IsControlEnabled(IDC_NEXT)) << "the file chosen before still counts";
     EXPECT_EQ(narrow(view->Text(IDC_OUTPUT_PATH)), "/data/trip.kml");
 }
@@ -623,26 +695,12 @@ TEST_F(MainDlgTest, CaptionCarriesTheVersion) {
 TEST_F(MainDlgTest, InitShowsTheWelcomePageWithNextFocused) {
     Start();
     EXPECT_TRUE(view->pagesCreated);
-    EXPECT_EQ(view->VisiblePages(), std::vector<int32_t>{WelcomePage});
+    EXPECT_EQ(view->ShownPage(), WelcomePage);
     EXPECT_EQ(view->focus, IDC_NEXT);
     EXPECT_EQ(wizard->HandleMessage(view->frame, kWmInitDialog, 0, 0), 0)
         << "focus placed by OnInit";
     EXPECT_EQ(wizard->hwnd, view->frame);
     EXPECT_EQ(wizard->templateId, IDD_MAIN);
-}
-
-TEST_F(MainDlgTest, AStoppedRunsLateFailureDoesNotEndTheNextRun) {
-    // Run A is stopped from the output page; run B starts before A's last
-    // report has been handled. A's report must not settle B.
-    GoTo(OutputPage);
-    view->Click(*wizard, IDC_PREVIOUS);
-    view->Click(*wizard, IDC_NEXT);
-    ASSERT_EQ(wizard->CurrentPage(), ConnectingPage);
-    view->Report(*wizard, kReportFailed, kErrorStopped); // A's last word
-    EXPECT_EQ(wizard->State(), Connecting);
-    view->Report(*wizard, kReportFailed, kErrorNoDevice); // B's
-    EXPECT_EQ(wizard->CurrentPage(), ErrorPage);
-    EXPECT_EQ(wizard->State(), Idle);
 }
 
 TEST_F(MainDlgTest, SettingsAreLoadedAndSavedHoweverTheWizardEnds) {
@@ -661,13 +719,18 @@ TEST_F(MainDlgTest, SettingsAreLoadedAndSavedHoweverTheWizardEnds) {
         view->ClickPageControl(*wizard, IDC_BROWSE);
         perform(*view, *wizard, {row.leave});
         wizard.reset();
+        EXPECT_EQ(storedNumber(u"ComPort"), static_cast<uint32_t>(kAbsentPort));
+        EXPECT_EQ(storedNumber(u"Nmea"), 1u);
+        EXPECT_EQ(narrow(storedText(u"Path").value_or(u"")), "/data/logs");
 
+        // The next session's save dialog starts from what was saved.
         Fresh();
-        Start();
-        EXPECT_EQ(wizard->ComPort(), kAbsentPort);
-        EXPECT_EQ(wizard->OutputFormat(), TrackFormat::Nmea);
-        EXPECT_EQ(narrow(wizard->OutputFolder()), "/data/logs");
-        EXPECT_TRUE(wizard->SelectedFile().IsEmpty()) << "the file itself is not remembered";
+        GoTo(OutputPage);
+        view->ClickPageControl(*wizard, IDC_BROWSE);
+        ASSERT_EQ(view->saveRequests.size(), 1u);
+        EXPECT_EQ(view->saveRequests[0].format, TrackFormat::Nmea);
+        EXPECT_EQ(narrow(view->saveRequests[0].initialFolder), "/data/logs");
+        EXPECT_EQ(narrow(view->saveRequests[0].path), "") << "the file itself is not remembered";
         wizard.reset();
     }
 }

@@ -52,9 +52,8 @@ std::string coordinatesOf(const std::string& sentence) {
 TEST(NmeaWriter, WorkedExampleComesOutByteForByte) {
     const TrackStore store =
         makeStore(0, {{0, trackRecord(kExampleTime, 48.1173f, 11.516667f, 545)}});
-    const std::string expected = readTestData("nmea_worked_example.nmea");
-    ASSERT_FALSE(expected.empty());
-    const std::string difference = firstDifference(expected, nmeaOf(store));
+    const std::string difference =
+        differenceFromTestData("nmea_worked_example.nmea", nmeaOf(store));
     EXPECT_TRUE(difference.empty()) << difference;
 }
 

@@ -119,27 +119,13 @@ public:
     // Collects reports until the final one; on "device found" hands over the
     // options and releases the run.
     ObservedRun runToEnd(const RunOptions& options) {
-        uint32_t start = tickCount();
         // The serial port's number stands for the paired logger's over Bluetooth.
         const int32_t port = overBluetooth && options.port == kPort ? kBluetoothPort : options.port;
-        EXPECT_TRUE(worker.startTransfer(port, reports.target()));
-        PostedReport report;
-        while (nextReport(report)) {
-            if (report.wParam == kReportDeviceFound) {
-                sleepMs(options.goAheadDelayMs);
-                worker.trackFormat = options.nmea ? TrackFormat::Nmea : TrackFormat::Kml;
-                worker.eraseAfterRead = options.erase;
-                worker.outputPath = widePath(options.path.empty() ? outputPath : options.path);
-                worker.proceed();
-            }
-            if (report.wParam == kReportComplete || report.wParam == kReportFailed) {
-                result.ended = true;
-                break;
-            }
-        }
-        result.elapsedMs = ticksBetween(start, tickCount());
-        worker.joinTransfer();
-        result.stillRunning = worker.isRunning();
+        runWorkerToEnd(worker, port, reports,
+                       {options.nmea, options.erase,
+                        widePath(options.path.empty() ? outputPath : options.path),
+                        options.goAheadDelayMs},
+                       kRunLimitMs, result);
         return result;
     }
 

@@ -59,26 +59,11 @@ public:
 
     ObservedRun transfer(const RunOptions& options) {
         ObservedRun run;
-        const uint32_t start = tickCount();
         const int32_t port = options.port != 0 ? options.port : simulator.portNumber();
-        EXPECT_TRUE(worker.startTransfer(port, reports.target()));
-        PostedReport report;
-        while (reports.waitNext(report, 30000)) {
-            run.reports.push_back(report);
-            if (report.wParam == kReportDeviceFound) {
-                worker.trackFormat = options.nmea ? TrackFormat::Nmea : TrackFormat::Kml;
-                worker.eraseAfterRead = options.erase;
-                worker.outputPath = widePath(options.path.empty() ? outputPath() : options.path);
-                worker.proceed();
-            }
-            if (report.wParam == kReportComplete || report.wParam == kReportFailed) {
-                run.ended = true;
-                break;
-            }
-        }
-        run.elapsedMs = ticksBetween(start, tickCount());
-        worker.joinTransfer();
-        run.stillRunning = worker.isRunning();
+        runWorkerToEnd(worker, port, reports,
+                       {options.nmea, options.erase,
+                        widePath(options.path.empty() ? outputPath() : options.path)},
+                       30000, run);
         sleepMs(100); // lets the simulator log a command still in flight
         run.commands = reportedCommands(simulator.commands());
         run.fileExists = fs::exists(outputPath());

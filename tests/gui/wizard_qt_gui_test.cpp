@@ -30,6 +30,10 @@
 namespace {
 
 constexpr int kStepTimeoutMs = 30000;
+constexpr const char16_t* kLeaveQuestion =
+    u"Log-Data is currently read from the device.\nExit anyway?";
+constexpr const char16_t* kPowerCycleText =
+    u"Please Power-Cycle your device to resume normal operation.";
 
 const char* const kPageNames[] = {"welcome",  "port",    "connecting", "output",
                                   "transfer", "success", "error"};
@@ -256,6 +260,27 @@ protected:
         });
     }
 
+    // The transfer page once its bar has reached `percent`.
+    void whenTransferAt(int percent, const QString& what, std::function<void()> act) {
+        driver.add(
+            what,
+            [this, percent] {
+                return pageShown(TransferPage) &&
+                       control<QWidget>(IDC_TRANSFER_PROGRESS)->property("value").toInt() >=
+                           percent;
+            },
+            std::move(act));
+    }
+    // Output page: `file` chosen as KML, the erase box ticked, Next.
+    void startErasingTransfer(const QString& file) {
+        waitFor(OutputPage, QStringLiteral("output page"), [this] { click(IDC_BROWSE); });
+        saveAs(out(file), 1);
+        waitFor(OutputPage, QStringLiteral("file chosen"), [this] {
+            click(IDC_ERASE_CHECK);
+            click(IDC_NEXT);
+        });
+    }
+
     QTemporaryDir home;
     std::unique_ptr<QtWizardView> view;
     GuiDriver driver{kStepTimeoutMs};
@@ -413,30 +438,16 @@ TEST_F(WizardQtGuiTest, CancelDuringTheTransferAsksFirst) {
     // for both answers once a tenth has arrived.
     ASSERT_TRUE(sim.start({QStringLiteral("--generate"), QStringLiteral("2400")}, reportPath()));
     connectTo(sim.portNumber, false);
-    waitFor(OutputPage, QStringLiteral("output page"), [this] { click(IDC_BROWSE); });
-    saveAs(out(QStringLiteral("cancelled.kml")), 1);
-    waitFor(OutputPage, QStringLiteral("file chosen"), [this] {
-        click(IDC_ERASE_CHECK);
-        click(IDC_NEXT);
+    startErasingTransfer(QStringLiteral("cancelled.kml"));
+    whenTransferAt(10, QStringLiteral("transfer under way"), [this] {
+        screenshot(TransferPage);
+        expectFocus(IDC_CANCEL, "transfer page");
+        press(Qt::Key_Space);
     });
-    driver.add(
-        QStringLiteral("transfer under way"),
-        [this] {
-            return pageShown(TransferPage) &&
-                   control<QWidget>(IDC_TRANSFER_PROGRESS)->property("value").toInt() >= 10;
-        },
-        [this] {
-            screenshot(TransferPage);
-            expectFocus(IDC_CANCEL, "transfer page");
-            press(Qt::Key_Space);
-        });
-    answer(QStringLiteral("Log-Data is currently read from the device.\nExit anyway?"),
-           QMessageBox::No);
+    answer(QString::fromUtf16(kLeaveQuestion), QMessageBox::No);
     waitFor(TransferPage, QStringLiteral("still transferring"), [this] { click(IDC_CANCEL); });
-    answer(QStringLiteral("Log-Data is currently read from the device.\nExit anyway?"),
-           QMessageBox::Yes);
-    answer(QStringLiteral("Please Power-Cycle your device to resume normal operation."),
-           QMessageBox::Ok);
+    answer(QString::fromUtf16(kLeaveQuestion), QMessageBox::Yes);
+    answer(QString::fromUtf16(kPowerCycleText), QMessageBox::Ok);
     play();
     sim.stop();
     EXPECT_FALSE(view->Frame().isRunning());
@@ -448,24 +459,11 @@ TEST_F(WizardQtGuiTest, LeavingDuringThePauseKeepsTheMemory) {
     Simulator sim;
     ASSERT_TRUE(sim.start({QStringLiteral("--fast")}, reportPath()));
     connectTo(sim.portNumber, false);
-    waitFor(OutputPage, QStringLiteral("output page"), [this] { click(IDC_BROWSE); });
-    saveAs(out(QStringLiteral("erased.kml")), 1);
-    waitFor(OutputPage, QStringLiteral("file chosen"), [this] {
-        click(IDC_ERASE_CHECK);
-        click(IDC_NEXT);
-    });
+    startErasingTransfer(QStringLiteral("erased.kml"));
     // The whole log is read; the worker now pauses before it erases.
-    driver.add(
-        QStringLiteral("log read"),
-        [this] {
-            return pageShown(TransferPage) &&
-                   control<QWidget>(IDC_TRANSFER_PROGRESS)->property("value").toInt() == 100;
-        },
-        [this] { click(IDC_CANCEL); });
-    answer(QStringLiteral("Log-Data is currently read from the device.\nExit anyway?"),
-           QMessageBox::Yes);
-    answer(QStringLiteral("Please Power-Cycle your device to resume normal operation."),
-           QMessageBox::Ok);
+    whenTransferAt(100, QStringLiteral("log read"), [this] { click(IDC_CANCEL); });
+    answer(QString::fromUtf16(kLeaveQuestion), QMessageBox::Yes);
+    answer(QString::fromUtf16(kPowerCycleText), QMessageBox::Ok);
     play();
     // Past the end of the pause: the stop held the erase back for good.
     QTest::qWait(5500);

@@ -4,6 +4,7 @@
 // program. transfer_tool_e2e_test.cpp runs the built program alone.
 #include "pty_client.h"
 #include "tool_runs.h"
+#include "app/main_dlg.h"
 #include "support/fake_wizard_view.h"
 #include "support/scoped_environment_posix.h"
 #include "support/simulator_process_posix.h"
@@ -330,7 +331,7 @@ int runWizard(const SimulatorProcess& sim, const std::string& out, const std::st
     }
     for (const std::u16string& warning : view.warnings)
         warnings += narrowText(warning);
-    return wizard->CurrentPage();
+    return view.ShownPage();
 }
 
 // The device loses its memory only when the whole log is safely on disk and

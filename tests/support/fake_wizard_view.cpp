@@ -219,28 +219,29 @@ int32_t FakeWizardView::DeliverWorkerReports(CTDlg& dialog, uint32_t timeoutMs) 
     const uint32_t start = tickCount();
     int32_t delivered = 0;
     PostedReport report{};
-    while (tickCount() - start < timeoutMs) {
-        if (workerReports.waitNext(report, 20)) {
-            dialog.HandleMessage(frame, report.message, report.wParam, report.lParam);
-            ++delivered;
+    bool final = false;
+    while (!final && tickCount() - start < timeoutMs) {
+        if (!workerReports.waitNext(report, 20)) {
             continue;
         }
-        auto* wizard = dynamic_cast<CMainDlg*>(&dialog);
-        if (wizard == nullptr || !wizard->WorkerRunning()) {
-            break;
-        }
+        dialog.HandleMessage(frame, report.message, report.wParam, report.lParam);
+        ++delivered;
+        final = report.wParam == kReportComplete || report.wParam == kReportFailed;
     }
     return delivered;
 }
 
-std::vector<int32_t> FakeWizardView::VisiblePages() const {
-    std::vector<int32_t> visible;
+int32_t FakeWizardView::ShownPage() const {
+    int32_t shownPage = -1;
     for (const auto& [page, shown] : pageVisible) {
         if (shown) {
-            visible.push_back(page);
+            if (shownPage >= 0) {
+                return -1;
+            }
+            shownPage = page;
         }
     }
-    return visible;
+    return shownPage;
 }
 
 std::u16string FakeWizardView::Text(int32_t controlId) const {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/main_dlg.h"
 #include "app/wizard_view.h"
 #include "support/report_capture.h"
 
@@ -68,12 +67,12 @@ public:
     void CloseBox(CTDlg& dialog);
     void Tick(CTDlg& dialog);
     void Report(CTDlg& dialog, uintptr_t wParam, intptr_t lParam);
-    // Hands the worker's queued reports to the wizard until the worker's run
-    // has ended and the queue is empty, or `timeoutMs` passed; the count.
+    // Hands the worker's reports to the wizard as they come, until the run's
+    // final one (complete or failed) or until `timeoutMs` passed; the count.
     int32_t DeliverWorkerReports(CTDlg& dialog, uint32_t timeoutMs);
 
-    // Which pages are visible, in index order.
-    std::vector<int32_t> VisiblePages() const;
+    // The page shown; -1 when none is, or more than one.
+    int32_t ShownPage() const;
     std::u16string Text(int32_t controlId) const;
 
     DialogWindow frame = reinterpret_cast<DialogWindow>(0x131);
@@ -117,9 +116,7 @@ public:
     std::function<void()> whileAsking;
     std::function<void()> whileShowingMessage;
 
-    // Where the worker posts on Linux; reports stay there until delivered.
-    // (On Windows the worker posts window messages, which the fake has no
-    // window for: its reports are lost and the tests inject their own.)
-    // A message-only window on Windows, where the worker posts window messages.
+    // Where the worker posts (a queue, or a message-only window on Windows);
+    // its reports stay there until a test delivers them.
     ReportCapture workerReports;
 };

@@ -1,5 +1,6 @@
 #include "support/settings_store.h"
 
+#include "support/ini_document.h"
 #include "support/utf8_text.h"
 
 #include <cstdlib>
@@ -42,7 +43,7 @@ void appendLine(const std::u16string& name, const std::string& raw) {
     out << utf8FromUtf16(name) << '=' << raw << '\n';
 }
 
-// The raw text of the last "name=" line (tests store plain texts only).
+// The raw text of the last "name=" line.
 std::optional<std::string> storedRaw(const std::u16string& name) {
     std::istringstream lines(fileText());
     const std::string prefix = utf8FromUtf16(name) + "=";
@@ -93,15 +94,15 @@ std::optional<uint32_t> storedNumber(const std::u16string& name) {
     return static_cast<uint32_t>(value);
 }
 
+// Read back as the program reads it: a saved path may hold quotes and escapes.
 std::optional<std::u16string> storedText(const std::u16string& name) {
-    std::optional<std::string> raw = storedRaw(name);
-    if (!raw)
+    const std::optional<std::string> raw = storedRaw(name);
+    std::string text;
+    if (!raw || !decodeIniText(*raw, text))
         return std::nullopt;
-    if (raw->size() >= 2 && raw->front() == '"' && raw->back() == '"')
-        *raw = raw->substr(1, raw->size() - 2);
-    std::u16string text;
-    utf16FromUtf8(*raw, text);
-    return text;
+    std::u16string wide;
+    utf16FromUtf8(text, wide);
+    return wide;
 }
 
 // With no user-dirs.dirs the documents folder is the home folder.

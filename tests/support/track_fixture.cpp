@@ -20,10 +20,6 @@ TrackStore makeStore(int32_t startIndex, std::initializer_list<PlacedRecord> rec
     return store;
 }
 
-std::string readTestData(const std::string& name) {
-    return readFile(std::filesystem::path(ZOR_TEST_DATA_DIR) / name);
-}
-
 namespace {
 
 // The line holding `offset`, its CR LF shown escaped.
@@ -42,7 +38,11 @@ std::string lineAround(const std::string& text, size_t offset) {
 
 } // namespace
 
-std::string firstDifference(const std::string& expected, const std::string& actual) {
+std::string differenceFromTestData(const std::string& name, const std::string& actual) {
+    const std::string expected = readFile(std::filesystem::path(ZOR_TEST_DATA_DIR) / name);
+    if (expected.empty()) {
+        return "tests/data/" + name + " is missing or empty";
+    }
     size_t offset = 0;
     while (offset < expected.size() && offset < actual.size() &&
            expected[offset] == actual[offset]) {

@@ -19,8 +19,7 @@ LogRecord trackRecord(uint32_t time, float latitude, float longitude, int16_t he
 // A cleared store holding `records`, walked from `startIndex`.
 TrackStore makeStore(int32_t startIndex, std::initializer_list<PlacedRecord> records);
 
-// The bytes of tests/data/<name>.
-std::string readTestData(const std::string& name);
-
-// Empty when equal; otherwise the first differing line, expected against actual.
-std::string firstDifference(const std::string& expected, const std::string& actual);
+// Empty when `actual` holds the bytes of the golden file tests/data/<name>;
+// otherwise the first differing line, expected against actual, or that the
+// file is missing.
+std::string differenceFromTestData(const std::string& name, const std::string& actual);

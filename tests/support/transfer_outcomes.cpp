@@ -1,6 +1,7 @@
 #include "support/transfer_outcomes.h"
 
 #include "device/report_target.h"
+#include "device/worker_platform.h"
 #include "support/fast_limits.h"
 #include "tools/common/log_encoder.h"
 
@@ -250,6 +251,30 @@ std::vector<TransferOutcome> outcomesFor(const std::string& suite) {
     }
     EXPECT_FALSE(rows.empty()) << "no row for " << suite;
     return rows;
+}
+
+void runWorkerToEnd(TransferWorker& worker, int32_t port, ReportCapture& reports,
+                    const GoAhead& goAhead, uint32_t reportTimeoutMs, ObservedRun& run) {
+    const uint32_t start = tickCount();
+    EXPECT_TRUE(worker.startTransfer(port, reports.target()));
+    PostedReport report;
+    while (reports.waitNext(report, reportTimeoutMs)) {
+        run.reports.push_back(report);
+        if (report.wParam == kReportDeviceFound) {
+            sleepMs(goAhead.delayMs);
+            worker.trackFormat = goAhead.nmea ? TrackFormat::Nmea : TrackFormat::Kml;
+            worker.eraseAfterRead = goAhead.erase;
+            worker.outputPath = goAhead.path;
+            worker.proceed();
+        }
+        if (report.wParam == kReportComplete || report.wParam == kReportFailed) {
+            run.ended = true;
+            break;
+        }
+    }
+    run.elapsedMs = ticksBetween(start, tickCount());
+    worker.joinTransfer();
+    run.stillRunning = worker.isRunning();
 }
 
 void expectOutcome(const TransferOutcome& row, const ObservedRun& run,

@@ -2,6 +2,9 @@
 
 #include "device/report_queue.h"
 #include "device/transfer_time_limits.h"
+#include "device/transfer_worker.h"
+#include "support/cwstr.h"
+#include "support/report_capture.h"
 
 #include <cstdint>
 #include <string>
@@ -61,6 +64,20 @@ struct ObservedRun {
     bool fileExists = false;
     std::string fileText;
 };
+
+// What a run is given on "device found", as the wizard hands it over.
+struct GoAhead {
+    bool nmea = false;
+    bool erase = false;
+    CWStr path;
+    uint32_t delayMs = 0; // how long the user takes to choose
+};
+
+// Starts `worker` on `port`, posting to `reports`; hands `goAhead` over on
+// "device found" and adds each report to `run` until the final one, or until
+// none came for `reportTimeoutMs`; then waits for the worker's thread.
+void runWorkerToEnd(TransferWorker& worker, int32_t port, ReportCapture& reports,
+                    const GoAhead& goAhead, uint32_t reportTimeoutMs, ObservedRun& run);
 
 // Checks a run against its row: the final report and the error it leaves,
 // device found first and progress rising in between, the commands, the file

@@ -46,25 +46,8 @@ protected:
     // A whole run; the options are handed over on "device found".
     ObservedRun run(bool nmea, bool erase, const CWStr& path, int32_t port) {
         ObservedRun outcome;
-        uint32_t start = tickCount();
-        EXPECT_TRUE(worker.startTransfer(port, reports.target()));
-        PostedReport report;
-        while (reports.waitNext(report, 30000)) {
-            outcome.reports.push_back(report);
-            if (report.wParam == kReportDeviceFound) {
-                worker.trackFormat = nmea ? TrackFormat::Nmea : TrackFormat::Kml;
-                worker.eraseAfterRead = erase;
-                worker.outputPath = path;
-                worker.proceed();
-            }
-            if (report.wParam == kReportComplete || report.wParam == kReportFailed) {
-                outcome.ended = true;
-                break;
-            }
-        }
-        outcome.elapsedMs = tickCount() - start;
-        worker.joinTransfer();
-        outcome.stillRunning = worker.isRunning();
+        runWorkerToEnd(worker, port, reports, {.nmea = nmea, .erase = erase, .path = path}, 30000,
+                       outcome);
         return outcome;
     }
 
