@@ -367,10 +367,12 @@ void CMainDlg::OnTransferComplete(intptr_t detail) {
     view.SetText(IDC_SUCCESS_HEADING, CompletionText(detail == kCompleteMemoryErased));
     UpdateButtons();
     transferState = Idle;
-    // The run has ended, so its dump record is final and ours to read.
-    if (detail == kCompleteFromIncompleteDump) {
-        view.ShowWarning(IncompleteDumpWarning(worker.completeness()));
-    }
+    // The run has ended, so its record is final and ours to read.
+    const CWStr warning =
+        CompletionWarning({static_cast<CompletionDetail>(detail), worker.completeness(),
+                           worker.layout(), worker.device(), worker.lineRateRestored()});
+    if (!warning.IsEmpty())
+        view.ShowWarning(warning);
 }
 
 void CMainDlg::OnTransferFailed(intptr_t code) {
@@ -385,8 +387,12 @@ void CMainDlg::OnTransferFailed(intptr_t code) {
     transferState = Idle;
 }
 
+// The run waits for the go-ahead now and leaves what it found alone. A
+// module's status shows under the page's text; the ZOR 7700's page stays as
+// it was.
 void CMainDlg::OnDeviceFound() {
     if (currentPage == ConnectingPage) {
+        view.SetText(IDC_DEVICE_STATUS, DeviceStatusText(worker.device()));
         ShowPage(OutputPage);
         UpdateButtons();
     }

@@ -493,6 +493,8 @@ TEST_F(MainDlgTest, SuccessText) {
         {"erased adds the line", 1, u"Output file successfully created.\n\nDevice memory erased."},
         {"from a damaged dump: the plain text and a warning", 2,
          u"Output file successfully created."},
+        {"an erase the module did not confirm: the plain text and a warning", 3,
+         u"Output file successfully created."},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -508,7 +510,7 @@ TEST_F(MainDlgTest, SuccessText) {
         view->Report(*wizard, kReportComplete, row.erased);
         EXPECT_EQ(view->ShownPage(), SuccessPage);
         EXPECT_EQ(narrow(view->Text(IDC_SUCCESS_HEADING)), narrow(row.heading));
-        EXPECT_EQ(view->warnings.size(), row.erased == 2 ? 1u : 0u);
+        EXPECT_EQ(view->warnings.size(), row.erased >= 2 ? 1u : 0u);
         wizard.reset();
     }
 }
