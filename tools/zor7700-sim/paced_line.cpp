@@ -28,13 +28,20 @@ void PacedLine::matchRate(uint32_t newBaud) {
     applyRate(newBaud, Clock::now());
 }
 
-void PacedLine::changeRateAfterQueued(uint32_t newBaud) {
-    if (queue.empty()) {
+void PacedLine::changeRateAfter(const std::string& lastAtOldRate, uint32_t newBaud) {
+    auto end = atSentenceStart ? queue.begin() : std::find(queue.begin(), queue.end(), '\n');
+    size_t before = static_cast<size_t>(end - queue.begin()) + (end != queue.end() ? 1 : 0);
+    if (queue.empty())
+        startClock(Clock::now());
+    queue.insert(queue.begin() + static_cast<long>(before), lastAtOldRate.begin(),
+                 lastAtOldRate.end());
+    before += lastAtOldRate.size();
+    if (before == 0) {
         applyRate(newBaud, Clock::now());
         return;
     }
     pendingBaud = newBaud;
-    bytesBeforeChange = queue.size();
+    bytesBeforeChange = before;
 }
 
 void PacedLine::applyRate(uint32_t newBaud, Clock::time_point now) {
@@ -80,6 +87,8 @@ PacedLine::Clock::time_point PacedLine::pump(Clock::time_point now) {
         if (!rateMatches())
             std::transform(chunk.begin(), chunk.end(), chunk.begin(), garbled);
         size_t written = port.write(chunk.data(), chunk.size());
+        if (written > 0)
+            atSentenceStart = queue[written - 1] == '\n';
         queue.erase(queue.begin(), queue.begin() + static_cast<long>(written));
         if (pendingBaud != 0 && (bytesBeforeChange -= written) == 0) {
             applyRate(pendingBaud, now);

@@ -26,8 +26,10 @@ public:
 
     // From now on a module's line at `baud`.
     void matchRate(uint32_t baud);
-    // The module's rate changes once what is queued so far has left.
-    void changeRateAfterQueued(uint32_t baud);
+    // The module's rate changes once the sentence in flight and then
+    // `lastAtOldRate` (its acknowledgement, if any) have left; what was
+    // queued behind them leaves at the new rate.
+    void changeRateAfter(const std::string& lastAtOldRate, uint32_t baud);
     uint32_t rate() const { return baud; }
     // False while the program's port is set to another rate than a module's
     // own; always true on the ZOR 7700's line.
@@ -63,4 +65,6 @@ private:
     // A rate change waiting for this many queued bytes to leave first.
     uint32_t pendingBaud = 0;
     size_t bytesBeforeChange = 0;
+    // Nothing written yet, or a sentence's LF last.
+    bool atSentenceStart = true;
 };

@@ -46,6 +46,13 @@ int32_t commandNumber(const std::string& address) {
     return static_cast<int32_t>(number);
 }
 
+// Empty for none.
+std::string acknowledgement(int32_t command, int32_t flag) {
+    if (flag == kNoAcknowledgement)
+        return {};
+    return withChecksum("PMTK001," + std::to_string(command) + "," + std::to_string(flag));
+}
+
 } // namespace
 
 std::string releaseReply(const std::string& model) {
@@ -152,9 +159,10 @@ void SimModule::handleCommand(const std::string& text, uint32_t nowMs) {
             break;
         }
         // The acknowledgement, where there is one, still leaves at the old rate.
-        acknowledge(command, flag);
         if (done)
-            line.changeRateAfterQueued(static_cast<uint32_t>(value));
+            line.changeRateAfter(acknowledgement(command, flag), static_cast<uint32_t>(value));
+        else
+            acknowledge(command, flag);
         return;
     default:
         acknowledge(command, kUnsupported);
@@ -166,7 +174,7 @@ void SimModule::handleCommand(const std::string& text, uint32_t nowMs) {
 
 void SimModule::acknowledge(int32_t command, int32_t flag) {
     if (flag != kNoAcknowledgement)
-        line.send(withChecksum("PMTK001," + std::to_string(command) + "," + std::to_string(flag)));
+        line.send(acknowledgement(command, flag));
 }
 
 bool SimModule::dump() {

@@ -31,7 +31,7 @@ public:
 private:
     // A command's text up to its "*".
     void handleCommand(const std::string& text, uint32_t nowMs);
-    // $PMTK001,<command>,<flag>, unless the flag is kNoAcknowledgement.
+    // Sends $PMTK001,<command>,<flag>, unless the flag is kNoAcknowledgement.
     void acknowledge(int32_t command, int32_t flag);
     // False when a fault cut the dump short.
     bool dump();
