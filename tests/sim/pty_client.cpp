@@ -25,6 +25,19 @@ bool PtyClient::open(const std::string& devicePath) {
     return tcsetattr(fd, TCSANOW, &settings) == 0 && tcflush(fd, TCIFLUSH) == 0;
 }
 
+bool PtyClient::setRate(uint32_t baud) {
+    const speed_t speeds[][2] = {{4800, B4800},   {9600, B9600},   {19200, B19200},
+                                 {38400, B38400}, {57600, B57600}, {115200, B115200}};
+    termios settings{};
+    for (const auto& speed : speeds) {
+        if (speed[0] == baud && tcgetattr(fd, &settings) == 0 &&
+            cfsetospeed(&settings, speed[1]) == 0 && cfsetispeed(&settings, speed[1]) == 0) {
+            return tcsetattr(fd, TCSANOW, &settings) == 0;
+        }
+    }
+    return false;
+}
+
 void PtyClient::sendCommand(const std::string& body) {
     std::string command = withChecksum(body);
     if (write(fd, command.data(), command.size()) != static_cast<ssize_t>(command.size())) {

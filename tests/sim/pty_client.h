@@ -15,6 +15,8 @@ public:
     ~PtyClient();
 
     bool open(const std::string& devicePath);
+    // Sets the line rate as a program does (4800 to 115200 baud).
+    bool setRate(uint32_t baud);
     // Sends "$" + body + "*HH\r\n".
     void sendCommand(const std::string& body);
     // Collects what arrives until `marker` has arrived or `timeoutMs` passed.

@@ -3,6 +3,7 @@
 #include "gpx_reader.h"
 #include "record_list.h"
 #include "log_source.h"
+#include "module_flash.h"
 #include "port_registration.h"
 #include "sim_options.h"
 #include "trip_generator.h"
@@ -67,6 +68,16 @@ TEST(SimParts, OptionsTakeTheirValues) {
                     o.faults.shortFinalLine && o.faults.hangUpAfter == -1 &&
                     o.faults.silenceAfter == -1;
          }},
+        {"a module with faults",
+         {"--device", "locus", "--baud", "115200", "--content", "0x147F", "--ack", "184=none",
+          "--ack", "622=2", "--refuse-rate"},
+         [](const SimOptions& o) {
+             const ModuleOptions& m = o.module;
+             return o.device == DeviceKind::Locus && m.baud == 115200 && m.content == 0x147F &&
+                    m.acknowledgementOf(184) == kNoAcknowledgement &&
+                    m.acknowledgementOf(622) == 2 && m.acknowledgementOf(0) == 3 &&
+                    m.acknowledgementOf(251) == kNoAcknowledgement && m.refuseRate;
+         }},
     };
     for (const Row& row : rows) {
         SimOptions options;
@@ -76,8 +87,20 @@ TEST(SimParts, OptionsTakeTheirValues) {
     }
 
     const std::vector<std::string> refused[] = {
-        {"--port", "-1"},      {"--port", "7x"}, {"--generate", "0"},   {"--corrupt-every", "0"},
-        {"--reply-delay", ""}, {"--report", ""}, {"--wine-prefix", ""}, {"port"},
+        {"--port", "-1"},
+        {"--port", "7x"},
+        {"--generate", "0"},
+        {"--corrupt-every", "0"},
+        {"--reply-delay", ""},
+        {"--report", ""},
+        {"--wine-prefix", ""},
+        {"port"},
+        {"--baud", "9600"},
+        {"--device", "locus", "--reply", "none"},
+        {"--device", "locus", "--baud", "1200"},
+        {"--device", "locus", "--ack", "184=4"},
+        {"--device", "locus", "--ack", "186=3"},
+        {"--device", "locus", "--content", "0x3"},
     };
     for (const auto& arguments : refused) {
         SimOptions options;
@@ -180,6 +203,7 @@ TEST(SimParts, ReadsRecordListsStrictly) {
         const char* name;
         std::string text;
         std::string error; // empty: one record read, fix 4 and height -450
+        uint8_t satellites = 0;
     };
     const Row rows[] = {
         {"comments, blank lines and CR LF around a record",
@@ -187,6 +211,11 @@ TEST(SimParts, ReadsRecordListsStrictly) {
         {"a field missing", "2020-09-13T12:26:40Z 3 1 2\n", "line 1 "},
         {"a time that is none, after a blank line", "\nyesterday 3 1 2 5\n", "line 2 "},
         {"no record at all", "# nothing\n", "no record"},
+        {"speed, heading, HDOP and satellites follow",
+         "2020-09-13T12:26:40Z 4 -1.5 200.25 -450 -3 359 125 9", "", 9},
+        {"no fifth column behind them", "2020-09-13T12:26:40Z 4 -1.5 200.25 -450 1 2 3 4 5",
+         "line 1 "},
+        {"satellites past 255", "2020-09-13T12:26:40Z 4 -1.5 200.25 -450 1 2 3 256", "line 1 "},
     };
     for (const Row& row : rows) {
         std::vector<RawRecord> records;
@@ -199,6 +228,7 @@ TEST(SimParts, ReadsRecordListsStrictly) {
             EXPECT_EQ(4, records[0].fix);
             EXPECT_EQ(200.25f, records[0].longitude);
             EXPECT_EQ(-450, records[0].height);
+            EXPECT_EQ(row.satellites, records[0].satellites);
         }
     }
 }
@@ -261,6 +291,45 @@ TEST(SimParts, LaysRecordsOutLikeTheDevicesRing) {
             const LogRecord& erased = store->records[static_cast<size_t>(row.firstErasedSlot)];
             EXPECT_EQ(0, erased.fix) << "erased flash reads as a record without a fix";
         }
+    }
+}
+
+TEST(SimParts, LaysRecordsOutLikeAModulesFlash) {
+    struct Row {
+        const char* name;
+        uint32_t content;
+        int32_t records;
+        size_t lines;
+        int32_t finalWords;
+        uint16_t firstSerial; // of the sector at the start of the flash
+        int32_t firstRecord;  // the record in its first slot
+        int32_t stored;
+    };
+    const Row rows[] = {
+        {"one sector", 0x1F, 86, 43, 16, 1, 0, 86},
+        {"every sector full", 0x1F, 32 * 252, 1366, 8, 1, 0, 32 * 252},
+        {"past the end the oldest sector is begun anew", 0x147F, 32 * 175 + 100, 1366, 8, 33,
+         32 * 175, 31 * 175 + 100},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::vector<RawRecord> trip = generateTrip(row.records);
+        SectorHeader setup;
+        setup.content = row.content;
+        const std::vector<uint8_t> flash = flashFromRecords(trip, setup);
+        const LogLines lines = dumpLinesOf(flash);
+        ASSERT_EQ(row.lines, lines.size());
+        EXPECT_EQ(dumpDataSentence(static_cast<int32_t>(row.lines - 1),
+                                   &flash[(row.lines - 1) * kLineBytes], row.finalWords),
+                  lines.back());
+        EXPECT_EQ(row.firstSerial,
+                  flash[HeaderField::kSerial] | flash[HeaderField::kSerial + 1] << 8);
+        const auto first = encodeRecord(trip[static_cast<size_t>(row.firstRecord)], row.content);
+        EXPECT_TRUE(std::equal(first.begin(), first.end(), &flash[kSectorHeaderBytes]));
+        const std::vector<uint8_t> fromLines = flashOfLines(lines);
+        EXPECT_TRUE(std::equal(flash.begin(), flash.end(), fromLines.begin()))
+            << "a capture of the dump reads back the same flash";
+        EXPECT_EQ(row.stored, flashUse(fromLines).records);
     }
 }
 

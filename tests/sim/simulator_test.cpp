@@ -4,6 +4,8 @@
 #include "support/com_port_map_posix.h"
 #include "support/simulator_process_posix.h"
 #include "tools/common/log_encoder.h"
+#include "module_flash.h"
+#include "trip_generator.h"
 
 #include <gtest/gtest.h>
 
@@ -478,6 +480,191 @@ TEST(Simulator, TakesItsMemoryFromACaptureAGpxFileOrARecordList) {
         ASSERT_EQ(row.expectedLines, data.size());
         EXPECT_EQ(row.expectedFirst, data[0].substr(0, row.expectedFirst.size()));
     }
+}
+
+TEST(Simulator, AModuleAnswersAtItsOwnRateOnly) {
+    struct Step {
+        uint32_t clientRate; // 0: as before
+        std::string command; // empty: none, only listening
+        std::vector<std::string> replies;
+    };
+    struct Row {
+        const char* name;
+        std::vector<std::string> arguments;
+        std::vector<Step> steps;
+    };
+    const std::string status = "PMTKLOG,5,0,a,31,15,0,0,0,1200,14";
+    const std::string erased = "PMTKLOG,0,0,a,127,15,0,0,0,0,0";
+    const Row rows[] = {
+        {"release, status and test packet at 9600",
+         {},
+         {{9600, "PMTK605", {"PMTK705,AXN_2.31_3339_13101700,5632,PA6H,1.0"}},
+          {0, "PMTK183", {status, "PMTK001,183,3"}},
+          {0, "PMTK000", {"PMTK001,0,3"}}}},
+        {"an L86 at 115200",
+         {"--baud", "115200", "--model", "L86"},
+         {{115200, "PMTK605", {"PMTK705,AXN_5.1.6_3333_18050800,0002,Quectel-L86,1.0"}}}},
+        {"nothing understood at another rate, the ZOR 7700's query ignored",
+         {},
+         {{57600, "PMTK605", {}}, {9600, "PZOR,V", {}}, {0, "PMTK000", {"PMTK001,0,3"}}}},
+        {"logging stopped, every 5 s",
+         {},
+         {{9600, "PMTK185,1", {"PMTK001,185,3"}},
+          {0, "PMTK187,1,5", {"PMTK001,187,3"}},
+          {0, "PMTK183", {"PMTKLOG,5,0,a,31,5,0,0,1,1200,14", "PMTK001,183,3"}}}},
+        {"erased",
+         {"--content", "0x7F"},
+         {{9600, "PMTK184,1", {"PMTK001,184,3"}}, {0, "PMTK183", {erased, "PMTK001,183,3"}}}},
+        {"an erase that failed",
+         {"--ack", "184=2"},
+         {{9600, "PMTK184,1", {"PMTK001,184,2"}}, {0, "PMTK183", {status, "PMTK001,183,3"}}}},
+        {"an erase without acknowledgement",
+         {"--ack", "184=none", "--content", "0x7F"},
+         {{9600, "PMTK184,1", {}}, {0, "PMTK183", {erased, "PMTK001,183,3"}}}},
+        {"no status reply",
+         {"--no-status"},
+         {{9600, "PMTK183", {}}, {0, "PMTK000", {"PMTK001,0,3"}}}},
+        {"the rate switch, unacknowledged",
+         {},
+         {{9600, "PMTK251,115200", {}}, {0, "PMTK000", {}}, {115200, "PMTK000", {"PMTK001,0,3"}}}},
+        {"the rate switch acknowledged at the old rate",
+         {"--ack", "251=3"},
+         {{9600, "PMTK251,38400", {"PMTK001,251,3"}}, {38400, "PMTK000", {"PMTK001,0,3"}}}},
+        {"a refused rate switch",
+         {"--refuse-rate"},
+         {{9600, "PMTK251,115200", {}},
+          {115200, "PMTK000", {}},
+          {9600, "PMTK000", {"PMTK001,0,3"}}}},
+        {"a restart after the erase: silence, then the start-up messages",
+         {"--restart-after-erase"},
+         {{9600, "PMTK184,1", {"PMTK001,184,3"}},
+          {0, "", {}},
+          {0, "", {"PMTK011,MTKGPS", "PMTK010,001"}}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SimulatorProcess sim;
+        PtyClient client;
+        std::vector<std::string> arguments = {"--device", "locus", "--no-chatter"};
+        arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
+        ASSERT_TRUE(startWith(sim, client, arguments));
+        for (const Step& step : row.steps) {
+            SCOPED_TRACE(step.command);
+            if (step.clientRate != 0) {
+                ASSERT_TRUE(client.setRate(step.clientRate));
+            }
+            if (!step.command.empty())
+                client.sendCommand(step.command);
+            std::string expected;
+            for (const std::string& body : step.replies)
+                expected += withChecksum(body);
+            const std::string marker =
+                step.replies.empty() ? "never" : withChecksum(step.replies.back());
+            EXPECT_EQ(expected, client.readUntil(marker, step.replies.empty() ? 300 : 2000));
+            // Every sentence the module understood is in the report.
+            if (!step.replies.empty() && !step.command.empty()) {
+                const std::vector<std::string> report = sim.commands();
+                EXPECT_TRUE(!report.empty() && report.back().ends_with(" $" + step.command));
+            }
+        }
+    }
+}
+
+uint32_t littleEndian(const uint8_t* bytes, int size) {
+    uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i)
+        value = value << 8 | bytes[i];
+    return value;
+}
+
+TEST(Simulator, AModuleDumpsItsSectorsInItsLayout) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> arguments;
+        uint32_t content;
+        size_t lines; // two sectors: 86, the last of 8 words
+        bool paced;
+    };
+    const Row rows[] = {
+        {"0x7F at its own pace", {"--content", "0x7F"}, 0x7F, 86, true},
+        {"0x147F", {"--content", "0x147F", "--fast"}, 0x147F, 86, false},
+        {"bits that name no field are in the header only",
+         {"--content", "0x80FF", "--fast"},
+         0x80FF,
+         86,
+         false},
+        {"its lines suffer the faults too", {"--fast", "--drop-line", "50"}, 0x1F, 85, false},
+    };
+    const std::vector<RawRecord> trip = generateTrip(300);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SimulatorProcess sim;
+        PtyClient client;
+        std::vector<std::string> arguments = {"--device", "locus",      "--no-chatter", "--baud",
+                                              "115200",   "--generate", "300"};
+        arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
+        ASSERT_TRUE(startWith(sim, client, arguments));
+        ASSERT_TRUE(client.setRate(115200));
+        client.sendCommand("PMTK622,1");
+        const std::string stream = client.readUntil("$PMTK001,622,3*36\r\n", 5000);
+        const std::vector<std::string> sentences = sentencesOf(stream);
+        const std::vector<std::string> data = withPrefix(sentences, "$PMTKLOX,1,");
+        ASSERT_EQ(row.lines, data.size());
+        EXPECT_EQ("$PMTKLOX,0,86", sentences.front().substr(0, 13));
+        EXPECT_EQ(kEnd, sentences[sentences.size() - 2]);
+        EXPECT_EQ(8, wordCount(data.back()));
+        EXPECT_TRUE(std::all_of(data.begin(), data.end(), hasValidChecksum));
+
+        const std::vector<uint8_t> flash = flashOfLines(data);
+        EXPECT_EQ(row.content, littleEndian(&flash[kHeaderContentOffset], 4));
+        EXPECT_EQ(sectorHeaderChecksum(flash.data()),
+                  littleEndian(&flash[kHeaderChecksumOffset], 2));
+        const RecordLayout layout = recordLayout(row.content);
+        for (int32_t k : {0, recordsPerSector(layout) - 1}) {
+            SCOPED_TRACE(k);
+            const uint8_t* record =
+                &flash[static_cast<size_t>(kSectorHeaderBytes + k * layout.size)];
+            const RawRecord& written = trip[static_cast<size_t>(k)];
+            EXPECT_EQ(0, recordChecksum(record, static_cast<size_t>(layout.size)));
+            EXPECT_EQ(written.time, littleEndian(record + layout.at(kContentTime), 4));
+            if (layout.at(kContentHeading) >= 0) {
+                EXPECT_EQ(written.heading, littleEndian(record + layout.at(kContentHeading), 2));
+            }
+            if (layout.at(kContentSatellites) >= 0) {
+                EXPECT_EQ(written.satellites, record[layout.at(kContentSatellites)]);
+            }
+        }
+        if (row.paced) {
+            // 115200 baud: 11520 bytes a second.
+            const auto& pieces = client.arrivals();
+            const double rate = static_cast<double>(stream.size() - pieces.front().second) /
+                                (pieces.back().first - pieces.front().first) * 1000;
+            EXPECT_NEAR(11520.0, rate, 11520.0 * 0.05);
+        }
+    }
+}
+
+// The program changes its rate in the middle of a dump: from then on the
+// module's bytes arrive as garbage, as many as before, until the rates match
+// again.
+TEST(Simulator, AModuleGarblesWhatItSendsAtAnotherRate) {
+    SimulatorProcess sim;
+    PtyClient client;
+    ASSERT_TRUE(
+        startWith(sim, client,
+                  {"--device", "locus", "--no-chatter", "--baud", "115200", "--generate", "300"}));
+    ASSERT_TRUE(client.setRate(115200));
+    client.sendCommand("PMTK622,1");
+    const std::string before = client.readUntil("$PMTKLOX,1,20,", 3000);
+    ASSERT_TRUE(client.setRate(57600));
+    const std::string after = client.readUntil("never", 2500);
+    // What was on its way may still arrive readable.
+    EXPECT_EQ(std::string::npos, after.find_first_of("$\n", 256));
+    ASSERT_TRUE(client.setRate(115200));
+    client.sendCommand("PMTK622,1");
+    const std::string whole = client.readUntil("$PMTK001,622,3*36\r\n", 3000);
+    EXPECT_EQ(89u, sentencesOf(whole).size()) << "start, 86 lines, end, acknowledgement";
+    EXPECT_EQ(whole.size(), before.size() + after.size());
 }
 
 TEST(Simulator, RefusesBadOptionsAndExplainsItself) {

@@ -18,16 +18,6 @@ constexpr int32_t kSlots = kLogLines * kRecordsPerLine;
 // Three outings with stops between them: enough for a first look at the wizard.
 constexpr int32_t kBuiltInRecords = 1200;
 
-using RecordReader = bool (*)(const std::string&, std::vector<RawRecord>&, std::string&);
-
-bool fromRecords(RecordReader read, const std::string& path, LogLines& lines, std::string& error) {
-    std::vector<RawRecord> records;
-    if (!read(path, records, error))
-        return false;
-    lines = linesFromRecords(records);
-    return true;
-}
-
 } // namespace
 
 LogLines linesFromRecords(const std::vector<RawRecord>& records) {
@@ -75,23 +65,33 @@ bool readCaptureLines(const std::string& path, LogLines& lines, std::string& err
     return anyDumpSentence;
 }
 
-bool loadLogMemory(const SimOptions& options, LogLines& lines, std::string& error) {
+bool loadLogRecords(const SimOptions& options, std::vector<RawRecord>& records,
+                    std::string& error) {
     switch (options.logSource) {
     case LogSource::BuiltIn:
-        lines = linesFromRecords(generateTrip(kBuiltInRecords));
+        records = generateTrip(kBuiltInRecords);
         return true;
     case LogSource::Generated:
-        lines = linesFromRecords(generateTrip(options.generateRecords));
+        records = generateTrip(options.generateRecords);
         return true;
-    case LogSource::Capture:
-        return readCaptureLines(options.logPath, lines, error);
     case LogSource::Gpx:
-        return fromRecords(readGpxTrack, options.logPath, lines, error);
+        return readGpxTrack(options.logPath, records, error);
     case LogSource::Records:
-        return fromRecords(readRecordList, options.logPath, lines, error);
+        return readRecordList(options.logPath, records, error);
+    case LogSource::Capture:
     case LogSource::Empty:
-        lines.clear();
+        records.clear();
         return true;
     }
     return false;
+}
+
+bool loadLogMemory(const SimOptions& options, LogLines& lines, std::string& error) {
+    if (options.logSource == LogSource::Capture)
+        return readCaptureLines(options.logPath, lines, error);
+    std::vector<RawRecord> records;
+    if (!loadLogRecords(options, records, error))
+        return false;
+    lines = linesFromRecords(records);
+    return true;
 }

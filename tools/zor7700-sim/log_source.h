@@ -13,6 +13,10 @@ using LogLines = std::vector<std::string>;
 // Fills `lines` from the source the options name; false with a message.
 bool loadLogMemory(const SimOptions& options, LogLines& lines, std::string& error);
 
+// The records of any source but a capture (none for --empty); false with a
+// message.
+bool loadLogRecords(const SimOptions& options, std::vector<RawRecord>& records, std::string& error);
+
 // Lays records out as the device's flash does: six to a line, wrapping around
 // the 8196-slot ring once it is full (so the oldest records are overwritten),
 // unused slots left erased (all bytes FF).

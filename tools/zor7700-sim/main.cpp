@@ -1,16 +1,20 @@
-// zor7700-sim: a ZOR 7700 logger on a pseudo-terminal, for trying the program
-// without a device and as the test bench of the transfer.
+// zor7700-sim: a ZOR 7700 logger or a LOCUS GPS module on a pseudo-terminal,
+// for trying the program without a device and as the test bench of the
+// transfer.
 #include "command_report.h"
 #include "log_source.h"
+#include "module_flash.h"
 #include "paced_line.h"
 #include "port_registration.h"
 #include "pty_port.h"
 #include "sim_device.h"
+#include "sim_module.h"
 #include "sim_options.h"
 
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <poll.h>
 #include <sys/stat.h>
 
@@ -89,7 +93,7 @@ bool registerPort(const SimOptions& options, const std::string& device, int32_t&
     return registration.addLink(dosDevices, name, device, error);
 }
 
-void run(PtyPort& port, PacedLine& line, SimDevice& device, const CommandReport& report,
+void run(PtyPort& port, PacedLine& line, SimFirmware& device, const CommandReport& report,
          const sigset_t& waitMask) {
     auto start = PacedLine::Clock::now();
     uint32_t lastExclusiveCheckMs = 0;
@@ -140,10 +144,14 @@ int main(int argc, char** argv) {
         std::fputs(simUsage().c_str(), stdout);
         return 0;
     }
+    const bool module = options.device == DeviceKind::Locus;
     LogLines memory;
+    ModuleMemory moduleMemory;
     CommandReport report(options.reportPath);
-    if (!loadLogMemory(options, memory, error))
+    if (!(module ? loadModuleMemory(options, moduleMemory, error)
+                 : loadLogMemory(options, memory, error))) {
         return fail(error);
+    }
     if (!report.isWritable())
         return fail("cannot write " + options.reportPath);
     sigset_t waitMask = installSignals();
@@ -156,12 +164,24 @@ int main(int argc, char** argv) {
     }
     std::printf("COM%d %s\n", number, port.devicePath().c_str());
     std::fflush(stdout);
-    std::fprintf(stderr, "ZOR 7700 simulator on COM%d (%s), %zu log lines; Ctrl+C ends it.\n",
-                 number, port.devicePath().c_str(), memory.size());
+    if (module) {
+        std::fprintf(stderr,
+                     "LOCUS module simulator (%s, %u baud, content 0x%X) on COM%d (%s), %zu log "
+                     "lines; Ctrl+C ends it.\n",
+                     options.module.model.c_str(), options.module.baud, options.module.content,
+                     number, port.devicePath().c_str(), moduleMemory.lines.size());
+    } else {
+        std::fprintf(stderr, "ZOR 7700 simulator on COM%d (%s), %zu log lines; Ctrl+C ends it.\n",
+                     number, port.devicePath().c_str(), memory.size());
+    }
 
     PacedLine line(port, options.fast);
-    SimDevice device(options, std::move(memory), line, report);
-    run(port, line, device, report, waitMask);
+    std::unique_ptr<SimFirmware> device;
+    if (module)
+        device = std::make_unique<SimModule>(options, std::move(moduleMemory), line, report);
+    else
+        device = std::make_unique<SimDevice>(options, std::move(memory), line, report);
+    run(port, line, *device, report, waitMask);
     registration.remove();
     printReport(report);
     return 0;

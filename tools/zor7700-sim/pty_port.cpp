@@ -47,6 +47,24 @@ size_t PtyPort::read(char* buffer, size_t capacity) {
     return got > 0 ? static_cast<size_t>(got) : 0;
 }
 
+uint32_t PtyPort::programRate() const {
+    static const struct {
+        speed_t speed;
+        uint32_t baud;
+    } kRates[] = {{B1200, 1200},     {B2400, 2400},     {B4800, 4800},    {B9600, 9600},
+                  {B19200, 19200},   {B38400, 38400},   {B57600, 57600},  {B115200, 115200},
+                  {B230400, 230400}, {B460800, 460800}, {B921600, 921600}};
+    termios settings{};
+    if (master < 0 || tcgetattr(master, &settings) != 0)
+        return 0;
+    const speed_t speed = cfgetospeed(&settings);
+    for (const auto& rate : kRates) {
+        if (rate.speed == speed)
+            return rate.baud;
+    }
+    return 0;
+}
+
 bool PtyPort::unreadBytes(int& count) const {
     return slave >= 0 && ioctl(slave, FIONREAD, &count) == 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 // The device's end of the line: the master side of a pseudo-terminal whose
@@ -21,6 +22,10 @@ public:
     size_t write(const char* data, size_t size);
     // What has arrived, never waiting; 0 when nothing has.
     size_t read(char* buffer, size_t capacity);
+    // The line rate the program on the other side has set its port to, in
+    // baud (the slave's termios, which the master reads on Linux); 0 for a
+    // rate that is none of the usual ones.
+    uint32_t programRate() const;
     // Bytes sent that the program on the other side has not read yet.
     bool unreadBytes(int& count) const;
     // A program that ended without giving up its exclusive use (killed, say)

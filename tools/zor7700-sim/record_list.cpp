@@ -7,15 +7,39 @@
 
 namespace {
 
+// The columns a module's layouts add, each optional from the last one back.
+bool parseExtras(std::istringstream& fields, RawRecord& record) {
+    const struct {
+        long minimum;
+        long maximum;
+    } kRanges[] = {{-32768, 32767}, {0, 65535}, {0, 65535}, {0, 255}};
+    long values[4] = {};
+    int32_t count = 0;
+    for (long value; count < 4 && fields >> value; ++count) {
+        if (value < kRanges[count].minimum || value > kRanges[count].maximum)
+            return false;
+        values[count] = value;
+    }
+    // Nothing may follow, not even a column that is no number.
+    fields.clear();
+    std::string rest;
+    if (fields >> rest)
+        return false;
+    record.speed = static_cast<int16_t>(values[0]);
+    record.heading = static_cast<uint16_t>(values[1]);
+    record.hdop = static_cast<uint16_t>(values[2]);
+    record.satellites = static_cast<uint8_t>(values[3]);
+    return true;
+}
+
 bool parseRecord(const std::string& line, RawRecord& record) {
     std::istringstream fields(line);
     std::string time;
     int fix = -1;
     int height = 0;
-    std::string rest;
     if (!(fields >> time >> fix >> record.latitude >> record.longitude >> height) ||
-        (fields >> rest) || !parseIsoTime(time, record.time) || fix < 0 || fix > 255 ||
-        height < -32768 || height > 32767) {
+        !parseIsoTime(time, record.time) || fix < 0 || fix > 255 || height < -32768 ||
+        height > 32767 || !parseExtras(fields, record)) {
         return false;
     }
     record.fix = static_cast<uint8_t>(fix);
@@ -36,8 +60,8 @@ bool parseRecordList(const std::string& text, std::vector<RawRecord>& records, s
             continue;
         RawRecord record{};
         if (!parseRecord(line, record)) {
-            error =
-                "line " + std::to_string(lineNumber) + " is not TIME FIX LATITUDE LONGITUDE HEIGHT";
+            error = "line " + std::to_string(lineNumber) +
+                    " is not TIME FIX LATITUDE LONGITUDE HEIGHT [SPEED HEADING HDOP SATELLITES]";
             return false;
         }
         records.push_back(record);

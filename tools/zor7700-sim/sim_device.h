@@ -3,6 +3,7 @@
 #include "command_report.h"
 #include "log_source.h"
 #include "paced_line.h"
+#include "sim_firmware.h"
 #include "sim_options.h"
 
 #include "device/sentence_assembler.h"
@@ -14,14 +15,12 @@
 // The logger's firmware: takes command sentences from the line, answers the
 // version query, dumps and erases its log memory, and chatters position
 // sentences once a second while idle.
-class SimDevice {
+class SimDevice : public SimFirmware {
 public:
     SimDevice(const SimOptions& options, LogLines memory, PacedLine& line, CommandReport& report);
 
-    // Bytes from the program on the other side, at `nowMs` since start.
-    void receive(const char* bytes, size_t size, uint32_t nowMs);
-    // Sends what has fallen due by `nowMs`: late replies and chatter.
-    void tick(uint32_t nowMs);
+    void receive(const char* bytes, size_t size, uint32_t nowMs) override;
+    void tick(uint32_t nowMs) override;
 
     static constexpr uint32_t kChatterIntervalMs = 1000;
 

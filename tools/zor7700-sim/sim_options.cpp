@@ -1,8 +1,13 @@
 #include "sim_options.h"
 
+#include "tools/common/log_encoder.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <optional>
 
 namespace {
 
@@ -35,6 +40,50 @@ bool readReply(const char* text, VersionReply& reply) {
     return false;
 }
 
+bool readDevice(const char* text, DeviceKind& device) {
+    if (std::strcmp(text, "zor") != 0 && std::strcmp(text, "locus") != 0)
+        return false;
+    device = std::strcmp(text, "zor") == 0 ? DeviceKind::Zor : DeviceKind::Locus;
+    return true;
+}
+
+bool readBaud(const char* text, uint32_t& baud) {
+    int32_t value = 0;
+    if (!readNumber(text, 0, 1000000, value) || !isModuleRate(static_cast<uint32_t>(value)))
+        return false;
+    baud = static_cast<uint32_t>(value);
+    return true;
+}
+
+// Hexadecimal with 0x, or decimal. A layout with more records to a sector
+// than the header's bitmap has bits is one no module can write.
+bool readContent(const char* text, uint32_t& content) {
+    errno = 0;
+    char* end = nullptr;
+    unsigned long value = std::strtoul(text, &end, 0);
+    if (errno != 0 || end == text || *end != 0 || *text == '-' || value > 0xFFFFFFFFul)
+        return false;
+    content = static_cast<uint32_t>(value);
+    return recordsPerSector(recordLayout(content)) <= kSlotBitmapBytes * 8;
+}
+
+// "COMMAND=FLAG", the flag 0 to 3 or "none".
+bool readAcknowledgement(const char* text, std::map<int32_t, int32_t>& flags) {
+    static const int32_t kCommands[] = {0, 183, 184, 185, 187, 251, 622};
+    const char* equals = std::strchr(text, '=');
+    if (equals == nullptr)
+        return false;
+    int32_t command = -1;
+    int32_t flag = kNoAcknowledgement;
+    if (!readNumber(std::string(text, equals).c_str(), 0, 999, command) ||
+        std::find(std::begin(kCommands), std::end(kCommands), command) == std::end(kCommands) ||
+        (std::strcmp(equals + 1, "none") != 0 && !readNumber(equals + 1, 0, 3, flag))) {
+        return false;
+    }
+    flags[command] = flag;
+    return true;
+}
+
 bool setLog(SimOptions& options, LogSource source, const char* path) {
     options.logSource = source;
     options.logPath = path;
@@ -48,21 +97,60 @@ struct OptionRow {
     const char* valueName; // nullptr: a flag without a value
     const char* help;
     bool (*apply)(SimOptions& options, const char* value);
+    // The one logger the option means something for, if only one.
+    std::optional<DeviceKind> only = std::nullopt;
 };
 
 const OptionRow kOptions[] = {
+    {"--device", "KIND", "zor: a ZOR 7700 (default); locus: a LOCUS GPS module",
+     [](SimOptions& o, const char* v) { return readDevice(v, o.device); }},
     {"--port", "N", "register as COM port N (default: the lowest free number)",
      [](SimOptions& o, const char* v) { return readNumber(v, 0, 255, o.portNumber); }},
     {"--reply", "FORM", "version reply: first (default), second, wrong, bad-checksum or none",
-     [](SimOptions& o, const char* v) { return readReply(v, o.reply); }},
+     [](SimOptions& o, const char* v) { return readReply(v, o.reply); }, DeviceKind::Zor},
     {"--reply-delay", "MS", "answer the version query MS milliseconds late",
      [](SimOptions& o, const char* v) {
          int32_t ms = 0;
          bool ok = readNumber(v, 0, 600000, ms);
          o.replyDelayMs = static_cast<uint32_t>(ms);
          return ok;
-     }},
-    {"--fast", nullptr, "send as fast as the line takes it instead of 57600-baud pacing",
+     },
+     DeviceKind::Zor},
+    {"--model", "NAME", "module: the model its $PMTK605 reply names: PA6H (default), L80, L86, ...",
+     [](SimOptions& o, const char* v) {
+         o.module.model = v;
+         return !o.module.model.empty() && o.module.model.find_first_of(",*$") == std::string::npos;
+     },
+     DeviceKind::Locus},
+    {"--baud", "RATE", "module: its line rate, 4800 to 115200 (default 9600)",
+     [](SimOptions& o, const char* v) { return readBaud(v, o.module.baud); }, DeviceKind::Locus},
+    {"--content", "MASK", "module: its record layout, e.g. 0x1F (default), 0x7F, 0x147F",
+     [](SimOptions& o, const char* v) { return readContent(v, o.module.content); },
+     DeviceKind::Locus},
+    {"--no-status", nullptr, "module fault: no reply at all to $PMTK183 (log status)",
+     [](SimOptions& o, const char*) {
+         o.module.statusReply = false;
+         return true;
+     },
+     DeviceKind::Locus},
+    {"--ack", "CMD=FLAG",
+     "module fault: acknowledge CMD (0 183 184 185 187 251 622) with FLAG 0-3 or none",
+     [](SimOptions& o, const char* v) { return readAcknowledgement(v, o.module.acknowledgements); },
+     DeviceKind::Locus},
+    {"--restart-after-erase", nullptr,
+     "module: after the erase, 500 ms of silence, then $PMTK011 and $PMTK010",
+     [](SimOptions& o, const char*) {
+         o.module.restartAfterErase = true;
+         return true;
+     },
+     DeviceKind::Locus},
+    {"--refuse-rate", nullptr, "module fault: ignore $PMTK251 (rate change)",
+     [](SimOptions& o, const char*) {
+         o.module.refuseRate = true;
+         return true;
+     },
+     DeviceKind::Locus},
+    {"--fast", nullptr, "send as fast as the line takes it instead of at the line rate's pace",
      [](SimOptions& o, const char*) {
          o.fast = true;
          return true;
@@ -76,7 +164,8 @@ const OptionRow kOptions[] = {
      [](SimOptions& o, const char* v) { return setLog(o, LogSource::Capture, v); }},
     {"--gpx", "FILE", "log memory: the track points of a GPX file",
      [](SimOptions& o, const char* v) { return setLog(o, LogSource::Gpx, v); }},
-    {"--records", "FILE", "log memory: a list of records, one \"TIME FIX LAT LON HEIGHT\" a line",
+    {"--records", "FILE",
+     "log memory: records, one \"TIME FIX LAT LON HEIGHT [SPEED HEADING HDOP SATS]\" a line",
      [](SimOptions& o, const char* v) { return setLog(o, LogSource::Records, v); }},
     {"--generate", "N", "log memory: a generated trip of N records with gaps",
      [](SimOptions& o, const char* v) {
@@ -131,7 +220,21 @@ const OptionRow kOptions[] = {
 
 } // namespace
 
+bool isModuleRate(uint32_t baud) {
+    static const uint32_t kRates[] = {4800, 9600, 14400, 19200, 38400, 57600, 115200};
+    return std::find(std::begin(kRates), std::end(kRates), baud) != std::end(kRates);
+}
+
+int32_t ModuleOptions::acknowledgementOf(int32_t command) const {
+    auto set = acknowledgements.find(command);
+    if (set != acknowledgements.end())
+        return set->second;
+    return command == 251 ? kNoAcknowledgement : 3;
+}
+
 bool parseSimOptions(int argc, char** argv, SimOptions& options, std::string& error) {
+    const OptionRow* ofZor = nullptr;
+    const OptionRow* ofLocus = nullptr;
     for (int i = 1; i < argc; ++i) {
         const OptionRow* row = nullptr;
         for (const OptionRow& candidate : kOptions) {
@@ -154,6 +257,19 @@ bool parseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
             error = std::string("bad value for ") + row->name + ": " + value;
             return false;
         }
+        if (row->only == DeviceKind::Zor)
+            ofZor = row;
+        if (row->only == DeviceKind::Locus)
+            ofLocus = row;
+    }
+    // An option of the other logger would be silently ignored.
+    if (options.device == DeviceKind::Zor && ofLocus != nullptr) {
+        error = std::string(ofLocus->name) + " needs --device locus";
+        return false;
+    }
+    if (options.device == DeviceKind::Locus && ofZor != nullptr) {
+        error = std::string(ofZor->name) + " is the ZOR 7700's, not a module's";
+        return false;
     }
     return true;
 }
@@ -166,6 +282,9 @@ std::string simUsage() {
         "The first line of output is \"COMn DEVICE\". It answers $PZOR,V (version),\n"
         "$PZOR,R (log dump) and $PZOR,C (erase) and runs until interrupted;\n"
         "SIGUSR1 prints the commands received so far.\n"
+        "With --device locus it plays a LOCUS GPS module instead: $PMTK605, $PMTK183,\n"
+        "$PMTK622,1, $PMTK184,1, $PMTK185, $PMTK187, $PMTK251 and $PMTK000, at its own\n"
+        "line rate; at another rate the program set, both sides hear only garbage.\n"
         "Without a log option the memory holds a built-in trip of three segments.\n\n";
     for (const OptionRow& row : kOptions) {
         std::string left = std::string("  ") + row.name;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "device/log_format.h"
+
 #include <cstdint>
+#include <map>
 #include <string>
 
 // How the simulated device answers the version query.
@@ -21,7 +24,33 @@ struct FaultPlan {
     bool shortFinalLine = false; // the last data line carries 16 words only
 };
 
+// Which logger the simulator plays.
+enum class DeviceKind { Zor, Locus };
+
+// The line rates a LOCUS module takes ($PMTK251, --baud).
+bool isModuleRate(uint32_t baud);
+
+// The $PMTK001 flag of an acknowledgement the module leaves out.
+constexpr int32_t kNoAcknowledgement = -1;
+
+// How the simulated LOCUS module is set up and which faults it has.
+struct ModuleOptions {
+    std::string model = "PA6H";
+    uint32_t baud = 9600;
+    uint32_t content = kBasicContent; // the record layout its sector headers name
+    bool statusReply = true;
+    bool restartAfterErase = false;
+    bool refuseRate = false; // ignores $PMTK251
+    // Flags other than the default: 3 (success) for every command but the
+    // rate change, which most modules do not acknowledge.
+    std::map<int32_t, int32_t> acknowledgements;
+
+    int32_t acknowledgementOf(int32_t command) const;
+};
+
 struct SimOptions {
+    DeviceKind device = DeviceKind::Zor;
+    ModuleOptions module;
     int32_t portNumber = -1; // -1: the lowest free number
     VersionReply reply = VersionReply::FirstForm;
     uint32_t replyDelayMs = 0;
