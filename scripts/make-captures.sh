@@ -45,8 +45,11 @@ for name in "${names[@]}"; do
     done
     port=$(sed -n 's/^COM\([0-9]*\) .*/\1/p' "$work/sim.out")
     [ -n "$port" ] || { echo "$name: the simulator did not start" >&2; exit 1; }
-    "$build/zor7700-transfer" --port "$port" --kml "$work/live.kml" --raw "$corpus/$name.log" \
-        > /dev/null 2>&1 || true
+    # A quiet module is found only when asked for.
+    device=()
+    [[ " ${options[*]} " == *" --device locus "* ]] && device=(--device locus)
+    "$build/zor7700-transfer" --port "$port" "${device[@]}" --kml "$work/live.kml" \
+        --raw "$corpus/$name.log" > /dev/null 2>&1 || true
     kill "$sim_pid"
     wait "$sim_pid" 2>/dev/null || true
     sim_pid=""

@@ -75,7 +75,7 @@ void SimDevice::tick(uint32_t nowMs) {
             ++i;
         }
     }
-    if (options.chatter && line.isIdle() && nowMs - lastChatterMs >= kChatterIntervalMs) {
+    if (options.chatter && line.isIdle() && nowMs - lastChatterMs >= options.chatterEveryMs) {
         lastChatterMs = nowMs;
         line.send(chatterSentences(static_cast<uint32_t>(std::time(nullptr))));
     }

@@ -22,8 +22,6 @@ public:
     void receive(const char* bytes, size_t size, uint32_t nowMs) override;
     void tick(uint32_t nowMs) override;
 
-    static constexpr uint32_t kChatterIntervalMs = 1000;
-
 private:
     // A command's text up to its "*".
     void handleCommand(const std::string& text, uint32_t nowMs);

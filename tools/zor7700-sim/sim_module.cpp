@@ -209,8 +209,7 @@ void SimModule::tick(uint32_t nowMs) {
         line.send(withChecksum("PMTK011,MTKGPS") + withChecksum("PMTK010,001"));
         lastChatterMs = nowMs;
     }
-    if (options.chatter && line.isIdle() &&
-        nowMs - lastChatterMs >= SimDevice::kChatterIntervalMs) {
+    if (options.chatter && line.isIdle() && nowMs - lastChatterMs >= options.chatterEveryMs) {
         lastChatterMs = nowMs;
         line.send(chatterSentences(static_cast<uint32_t>(std::time(nullptr))));
     }

@@ -160,6 +160,13 @@ const OptionRow kOptions[] = {
          o.chatter = false;
          return true;
      }},
+    {"--chatter-every", "MS", "chatter every MS milliseconds instead of every second",
+     [](SimOptions& o, const char* v) {
+         int32_t ms = 0;
+         const bool ok = readNumber(v, 1, 600000, ms);
+         o.chatterEveryMs = static_cast<uint32_t>(ms);
+         return ok;
+     }},
     {"--capture", "FILE", "log memory: the $PMTKLOX data lines of a saved dump",
      [](SimOptions& o, const char* v) { return setLog(o, LogSource::Capture, v); }},
     {"--gpx", "FILE", "log memory: the track points of a GPX file",

@@ -56,6 +56,7 @@ struct SimOptions {
     uint32_t replyDelayMs = 0;
     bool fast = false;
     bool chatter = true;
+    uint32_t chatterEveryMs = 1000;
     LogSource logSource = LogSource::BuiltIn;
     std::string logPath;
     int32_t generateRecords = 0;
