@@ -52,6 +52,11 @@ TEST(TransferTool, EndsEveryRunWithItsCodeAndTheWizardsMessage) {
         const char* standardOutput = nullptr;
     };
     const std::vector<std::string> readOnly = {"$PZOR,V", "$PZOR,R"};
+    const std::vector<std::string> module = {"--device", "locus", "--chatter-every", "20"};
+    auto withModule = [&module](std::vector<std::string> more) {
+        more.insert(more.begin(), module.begin(), module.end());
+        return more;
+    };
     const Row rows[] = {
         {"KML", {}, {"--kml"}, 0, "Output file successfully created.\n", true, readOnly},
         {"NMEA", {}, {"--nmea"}, 0, "Output file successfully created.\n", true, readOnly},
@@ -135,6 +140,43 @@ TEST(TransferTool, EndsEveryRunWithItsCodeAndTheWizardsMessage) {
          true,
          readOnly,
          "$PMTKLOX,2*47\r\n"},
+        {"a module's status line, alone on standard output",
+         module,
+         {"--status", "--device", "locus"},
+         0,
+         "",
+         false,
+         {"$PMTK605", "$PMTK183"},
+         "PA6H LOCUS logger: 600 positions stored, memory 7 % used, logging every 15 s\n"},
+        {"a module's logging started",
+         module,
+         {"--start-logging", "--device", "locus"},
+         0,
+         "Logging started.\n",
+         false,
+         {"$PMTK605", "$PMTK183", "$PMTK185,0"}},
+        {"an interval the module refuses: exit 13 with the flag",
+         withModule({"--ack", "187=2"}),
+         {"--interval", "30", "--device", "locus"},
+         13,
+         "the logger refused $PMTK187 (flag 2: valid but failed)",
+         false,
+         {"$PMTK605", "$PMTK183", "$PMTK187,1,30"}},
+        {"logging commands for a ZOR 7700: exit 12",
+         {},
+         {"--stop-logging", "--device", "zor"},
+         12,
+         "the ZOR 7700 has no logging commands",
+         false,
+         {"$PZOR,V"}},
+        {"an erase the module does not confirm: the file, exit 11",
+         withModule({"--ack", "184=2"}),
+         {"--erase", "--device", "locus", "--kml"},
+         11,
+         "The logger did not confirm the erase.",
+         true,
+         {"$PMTK605", "$PMTK183", "$PMTK251,115200", "$PMTK000", "$PMTK622,1", "$PMTK184,1",
+          "$PMTK251,9600", "$PMTK000"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -269,6 +311,10 @@ TEST(TransferTool, CaptureConversionCodes) {
         {"no output", "--port 3", 64, "give --kml FILE, --nmea FILE or --gpx FILE"},
         {"two formats", "--port 3 --gpx a --kml b", 64, "--gpx and --kml: choose one"},
         {"two outputs", "--port 3 --kml a --nmea b", 64, "--kml and --nmea: choose one"},
+        {"a rate for the ZOR 7700", "--port 3 --device zor --baud 9600 --kml a", 64,
+         "--baud is a LOCUS module's"},
+        {"a status run reads no log", "--port 3 --status --kml a", 64,
+         "--status and the logging options read no log"},
         {"repeated --port", "--port 3 --port 9 --kml a", 64, "repeated --port"},
         {"repeated --erase", "--port 3 --kml a --erase --erase", 64, "repeated --erase"},
         {"device and capture", "--port 3 --capture c --kml a", 64,
