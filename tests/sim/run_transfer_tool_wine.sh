@@ -24,6 +24,12 @@ rows=(
     "wrong version reply|--reply wrong|--kml OUT|8|\$PZOR,V"
     "empty log|--empty --fast|--kml OUT|9|\$PZOR,R"
     "hang-up during the dump|--hangup-after 30|--kml OUT|3|\$PZOR,R"
+    "a module at 57600|--device locus --chatter-every 20 --fast --baud 57600|--kml OUT|0|\$PMTK000"
+    "a module at 9600, erased|--device locus --chatter-every 20 --fast|--gpx OUT --erase|0|\$PMTK000"
+    "a module at 115200|--device locus --chatter-every 20 --fast --baud 115200|--nmea OUT|0|\$PMTK622,1"
+    "a module at 38400|--device locus --chatter-every 20 --fast --baud 38400|--kml OUT|0|\$PMTK000"
+    "a module at 19200|--device locus --chatter-every 20 --fast --baud 19200|--kml OUT|0|\$PMTK000"
+    "a module at 4800|--device locus --chatter-every 20 --fast --baud 4800|--kml OUT|0|\$PMTK000"
 )
 for row in "${rows[@]}"; do
     IFS='|' read -r name sim_options tool_options status last <<<"$row"
