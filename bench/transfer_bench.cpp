@@ -1,7 +1,9 @@
 // A whole transfer of a full log (1366 dump lines) from zor7700-sim: how the
 // paced transfer's wall time compares with the wire time at 57600 baud, what
 // the worker costs in CPU while it dumps and while it waits for the
-// go-ahead, and how long an unpaced transfer takes.
+// go-ahead, and how long an unpaced transfer takes; and a LOCUS module found
+// at 9600 baud, whose log the worker reads at 115200: its wall time against
+// the wire time at 115200, the search apart.
 #include "device/transfer_worker.h"
 
 #include "device/report_queue.h"
@@ -41,23 +43,25 @@ struct Measured {
     double dumpWall = 0;         // from the go-ahead to the final report
     double dumpCpu = 0;
     uint64_t dumpBytes = 0;
-    double wholeWall = 0; // from the start to the final report
+    double wholeWall = 0;  // from the start to the final report
+    double searchWall = 0; // from the start to the device-found report
 };
 
-// One run against a fresh simulator; waits `waitMs` at the go-ahead.
-Measured transferOnce(bool paced, uint32_t waitMs) {
+// One run against a fresh simulator started with `arguments`; waits
+// `waitMs` at the go-ahead.
+Measured transferOnce(std::vector<std::string> arguments, uint32_t waitMs,
+                      DeviceChoice choice = DeviceChoice::Auto) {
     Measured measured;
     SimulatorProcess simulator;
     std::string error;
-    std::vector<std::string> arguments = {"--generate", "8196", "--no-chatter"};
-    if (!paced)
-        arguments.push_back("--fast");
+    arguments.insert(arguments.end(), {"--generate", "8196", "--no-chatter"});
     if (!simulator.start(arguments, error))
         return measured;
     setenv("XDG_CONFIG_HOME", simulator.configHome().c_str(), 1);
 
     ReportQueue reports;
     TransferWorker worker;
+    worker.search.choice = choice;
     // What the worker read during the dump: the bytes on the wire.
     const std::string rawPath = simulator.folder() + "/raw";
     OutputFile raw;
@@ -69,6 +73,7 @@ Measured transferOnce(bool paced, uint32_t waitMs) {
     PostedReport report{};
     while (reports.waitTake(report, 120000)) {
         if (report.wParam == kReportDeviceFound) {
+            measured.searchWall = wallSeconds() - start;
             double cpuBefore = processCpuSeconds();
             sleepMs(waitMs);
             if (waitMs > 0)
@@ -97,7 +102,7 @@ Measured transferOnce(bool paced, uint32_t waitMs) {
 
 void BM_PacedFullLog(benchmark::State& state) {
     for (auto _ : state) {
-        Measured m = transferOnce(true, kWaitMeasureMs);
+        Measured m = transferOnce({}, kWaitMeasureMs);
         if (!m.complete) {
             state.SkipWithError("the transfer did not complete");
             return;
@@ -117,7 +122,7 @@ BENCHMARK(BM_PacedFullLog)->Iterations(1)->UseManualTime()->Unit(benchmark::kSec
 
 void BM_UnpacedFullLog(benchmark::State& state) {
     for (auto _ : state) {
-        Measured m = transferOnce(false, 0);
+        Measured m = transferOnce({"--fast"}, 0);
         if (!m.complete) {
             state.SkipWithError("the transfer did not complete");
             return;
@@ -129,6 +134,28 @@ void BM_UnpacedFullLog(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_UnpacedFullLog)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The module paces itself at the rate it is set to; the dump's wall time
+// counts from the go-ahead (the switch to 115200 included) to the final
+// report (the rate set back included).
+void BM_ModuleAt9600FullLog(benchmark::State& state) {
+    constexpr double kFastWireBytesPerSecond = 11520.0; // 115200 baud
+    for (auto _ : state) {
+        Measured m = transferOnce({"--device", "locus", "--baud", "9600"}, 0, DeviceChoice::Module);
+        if (!m.complete) {
+            state.SkipWithError("the transfer did not complete");
+            return;
+        }
+        const double wire = static_cast<double>(m.dumpBytes) / kFastWireBytesPerSecond;
+        state.SetIterationTime(m.wholeWall);
+        state.counters["dump_bytes"] = static_cast<double>(m.dumpBytes);
+        state.counters["wire_115200_s"] = wire;
+        state.counters["dump_s"] = m.dumpWall;
+        state.counters["dump_over_wire"] = m.dumpWall / wire;
+        state.counters["search_s"] = m.searchWall;
+    }
+}
+BENCHMARK(BM_ModuleAt9600FullLog)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 } // namespace
 

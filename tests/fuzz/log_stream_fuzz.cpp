@@ -1,7 +1,11 @@
 // Random device bytes through the dump decoder, as a live dump and as a saved
-// file: nothing may crash, read out of bounds or leave the store
+// file, and every sentence they hold through the readers of a module's
+// replies: nothing may crash, read out of bounds or leave the store
 // inconsistent.
 #include "device/dump_decoder.h"
+#include "device/module_replies.h"
+
+#include <string>
 
 #include <cstddef>
 #include <cstdint>
@@ -33,6 +37,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         decoder.finish();
         checkStore(store);
+    }
+    SentenceAssembler assembler;
+    for (size_t i = 0; i < size; ++i) {
+        if (!assembler.feedByte(data[i]))
+            continue;
+        std::string model;
+        LoggerStatus status;
+        int32_t flag = 0;
+        readReleaseReply(assembler.text(), model);
+        if (readLogStatus(assembler.text(), status) && status.records < 0)
+            __builtin_trap();
+        if (readAcknowledgement(assembler.text(), 184, flag) && flag < 0)
+            __builtin_trap();
     }
     return 0;
 }
