@@ -125,8 +125,17 @@ void decodeExtras(const uint8_t* bytes, const RecordLayout& layout, LogRecord& r
 
 } // namespace
 
+void FlashImage::put(int32_t lineIndex, const uint8_t* lineBytes, int32_t count) {
+    std::copy_n(lineBytes, count, bytes.begin() + static_cast<long>(lineIndex) * kLineBytes);
+    written.set(static_cast<size_t>(lineIndex));
+}
+
 void FlashImage::erase() {
-    std::fill(bytes.begin(), bytes.end(), 0xFF);
+    for (int32_t line = 0; line < kLogLines; ++line) {
+        if (written.test(static_cast<size_t>(line)))
+            std::fill_n(bytes.begin() + static_cast<long>(line) * kLineBytes, kLineBytes, 0xFF);
+    }
+    written.reset();
 }
 
 void decodeRecord(const uint8_t* bytes, const RecordLayout& layout, int32_t slot,
@@ -203,10 +212,8 @@ void decodeLogLine(int32_t lineIndex, const char* sentence, TrackStore& store, F
             bytes[static_cast<size_t>(w * 4 + b)] =
                 static_cast<uint8_t>(words[static_cast<size_t>(w)] >> (24 - 8 * b));
     }
-    if (flash != nullptr) {
-        std::copy_n(bytes.begin(), wordCount * 4,
-                    flash->bytes.begin() + static_cast<long>(lineIndex) * kLineBytes);
-    }
+    if (flash != nullptr)
+        flash->put(lineIndex, bytes.data(), wordCount * 4);
     // A full flash ends with a short line, so every record whose four words
     // all arrived is decoded, not only those of full 24-word lines.
     constexpr RecordLayout kLayout = recordLayout(kBasicContent);

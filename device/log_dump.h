@@ -38,6 +38,10 @@ struct DumpCompleteness {
 // the dump has ended.
 struct FlashImage {
     std::vector<uint8_t> bytes = std::vector<uint8_t>(kFlashBytes, 0xFF);
+    // Lines written since the last erase, which is all it has to undo.
+    std::bitset<kLogLines> written;
+
+    void put(int32_t lineIndex, const uint8_t* lineBytes, int32_t count);
     void erase();
 };
 

@@ -21,10 +21,12 @@ int checksumDigits(const char* digits) {
     return high < 0 || low < 0 ? -1 : high * 16 + low;
 }
 
-// From behind the "$" to the first "*".
-std::string_view bodyOf(const char* sentence) {
+// From behind the "$" to the first "*" of the `length` bytes stored. The
+// bytes may hold a NUL, so the "*" is sought by count, not as in a text.
+std::string_view bodyOf(const char* sentence, int32_t length) {
     const char* body = sentence + 1;
-    return std::string_view(body, static_cast<size_t>(std::strchr(body, '*') - body));
+    const void* star = std::memchr(body, '*', static_cast<size_t>(length - 1));
+    return std::string_view(body, static_cast<size_t>(static_cast<const char*>(star) - body));
 }
 
 } // namespace
@@ -53,7 +55,7 @@ bool SentenceAssembler::feedByte(uint8_t byte) {
     sentence[static_cast<size_t>(length - 2)] = 0;
     const int stated = checksumDigits(&sentence[static_cast<size_t>(length - 4)]);
     // The body holds no LF and the "*" sits at length - 5, so the scan stops there at the latest.
-    return stated == sentenceChecksum(bodyOf(sentence.data()));
+    return stated == sentenceChecksum(bodyOf(sentence.data(), length));
 }
 
 bool extractField(const char* sentence, int32_t n, char (&destination)[16]) {

@@ -12,7 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # About a minute each on two cores; a new target gets the default.
-declare -A runs_of=([log_stream_fuzz]=300000 [settings_text_fuzz]=150000 [track_writers_fuzz]=40000)
+declare -A runs_of=([log_stream_fuzz]=120000 [settings_text_fuzz]=150000 [track_writers_fuzz]=40000)
 default_runs=100000
 seed=1
 

@@ -64,6 +64,8 @@ TEST(SentenceAssembler, AcceptsExactlyWellFormedSentences) {
         {"one sentence", kEnd, {"$PMTKLOX,2*47"}},
         {"shortest: 11 bytes, five-character body", withChecksum("ABCDE"), {"$ABCDE*41"}},
         {"10 bytes rejected despite a correct checksum", withChecksum("ABCD"), {}},
+        {"a NUL inside the body counts towards the checksum",
+         withChecksum(std::string_view("AB\0CDE", 6)), {"$AB"}},
         {"255 bytes accepted", sentenceOfBody(249), {withoutLineEnd(sentenceOfBody(249))}},
         {"256 bytes dropped, its LF ignored, the rest ignored until the next $",
          sentenceOfBody(250) + "ABCDE*41\r\n" + kEnd,

@@ -69,7 +69,7 @@ set_tests_properties(wizard_e2e_prefix_setup PROPERTIES FIXTURES_SETUP wizard_e2
 set_tests_properties(wizard_e2e_prefix_cleanup PROPERTIES FIXTURES_CLEANUP wizard_e2e_prefix)
 
 # The KML run pictures six pages, the silent device the error page.
-foreach(_scenario kml-erase nmea gpx no-device cancel-transfer cancel-output)
+foreach(_scenario kml-erase nmea gpx no-device cancel-transfer cancel-output module)
     string(REPLACE "-" "_" _name wizard_e2e_${_scenario})
     set(_shots "")
     if(_scenario STREQUAL "kml-erase" OR _scenario STREQUAL "no-device")

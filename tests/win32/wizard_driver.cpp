@@ -509,6 +509,10 @@ void expectSpokenNames() {
     step("every control named");
 }
 
+// The output page's status line as the last walk found it: a module's, empty
+// for the ZOR 7700.
+std::string deviceStatus;
+
 // Welcome page, port page with the simulator's port chosen, connecting
 // page, output page once the device has answered.
 void walkToOutputPage(const Run& run) {
@@ -533,6 +537,7 @@ void walkToOutputPage(const Run& run) {
     }
     waitForPage(Output);
     expectButtons("output page before a file is chosen", true, false, true, IDC_BROWSE);
+    deviceStatus = narrow(textOf(control(IDC_DEVICE_STATUS)));
 }
 
 // Ends on the success page with Finish, or with the close box when `closeBox`.
@@ -584,6 +589,7 @@ void kmlWithErase(const Run& run) {
         fail("the output is not a KML track: " + kml.substr(0, 200));
     }
     step("KML file of " + std::to_string(kml.size()) + " bytes");
+    expectEqual("status line of the ZOR 7700", "", deviceStatus);
     expectSettings(run.port, 0, run.folder);
     expectEqual("commands received", "$PZOR,V $PZOR,R $PZOR,C",
                 joined(receivedCommands(run.commands)));
@@ -616,6 +622,23 @@ void gpxWithoutErase(const Run& run) {
     step("GPX file of " + std::to_string(gpx.size()) + " bytes");
     expectSettings(run.port, 2, run.folder);
     expectEqual("commands received", "$PZOR,V $PZOR,R", joined(receivedCommands(run.commands)));
+}
+
+// A LOCUS module at 9600 baud: found at its rate, read at 115200 and set
+// back, its status line on the output page.
+void moduleGpx(const Run& run) {
+    const std::wstring output = run.folder + L"\\track.gpx";
+    transferAndFinish(run, run.folder + L"\\track", output, 3, false,
+                      "Output file successfully created.", false);
+    expectEqual("status line",
+                "PA6H LOCUS logger: 1200 positions stored, memory 15 % used, "
+                "logging every 15 s",
+                deviceStatus);
+    if (fileText(output).find("<trkpt ") == std::string::npos)
+        fail("the output is not a GPX track");
+    expectEqual("commands received",
+                "$PMTK605 $PMTK183 $PMTK251,115200 $PMTK000 $PMTK622,1 $PMTK251,9600 $PMTK000",
+                joined(receivedCommands(run.commands)));
 }
 
 // By keyboard on a first run, the device staying silent: the port chosen in
@@ -721,7 +744,8 @@ int wmain(int argc, wchar_t** argv) {
                      {L"gpx", gpxWithoutErase},
                      {L"no-device", noDevice},
                      {L"cancel-transfer", cancelDuringTransfer},
-                     {L"cancel-output", cancelOnOutputPage}};
+                     {L"cancel-output", cancelOnOutputPage},
+                     {L"module", moduleGpx}};
     for (const auto& s : scenarios) {
         if (scenario == s.name) {
             std::printf("%s\n", narrow(scenario).c_str());

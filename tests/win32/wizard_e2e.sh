@@ -46,7 +46,8 @@ trap 'echo "FAILED $scenario: line $LINENO: $BASH_COMMAND"' ERR
 
 # The driver names the file it writes: track.kml (track.gpx for GPX) in the
 # folder it is given.
-reference_format="" output=track.kml
+reference_format="" output=track.kml reference_options=(--fast)
+module=(--device locus --chatter-every 20 --fast)
 case "$scenario" in
 # A late reply keeps the connecting page up long enough to be seen.
 kml-erase) sim_options=(--fast --reply-delay 900) reference_format=kml ;;
@@ -56,6 +57,8 @@ no-device) sim_options=(--reply none) ;;
 # Paced like the real line, so the transfer lasts while the questions are answered.
 cancel-transfer) sim_options=(--generate 8000) ;;
 cancel-output) sim_options=(--fast) ;;
+# A LOCUS module at 9600 baud, sought by the Windows worker through the rates.
+module) sim_options=("${module[@]}") reference_format=gpx output=track.gpx reference_options=("${module[@]}") ;;
 *) echo "unknown scenario $scenario"; exit 2 ;;
 esac
 
@@ -110,7 +113,7 @@ fi
 [ $status -eq 0 ] || exit $status
 
 if [ -n "$reference_format" ]; then
-    start_simulator 8 "$work/reference-sim.out" --fast
+    start_simulator 8 "$work/reference-sim.out" "${reference_options[@]}"
     reference_pid=$started_pid
     HOME=$work/home "$transfer" --port 8 "--$reference_format" "$work/reference" > /dev/null
     if ! cmp "$work/$output" "$work/reference"; then
