@@ -631,7 +631,7 @@ void moduleGpx(const Run& run) {
     transferAndFinish(run, run.folder + L"\\track", output, 3, false,
                       "Output file successfully created.", false);
     expectEqual("status line",
-                "PA6H LOCUS logger: 1200 positions stored, memory 15 % used, "
+                "PA6H LOCUS logger: 1200 positions stored, memory 14 % used, "
                 "logging every 15 s",
                 deviceStatus);
     if (fileText(output).find("<trkpt ") == std::string::npos)
