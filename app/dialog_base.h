@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/non_copyable.h"
+
 #include <cstdint>
 
 // Window handle as the dialog code passes it around: an HWND on Windows, the
@@ -52,11 +54,8 @@ protected:
 
 // Base of a modal dialog: routes the dialog's messages to overridable
 // handlers, ends it on an unhandled OK or Cancel, runs it modally.
-class CTDlg {
+class CTDlg : NonCopyable {
 public:
-    CTDlg(const CTDlg&) = delete;
-    CTDlg& operator=(const CTDlg&) = delete;
-
     // The dispatcher: hook first, then init, command (with the OK/Cancel
     // default), timer. Returns the dialog procedure's TRUE (1) or FALSE (0).
     virtual intptr_t HandleMessage(DialogWindow window, uint32_t message, uintptr_t wParam,

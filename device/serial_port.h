@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/non_copyable.h"
+
 #include <cstdint>
 #include <string>
 
@@ -8,11 +10,9 @@
 // rates are set on the open port. Reads never wait; writes
 // give up after a time that grows with their length (below). One backend
 // file per platform.
-class SerialPort {
+class SerialPort : NonCopyable {
 public:
     SerialPort() = default;
-    SerialPort(const SerialPort&) = delete;
-    SerialPort& operator=(const SerialPort&) = delete;
     ~SerialPort() { close(); }
 
     bool open(int32_t portNumber);

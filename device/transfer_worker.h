@@ -11,6 +11,7 @@
 #include "device/worker_platform.h"
 #include "output/track_writer.h"
 #include "support/cwstr.h"
+#include "support/non_copyable.h"
 #include "support/output_file.h"
 
 #include <atomic>
@@ -22,13 +23,11 @@
 // LOCUS module at its line rate), wait for the go-ahead, read the log, write
 // the file, erase on request when the dump was complete, report. A module is
 // read at 115200 baud where it takes the rate, and set back afterwards.
-class TransferWorker {
+class TransferWorker : NonCopyable {
 public:
     // The program's limits unless a test asks for shorter ones; they hold
     // for every run of this worker.
     explicit TransferWorker(const TransferTimeLimits& limits = {});
-    TransferWorker(const TransferWorker&) = delete;
-    TransferWorker& operator=(const TransferWorker&) = delete;
     // Stops a run that may still be going and waits for its thread to end,
     // so the run never outlives the object it works in.
     ~TransferWorker();

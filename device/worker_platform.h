@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/non_copyable.h"
+
 #include <cstdint>
 
 // The few thread, event and time operations the transfer worker needs; one
@@ -15,11 +17,9 @@ void sleepMs(uint32_t milliseconds);
 enum class WaitResult { Signalled, TimedOut, Failed };
 
 // One signal releases one wait.
-class AutoResetEvent {
+class AutoResetEvent : NonCopyable {
 public:
     AutoResetEvent();
-    AutoResetEvent(const AutoResetEvent&) = delete;
-    AutoResetEvent& operator=(const AutoResetEvent&) = delete;
     ~AutoResetEvent();
 
     void set();
@@ -32,13 +32,11 @@ private:
 
 // A thread that runs one function; the handle outlives the thread until
 // closed, so the owner can wait for it.
-class WorkerThread {
+class WorkerThread : NonCopyable {
 public:
     using Entry = uint32_t (*)(void* argument);
 
     WorkerThread() = default;
-    WorkerThread(const WorkerThread&) = delete;
-    WorkerThread& operator=(const WorkerThread&) = delete;
     ~WorkerThread() { close(); }
 
     bool start(Entry entry, void* argument);

@@ -1,5 +1,5 @@
 #include "support/file_system.h"
-
+#include "support/non_copyable.h"
 #include "support/utf8_text.h"
 
 #include <string>
@@ -20,14 +20,12 @@ std::string narrow(const std::wstring& path) {
 
 // What a path names, opened for its attributes only: no access asked, every
 // sharing allowed, folders too, links followed.
-class FileQuery {
+class FileQuery : NonCopyable {
 public:
     explicit FileQuery(const std::string& path)
         : handle(CreateFileW(wide(path).c_str(), 0,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)) {}
-    FileQuery(const FileQuery&) = delete;
-    FileQuery& operator=(const FileQuery&) = delete;
     ~FileQuery() {
         if (isOpen())
             CloseHandle(handle);

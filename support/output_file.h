@@ -2,6 +2,7 @@
 
 #include "support/byte_sink.h"
 #include "support/cwstr.h"
+#include "support/non_copyable.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -16,14 +17,12 @@
 // earlier file cannot be protected, and even then it is cut short only when
 // the first block goes out. Links are followed to the file they name. Writes
 // are collected and go out in blocks.
-class OutputFile final : public ByteSink {
+class OutputFile final : public ByteSink, NonCopyable {
 public:
     // The path that names standard output, as converters take "-".
     static constexpr char16_t kStandardOutput[] = u"-";
 
     OutputFile() = default;
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
     ~OutputFile() { close(); }
 
     // False when the target cannot take the file: a folder, a file that

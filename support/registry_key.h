@@ -1,15 +1,15 @@
 #pragma once
 
+#include "support/non_copyable.h"
+
 #include <cstdint>
 
 // The per-user settings key "Software\ZOR\ZOR7700Track": the Windows registry
 // on Windows, ~/.config/ZOR/ZOR7700Track.conf elsewhere. Opened (and created)
 // for one exchange; nothing here ever reports an error to the user.
-class CRegistryKey {
+class CRegistryKey : NonCopyable {
 public:
     CRegistryKey();
-    CRegistryKey(const CRegistryKey&) = delete;
-    CRegistryKey& operator=(const CRegistryKey&) = delete;
     virtual ~CRegistryKey();
 
     bool IsOpen() const { return isOpen; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/non_copyable.h"
+
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -7,11 +9,9 @@
 
 // The program's side of the simulator's line, for the simulator's tests: a raw
 // open of the pseudo-terminal that sends commands and records what arrives.
-class PtyClient {
+class PtyClient : NonCopyable {
 public:
     PtyClient() = default;
-    PtyClient(const PtyClient&) = delete;
-    PtyClient& operator=(const PtyClient&) = delete;
     ~PtyClient();
 
     bool open(const std::string& devicePath);

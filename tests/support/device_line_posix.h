@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/non_copyable.h"
+
 #include <cstdint>
 #include <string>
 
@@ -8,10 +10,8 @@
 // here too, so the program's opens and closes never hang the line up; only
 // hangUp() does. PseudoTerminal is the serial kind; SocketPairLine stands in
 // for a paired logger's Bluetooth socket.
-class DeviceLine {
+class DeviceLine : NonCopyable {
 public:
-    DeviceLine(const DeviceLine&) = delete;
-    DeviceLine& operator=(const DeviceLine&) = delete;
     virtual ~DeviceLine();
 
     bool isOpen() const { return deviceEnd >= 0; }

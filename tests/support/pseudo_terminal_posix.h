@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/device_line_posix.h"
+#include "support/non_copyable.h"
 #include "support/temp_folder.h"
 
 #include <cstdint>
@@ -20,11 +21,9 @@ private:
 
 // A private ports folder (XDG_CONFIG_HOME for the program) for the test's
 // lifetime, where links name COM ports; restores the environment afterwards.
-class PrivatePortFolder {
+class PrivatePortFolder : NonCopyable {
 public:
     PrivatePortFolder();
-    PrivatePortFolder(const PrivatePortFolder&) = delete;
-    PrivatePortFolder& operator=(const PrivatePortFolder&) = delete;
     ~PrivatePortFolder();
 
     // comN -> target; false if the link could not be made.

@@ -2,6 +2,7 @@
 
 #include "device/report_queue.h"
 #include "device/report_target.h"
+#include "support/non_copyable.h"
 
 #include <cstdint>
 #include <memory>
@@ -10,12 +11,10 @@
 // A notify target for tests on every platform: a ReportQueue on POSIX, a
 // message-only window on Windows. Reports are read back on the thread that
 // created the capture, oldest first.
-class ReportCapture {
+class ReportCapture : NonCopyable {
 public:
     ReportCapture();
     ~ReportCapture();
-    ReportCapture(const ReportCapture&) = delete;
-    ReportCapture& operator=(const ReportCapture&) = delete;
 
     WindowHandle target() const;
     // Every report posted so far, oldest first.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/non_copyable.h"
+
 #include <optional>
 #include <string>
 #include <utility>
@@ -7,11 +9,9 @@
 
 // Sets environment variables of this process for its lifetime and puts back
 // what they were (or unsets them) when it ends.
-class ScopedEnvironment {
+class ScopedEnvironment : NonCopyable {
 public:
     explicit ScopedEnvironment(const std::vector<std::pair<std::string, std::string>>& values);
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
     ~ScopedEnvironment();
 
 private:

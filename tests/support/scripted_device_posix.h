@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/non_copyable.h"
 #include "support/pseudo_terminal_posix.h"
 
 #include <atomic>
@@ -27,7 +28,7 @@ struct DeviceScript {
     std::function<void()> onErase; // runs when "$PZOR,C" has arrived
 };
 
-class ScriptedDevice {
+class ScriptedDevice : NonCopyable {
 public:
     struct Command {
         std::string line; // as received, CR LF included
@@ -35,8 +36,6 @@ public:
     };
 
     ScriptedDevice(DeviceLine& line, DeviceScript script);
-    ScriptedDevice(const ScriptedDevice&) = delete;
-    ScriptedDevice& operator=(const ScriptedDevice&) = delete;
     ~ScriptedDevice();
 
     std::vector<Command> commands();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/non_copyable.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,11 +11,9 @@
 // A zor7700-sim started for one test, in a private HOME and XDG_CONFIG_HOME
 // (a fresh temporary folder, removed with the object), so its comN link and
 // its command report are the test's own. Stopped with SIGTERM on destruction.
-class SimulatorProcess {
+class SimulatorProcess : NonCopyable {
 public:
     SimulatorProcess();
-    SimulatorProcess(const SimulatorProcess&) = delete;
-    SimulatorProcess& operator=(const SimulatorProcess&) = delete;
     ~SimulatorProcess();
 
     // Starts the simulator with `arguments` (plus --report into the folder)

@@ -1,17 +1,16 @@
 #pragma once
 
 #include "support/cwstr.h"
+#include "support/non_copyable.h"
 
 #include <filesystem>
 #include <string>
 
 // A fresh, empty folder under the system's temporary folder, removed with all
 // it holds when the test ends. Portable, so Windows tests under wine use it too.
-class TempFolder {
+class TempFolder : NonCopyable {
 public:
     TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
     ~TempFolder();
 
     const std::filesystem::path& path() const { return root; }

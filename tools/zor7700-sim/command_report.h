@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/non_copyable.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -8,11 +10,9 @@
 // Which commands reached the device and when: one line "MS TEXT" per command,
 // MS counted from the simulator's start, TEXT the sentence up to its "*".
 // With a file the line lands there at once, so a test can watch it.
-class CommandReport {
+class CommandReport : NonCopyable {
 public:
     explicit CommandReport(const std::string& path);
-    CommandReport(const CommandReport&) = delete;
-    CommandReport& operator=(const CommandReport&) = delete;
     ~CommandReport();
 
     bool isWritable() const { return path.empty() || file != nullptr; }

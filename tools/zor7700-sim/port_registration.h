@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/com_port_map_posix.h"
+#include "support/non_copyable.h"
 
 #include <cstdint>
 #include <string>
@@ -12,11 +13,9 @@
 // owner mark (support/link_owner_mark_posix.h) while the simulator runs, so a link
 // that outlives a killed simulator is never taken for a port. Every link
 // made is removed again by remove() or on destruction.
-class PortRegistration {
+class PortRegistration : NonCopyable {
 public:
     PortRegistration() = default;
-    PortRegistration(const PortRegistration&) = delete;
-    PortRegistration& operator=(const PortRegistration&) = delete;
     ~PortRegistration() { remove(); }
 
     // What a COM number already names: a user link (present or not: it

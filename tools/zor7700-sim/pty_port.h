@@ -1,16 +1,16 @@
 #pragma once
 
+#include "support/non_copyable.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 // The device's end of the line: the master side of a pseudo-terminal whose
 // slave side programs open as the serial port.
-class PtyPort {
+class PtyPort : NonCopyable {
 public:
     PtyPort() = default;
-    PtyPort(const PtyPort&) = delete;
-    PtyPort& operator=(const PtyPort&) = delete;
     ~PtyPort() { hangUp(); }
 
     bool open(std::string& error);

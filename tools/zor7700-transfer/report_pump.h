@@ -2,16 +2,15 @@
 
 #include "device/report_queue.h"
 #include "device/report_target.h"
+#include "support/non_copyable.h"
 
 #include <cstdint>
 
 // Where the worker's reports reach the tool's main thread, in posting order:
 // a ReportQueue on Linux, a message-only window on Windows.
-class ReportPump {
+class ReportPump : NonCopyable {
 public:
     ReportPump();
-    ReportPump(const ReportPump&) = delete;
-    ReportPump& operator=(const ReportPump&) = delete;
     ~ReportPump();
 
     // What the worker posts to; null when the pump could not be made.
