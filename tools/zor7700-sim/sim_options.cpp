@@ -1,6 +1,7 @@
 #include "sim_options.h"
 
 #include "tools/common/log_encoder.h"
+#include "tools/common/option_help.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -293,15 +294,7 @@ std::string simUsage() {
         "$PMTK622,1, $PMTK184,1, $PMTK185, $PMTK187, $PMTK251 and $PMTK000, at its own\n"
         "line rate; at another rate the program set, both sides hear only garbage.\n"
         "Without a log option the memory holds a built-in trip of three segments.\n\n";
-    for (const OptionRow& row : kOptions) {
-        std::string left = std::string("  ") + row.name;
-        if (row.valueName != nullptr)
-            left += std::string(" ") + row.valueName;
-        if (left.size() < 24)
-            left.resize(24, ' ');
-        else
-            left += "\n" + std::string(24, ' ');
-        text += left + row.help + "\n";
-    }
+    for (const OptionRow& row : kOptions)
+        text += optionHelpLine(row.name, row.valueName, row.help);
     return text;
 }

@@ -1,5 +1,7 @@
 #include "transfer_options.h"
 
+#include "tools/common/option_help.h"
+
 #include <initializer_list>
 #include <string>
 
@@ -238,13 +240,8 @@ std::string transferUsage() {
         "  or:  zor7700-transfer --list-ports\n"
         "Reads the track log of a ZOR 7700 logger or a LOCUS GPS module (or a saved dump\n"
         "of one) and writes it as KML, NMEA text or GPX, the same way the wizard does.\n\n";
-    for (const OptionRow& row : kOptions) {
-        std::string left = std::string("  ") + row.name;
-        if (row.valueName != nullptr)
-            left += std::string(" ") + row.valueName;
-        left.resize(24, ' ');
-        text += left + row.help + "\n";
-    }
+    for (const OptionRow& row : kOptions)
+        text += optionHelpLine(row.name, row.valueName, row.help);
     text += "\nFILE - is standard output (for one of the outputs at most); a FIFO or a\n"
             "device is written directly. Any other file is replaced only once it is\n"
             "complete, so a run that fails leaves an earlier file as it was. Progress and\n"
