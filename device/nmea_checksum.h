@@ -28,5 +28,7 @@ constexpr SentenceEnding sentenceEnding(std::string_view body) {
 
 // "$" + body + its ending: a whole sentence as it goes on the line.
 inline std::string withChecksum(std::string_view body) {
-    return "$" + std::string(body) + sentenceEnding(body).text;
+    std::string sentence(1, '$');
+    sentence.append(body).append(sentenceEnding(body).text);
+    return sentence;
 }

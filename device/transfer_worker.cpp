@@ -53,6 +53,9 @@ bool TransferWorker::startTransfer(int32_t number, WindowHandle window) {
     notifyWindow = window;
     eraseAfterRead = false;
     trackFormat = TrackFormat::Kml;
+    // Cleared here, before the thread exists: the run writes it only on its
+    // way to the device-found report, after which the wizard reads it.
+    foundDevice = {};
     notifyMessage = WM_TRANSFER;
     thread.close();
     // A go-ahead that a stop left behind must not let this run skip its wait.
@@ -86,8 +89,7 @@ uint32_t TransferWorker::runTransfer() {
     errorCode = kErrorNone;
     bytesHeard = false;
     versionRejected = false;
-    foundDevice = {};
-    currentRate = foundDevice.lineRate;
+    currentRate = FoundDevice{}.lineRate;
     eraseSent = false;
     eraseConfirmed = true;
     rateRestored = true;
