@@ -400,9 +400,9 @@ TEST_F(WizardQtGuiTest, GpxChosenByTheFileTypeAfterAReadOnlyFileIsRefused) {
 
 TEST_F(WizardQtGuiTest, NoDeviceThenRetry) {
     auto silent = std::make_unique<Simulator>();
-    ASSERT_TRUE(
-        silent->start({QStringLiteral("--fast"), QStringLiteral("--reply"), QStringLiteral("none")},
-                      reportPath()));
+    ASSERT_TRUE(silent->start({QStringLiteral("--fast"), QStringLiteral("--reply"),
+                               QStringLiteral("none"), QStringLiteral("--no-chatter")},
+                              reportPath()));
     const int port = silent->portNumber;
     Simulator awake;
     connectTo(port, false);

@@ -53,7 +53,7 @@ case "$scenario" in
 kml-erase) sim_options=(--fast --reply-delay 900) reference_format=kml ;;
 nmea) sim_options=(--fast) reference_format=nmea ;;
 gpx) sim_options=(--fast) reference_format=gpx output=track.gpx ;;
-no-device) sim_options=(--reply none) ;;
+no-device) sim_options=(--reply none --no-chatter) ;;
 # Paced like the real line, so the transfer lasts while the questions are answered.
 cancel-transfer) sim_options=(--generate 8000) ;;
 cancel-output) sim_options=(--fast) ;;
