@@ -72,8 +72,12 @@ protected:
         if (page == TransferPage) {
             return;
         }
+        AwaitRunEnd();
         view->Report(*wizard, kReportComplete, 0);
     }
+    // A completion is read together with the run's dump record, so a faked
+    // one may only come once the real run (for the absent port) has ended.
+    void AwaitRunEnd() { ASSERT_TRUE(view->DiscardWorkerReports(5000)); }
 
     std::unique_ptr<FakeWizardView> view = std::make_unique<FakeWizardView>();
     std::unique_ptr<CMainDlg> wizard;
@@ -218,6 +222,8 @@ void perform(FakeWizardView& fake, CMainDlg& wizard, const Step& step) {
         fake.Report(wizard, kReportProgress, step.value);
         break;
     case Act::Done:
+        // The completion is read with the run's record: the real run ends first.
+        fake.DiscardWorkerReports(5000);
         fake.Report(wizard, kReportComplete, step.value);
         break;
     case Act::Fail:
@@ -453,6 +459,7 @@ TEST_F(MainDlgTest, ReportsWhileTheQuestionOrTheMessageIsUp) {
     // The run completes while the question is shown: success behind it, and
     // yes then ends without stopping anything or asking to power-cycle.
     GoTo(TransferPage);
+    AwaitRunEnd();
     view->whileAsking = [this] { view->Report(*wizard, kReportComplete, 0); };
     view->yesNoAnswers = {true};
     view->Click(*wizard, IDC_CANCEL);
@@ -466,6 +473,7 @@ TEST_F(MainDlgTest, ReportsWhileTheQuestionOrTheMessageIsUp) {
     // (now disabled), goes to Finish.
     Fresh();
     GoTo(TransferPage);
+    AwaitRunEnd();
     view->whileAsking = [this] { view->Report(*wizard, kReportComplete, 0); };
     view->Click(*wizard, IDC_CANCEL);
     EXPECT_EQ(view->ShownPage(), SuccessPage);
@@ -475,6 +483,7 @@ TEST_F(MainDlgTest, ReportsWhileTheQuestionOrTheMessageIsUp) {
     // A completion during the power-cycle message is dropped.
     Fresh();
     GoTo(TransferPage);
+    AwaitRunEnd();
     view->whileShowingMessage = [this] { view->Report(*wizard, kReportComplete, 1); };
     view->yesNoAnswers = {true};
     view->Click(*wizard, IDC_CANCEL);
@@ -500,13 +509,7 @@ TEST_F(MainDlgTest, SuccessText) {
         SCOPED_TRACE(row.name);
         Fresh();
         GoTo(TransferPage);
-        // The final report is read together with the run's dump record, so
-        // it may only come once the run (for the absent port) has posted its
-        // own last word.
-        PostedReport posted{};
-        while (view->workerReports.waitNext(posted, 5000) && posted.wParam != kReportFailed) {
-        }
-        ASSERT_EQ(posted.wParam, kReportFailed);
+        AwaitRunEnd();
         view->Report(*wizard, kReportComplete, row.erased);
         EXPECT_EQ(view->ShownPage(), SuccessPage);
         EXPECT_EQ(narrow(view->Text(IDC_SUCCESS_HEADING)), narrow(row.heading));

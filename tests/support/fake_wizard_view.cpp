@@ -231,6 +231,15 @@ int32_t FakeWizardView::DeliverWorkerReports(CTDlg& dialog, uint32_t timeoutMs) 
     return delivered;
 }
 
+bool FakeWizardView::DiscardWorkerReports(uint32_t timeoutMs) {
+    PostedReport report{};
+    while (workerReports.waitNext(report, timeoutMs)) {
+        if (report.wParam == kReportComplete || report.wParam == kReportFailed)
+            return true;
+    }
+    return false;
+}
+
 int32_t FakeWizardView::ShownPage() const {
     int32_t shownPage = -1;
     for (const auto& [page, shown] : pageVisible) {

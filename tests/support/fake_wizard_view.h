@@ -70,6 +70,9 @@ public:
     // Hands the worker's reports to the wizard as they come, until the run's
     // final one (complete or failed) or until `timeoutMs` passed; the count.
     int32_t DeliverWorkerReports(CTDlg& dialog, uint32_t timeoutMs);
+    // Drops the worker's reports until the run's final one; false when none
+    // came within `timeoutMs`.
+    bool DiscardWorkerReports(uint32_t timeoutMs);
 
     // The page shown; -1 when none is, or more than one.
     int32_t ShownPage() const;
