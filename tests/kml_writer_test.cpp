@@ -85,7 +85,8 @@ TEST(KmlWriter, TrackRules) {
         TrackStore store;
         const char* expected;
     };
-    const Case cases[] = {
+    // Static: a table of whole logs outgrows a Windows thread's stack.
+    static const Case cases[] = {
         {"300 s apart stay in one segment",
          makeStore(0, {{0, trackRecord(1000, 1, 2)},
                        {1, trackRecord(1300, 3, 4)},

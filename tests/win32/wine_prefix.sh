@@ -6,7 +6,7 @@
 # which keeps the names the wizard sets where the driver reads them back.
 # Usage: wine_prefix.sh create <prefix> <stand-in DLL> | remove <prefix>
 set -euo pipefail
-export WINEPREFIX=$2 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$2 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 case "$1" in
 create)
     if [ ! -f "$WINEPREFIX/system.reg" ]; then

@@ -27,7 +27,7 @@ fi
 work=$(mktemp -d)
 sim_pid=""
 reference_pid=""
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 cleanup() {
     for pid in $sim_pid $reference_pid; do
         kill "$pid" 2>/dev/null || true
