@@ -353,7 +353,7 @@ bool CMainDlg::OnTransferReport(uintptr_t wParam, intptr_t lParam) {
 }
 
 bool CMainDlg::IsStoppedRunsLastWord(uintptr_t report) {
-    if ((report != kReportComplete && report != kReportFailed) || unfinishedRuns == 0) {
+    if (!isFinalReport(report) || unfinishedRuns == 0) {
         return false;
     }
     --unfinishedRuns;

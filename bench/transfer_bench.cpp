@@ -86,7 +86,7 @@ Measured transferOnce(std::vector<std::string> arguments, uint32_t waitMs,
             measured.dumpWall = wallSeconds();
             worker.proceed();
         }
-        if (report.wParam == kReportComplete || report.wParam == kReportFailed)
+        if (isFinalReport(report.wParam))
             break;
     }
     double end = wallSeconds();

@@ -19,6 +19,11 @@ enum TransferReport : uintptr_t {
     kReportErasePending = 5,
 };
 
+// A run's last word: nothing of that run follows it.
+constexpr bool isFinalReport(uintptr_t report) {
+    return report == kReportComplete || report == kReportFailed;
+}
+
 // The lParam of kReportComplete.
 enum CompletionDetail : intptr_t {
     kCompleteMemoryKept = 0,

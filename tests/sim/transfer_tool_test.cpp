@@ -366,7 +366,7 @@ int runWizard(const SimulatorProcess& sim, const std::string& out, const std::st
     PostedReport report{};
     bool ended = false;
     while (!ended && view.workerReports.waitNext(report, 30000)) {
-        ended = report.wParam == kReportComplete || report.wParam == kReportFailed;
+        ended = isFinalReport(report.wParam);
         view.Report(*wizard, report.wParam, report.lParam);
         if (report.wParam == kReportDeviceFound) {
             view.ClickPageControl(*wizard, IDC_BROWSE);

@@ -226,7 +226,7 @@ int32_t FakeWizardView::DeliverWorkerReports(CTDlg& dialog, uint32_t timeoutMs) 
         }
         dialog.HandleMessage(frame, report.message, report.wParam, report.lParam);
         ++delivered;
-        final = report.wParam == kReportComplete || report.wParam == kReportFailed;
+        final = isFinalReport(report.wParam);
     }
     return delivered;
 }
@@ -234,7 +234,7 @@ int32_t FakeWizardView::DeliverWorkerReports(CTDlg& dialog, uint32_t timeoutMs) 
 bool FakeWizardView::DiscardWorkerReports(uint32_t timeoutMs) {
     PostedReport report{};
     while (workerReports.waitNext(report, timeoutMs)) {
-        if (report.wParam == kReportComplete || report.wParam == kReportFailed)
+        if (isFinalReport(report.wParam))
             return true;
     }
     return false;

@@ -267,7 +267,7 @@ void runWorkerToEnd(TransferWorker& worker, int32_t port, ReportCapture& reports
             worker.outputPath = goAhead.path;
             worker.proceed();
         }
-        if (report.wParam == kReportComplete || report.wParam == kReportFailed) {
+        if (isFinalReport(report.wParam)) {
             run.ended = true;
             break;
         }
