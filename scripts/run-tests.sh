@@ -33,9 +33,9 @@ run_step() {
         build linux-tsan && ctest --preset linux-tsan -j "$jobs" ;;
     fuzz) build fuzz && scripts/fuzz-check.sh ;;
     win64)
-        # No debugger on a crash: a test that crashes fails at once instead
-        # of waiting for a debugger nobody attends.
-        export WINEPREFIX="$root/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+        export WINEPREFIX="$root/build/wineprefix"
+        # shellcheck source=../tests/support/wine_env.sh
+        . tests/support/wine_env.sh
         [ -d "$WINEPREFIX" ] || /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
         build win64 && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset win64 -j "$jobs" ;;
     win32) build win32 && cmake --build --preset win32 --target release_zip ;;

@@ -5,7 +5,7 @@
 # Usage: run_transfer_tool_wine.sh TOOL_EXE SIMULATOR NATIVE_TOOL WINE64 DEFAULT_PREFIX
 set -u
 exe=$1 simulator=$2 native_tool=$3 wine=$4
-export WINEPREFIX=${WINEPREFIX:-$5} WINEDEBUG=${WINEDEBUG:--all}
+export WINEPREFIX=${WINEPREFIX:-$5}
 # shellcheck source=../support/wine_simulator_session.sh
 . "$(dirname "$0")/../support/wine_simulator_session.sh"
 require_built "$simulator" "$native_tool"

@@ -6,6 +6,9 @@
 # Needs: $simulator, and WINEPREFIX set by the caller; $port, the first
 # case's COM number.
 
+# shellcheck source=wine_env.sh
+. "$(dirname "${BASH_SOURCE[0]}")/wine_env.sh"
+
 # Skips the test unless every named program has been built.
 require_built() {
     for needed in "$@"; do

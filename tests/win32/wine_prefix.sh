@@ -6,7 +6,9 @@
 # which keeps the names the wizard sets where the driver reads them back.
 # Usage: wine_prefix.sh create <prefix> <stand-in DLL> | remove <prefix>
 set -euo pipefail
-export WINEPREFIX=$2 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+export WINEPREFIX=$2
+# shellcheck source=../support/wine_env.sh
+. "$(dirname "$0")/../support/wine_env.sh"
 case "$1" in
 create)
     if [ ! -f "$WINEPREFIX/system.reg" ]; then

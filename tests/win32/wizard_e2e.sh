@@ -27,7 +27,9 @@ fi
 work=$(mktemp -d)
 sim_pid=""
 reference_pid=""
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+export WINEPREFIX=$prefix
+# shellcheck source=../support/wine_env.sh
+. "$(dirname "$0")/../support/wine_env.sh"
 cleanup() {
     for pid in $sim_pid $reference_pid; do
         kill "$pid" 2>/dev/null || true

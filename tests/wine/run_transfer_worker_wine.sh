@@ -6,7 +6,7 @@
 # Usage: run_transfer_worker_wine.sh TEST_EXE SIMULATOR WINE64 DEFAULT_PREFIX
 set -u
 exe=$1 simulator=$2 wine=$3
-export WINEPREFIX=${WINEPREFIX:-$4} WINEDEBUG=${WINEDEBUG:--all}
+export WINEPREFIX=${WINEPREFIX:-$4}
 here=$(dirname "$0")
 # shellcheck source=../support/wine_simulator_session.sh
 . "$here/../support/wine_simulator_session.sh"
